@@ -1,0 +1,133 @@
+#include "engine/core/GameEntity.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "engine/core/Diagnostics.hpp"
+#include "engine/core/EntityComponent.hpp"
+
+namespace kv {
+
+namespace {
+constexpr float kTwoPi = 6.2831855f; // 2 pi rounded to float
+constexpr float kPi = 3.1415927f;    // pi rounded to float
+} // namespace
+
+GameEntity::GameEntity(TaggedEntityRegistry& registry, TypedComponentRegistry* componentRegistry,
+                       const vec2& position, float orientation)
+    : TypedComponentRegistry(componentRegistry), entityRegistry(&registry), position(position),
+      orientation(orientation) {
+    entityRegistry->registerEntity(*this);
+}
+
+GameEntity::~GameEntity() {
+    detachFromParent();
+    // Each child detaches itself from `children` while it is deleted, so walk a copy.
+    const std::vector<GameEntity*> ownedChildren(children.begin(), children.end());
+    for (GameEntity* child : ownedChildren) {
+        delete child;
+    }
+    const ComponentSet& ownComponents = getComponentSet<EntityComponent>();
+    const std::vector<EntityComponent*> owned(ownComponents.begin(), ownComponents.end());
+    for (EntityComponent* component : owned) {
+        delete component;
+    }
+    entityRegistry->deregisterEntity(*this);
+}
+
+void GameEntity::setPosition(const vec2& newPosition) {
+    position = newPosition;
+    for (GameEntity* child : children) {
+        if (child->inheritPosition) {
+            child->updateInheritedPosition();
+        }
+    }
+}
+
+void GameEntity::setOrientation(float angle) {
+    float wrapped = std::fmod(angle, kTwoPi);
+    if (wrapped > kPi) {
+        wrapped -= kTwoPi;
+    } else if (wrapped < -kPi) {
+        wrapped += kTwoPi;
+    }
+    orientation = wrapped;
+    for (GameEntity* child : children) {
+        if (child->inheritOrientation) {
+            child->setOrientation(orientation + child->relativeOrientation);
+        }
+    }
+}
+
+void GameEntity::updateInheritedPosition() {
+    const float theta = parent->orientation;
+    const float c = std::cos(theta);
+    const float s = std::sin(theta);
+    const float x = relativePosition.x;
+    const float y = relativePosition.y;
+    position = vec2(x * c - y * s + parent->position.x, x * s + y * c + parent->position.y);
+    for (GameEntity* child : children) {
+        if (child->inheritPosition) {
+            child->updateInheritedPosition();
+        }
+    }
+}
+
+void GameEntity::detachFromParent() {
+    if (parent != nullptr) {
+        parent->children.erase(this);
+        parent = nullptr;
+    }
+}
+
+void GameEntity::attachTo(GameEntity& newParent) {
+    checkState(&newParent != this, "illegal attach, attaching itself");
+    if (parent == &newParent) {
+        return;
+    }
+    detachFromParent();
+    parent = &newParent;
+    newParent.children.insert(this);
+}
+
+void GameEntity::addTag(int tag) {
+    entityRegistry->addTagToEntity(*this, tag);
+    tags.insert(tag);
+}
+
+void GameEntity::setActive(bool isOn) {
+    active = isOn;
+    for (GameEntity* child : children) {
+        child->setActive(isOn);
+    }
+}
+
+void GameEntity::setInheritPosition(bool inherit) {
+    inheritPosition = inherit;
+    if (inheritPosition && parent != nullptr) {
+        updateInheritedPosition();
+    }
+}
+
+void GameEntity::setRelativePosition(const vec2& offset) {
+    relativePosition = offset;
+    if (inheritPosition && parent != nullptr) {
+        updateInheritedPosition();
+    }
+}
+
+void GameEntity::setInheritOrientation(bool inherit) {
+    inheritOrientation = inherit;
+    if (inheritOrientation && parent != nullptr) {
+        setOrientation(parent->orientation + relativeOrientation);
+    }
+}
+
+void GameEntity::setRelativeOrientation(float angle) {
+    relativeOrientation = angle;
+    if (inheritOrientation && parent != nullptr) {
+        setOrientation(parent->orientation + relativeOrientation);
+    }
+}
+
+} // namespace kv

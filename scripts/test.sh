@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# The project's test command: installs what is missing, configures, builds and runs every test.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${VANTOR_BUILD_DIR:-$root/build}"
+
+bash "$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+cd "$build"
+bash "$root/scripts/with-display.sh" ctest --output-on-failure --parallel "$(nproc)" "$@"
