@@ -129,6 +129,8 @@ void GlyphAtlas::parse(std::istream& in) {
         readIntProperty(in, "amount", amount);
         getGlyphMutable(second).addKerning(first, amount);
     }
+    // No tag follows the last number, so a file cut off inside it would otherwise pass unnoticed.
+    checkState(!in.fail(), "Unreadable number at the end of the font description");
 }
 
 const Glyph& GlyphAtlas::getGlyph(int code) const {
