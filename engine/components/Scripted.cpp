@@ -1,0 +1,93 @@
+#include "engine/components/Scripted.hpp"
+
+#include <utility>
+#include <vector>
+
+#include "engine/components/Input.hpp"
+#include "engine/core/Diagnostics.hpp"
+#include "engine/core/GameEntity.hpp"
+
+namespace kv {
+
+namespace {
+// Fixed priority of delayed callbacks and spawners.
+constexpr int kScriptPriority = 1000;
+constexpr int kNoModifiers = 0;
+constexpr const char* kIntervalMessage = "spawner interval must be greater than 0";
+} // namespace
+
+LambdaComponent::LambdaComponent(GameEntity& entity, ComponentCallback callback, int priority)
+    : UpdatableComponent(entity, priority), callback(std::move(callback)) {}
+
+void LambdaComponent::update(float dt) {
+    if (entity.isActive()) {
+        callback(*this, dt);
+    }
+}
+
+TimedLambdaComponent::TimedLambdaComponent(GameEntity& entity, float delay, ComponentCallback callback)
+    : UpdatableComponent(entity, kScriptPriority), remaining(delay), callback(std::move(callback)) {}
+
+void TimedLambdaComponent::update(float dt) {
+    if (!entity.isActive()) {
+        return;
+    }
+    remaining -= dt;
+    if (remaining > 0.0f) {
+        return;
+    }
+    callback(*this, -remaining);
+    delete this;
+}
+
+TimedEntitySpawner::TimedEntitySpawner(GameEntity& entity, float interval, bool enabled,
+                                       EntityFactory factory)
+    : UpdatableComponent(entity, kScriptPriority), interval(interval), enabled(enabled),
+      factory(std::move(factory)) {
+    checkState(interval > 0.0f, kIntervalMessage);
+    entity.registerComponent<TimedEntitySpawner>(*this);
+}
+
+TimedEntitySpawner::~TimedEntitySpawner() {
+    entity.deregisterComponent<TimedEntitySpawner>(*this);
+}
+
+void TimedEntitySpawner::update(float dt) {
+    if (!entity.isActive()) {
+        return;
+    }
+    if (countdown > 0.0f) {
+        countdown -= dt;
+        if (!enabled || countdown > 0.0f) {
+            return;
+        }
+    } else {
+        countdown = 0.0f;
+        if (!enabled) {
+            return;
+        }
+    }
+    // interval is public and may have been changed since construction; without this the loop never ends.
+    checkState(interval > 0.0f, kIntervalMessage);
+    // countdown is now how far past due the next spawn is (0 or less).
+    do {
+        spawn(-countdown);
+        countdown += interval;
+    } while (countdown <= 0.0f);
+}
+
+void TimedEntitySpawner::spawn(float age) {
+    GameEntity* spawned = factory();
+    checkState(spawned != nullptr, "spawner factory returned no entity");
+    const auto updatables = spawned->getComponents<UpdatableComponent>();
+    const std::vector<UpdatableComponent*> snapshot(updatables.begin(), updatables.end());
+    for (UpdatableComponent* component : snapshot) {
+        component->update(age);
+    }
+}
+
+void TimedEntitySpawner::addMouseControl(int button) {
+    new MouseButtonComponent(entity, button, kNoModifiers, [this](bool pressed) { enabled = pressed; });
+}
+
+} // namespace kv
