@@ -1,0 +1,34 @@
+// Sound effects and looping music through OpenAL, decoded whole into memory when the manager is built.
+#pragma once
+
+namespace kv {
+
+// The device, buffers, sources and volume factors live in file-private state, so at most one manager exists
+// at a time; the static calls act on it and do nothing while none exists. All sounds play at the listener.
+// Effects take the sources of a fixed pool in turn, so the oldest effect is cut off once the pool is used up.
+class SoundManager {
+public:
+    static constexpr int kEffectCount = 3;         // gunshot, explosion, boom
+    static constexpr int kMusicCount = 1;          // the game loop
+    static constexpr int kEffectSourceCount = 100; // effects that can sound at once
+
+    // Opens the default device; throws when there is none or no context can be made current on it.
+    // A sound file that is missing or does not decode is reported and stays silent.
+    SoundManager();
+    ~SoundManager();
+
+    SoundManager(const SoundManager&) = delete;
+    SoundManager& operator=(const SoundManager&) = delete;
+
+    // volume is a factor on top of the master and effect volumes; an index outside the effects plays nothing.
+    static void playSound(int index, float volume);
+    // Loops the music from its start; an index outside the music plays nothing.
+    static void playMusic(int index);
+
+    // Volume factors, 0 to 1; they apply to sounds started afterwards.
+    static void setMasterVolume(float volume);
+    static void setSoundVolume(float volume);
+    static void setMusicVolume(float volume);
+};
+
+} // namespace kv
