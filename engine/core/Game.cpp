@@ -1,0 +1,135 @@
+#include "engine/core/Game.hpp"
+
+#include <sstream>
+#include <stdexcept>
+
+#include "engine/core/Diagnostics.hpp"
+
+namespace kv {
+
+namespace {
+constexpr int kContextMajorVersion = 3;
+constexpr int kContextMinorVersion = 2;
+constexpr int kSwapInterval = 1; // vertical retraces per buffer swap
+
+Game* gameOf(GLFWwindow* window) {
+    return static_cast<Game*>(glfwGetWindowUserPointer(window));
+}
+} // namespace
+
+void glfwErrorCallback(int code, const char* description) {
+    throwRuntimeError([&](std::stringstream& out) {
+        out << "Error code: " << code << ", desciption: ";
+        if (description != nullptr) {
+            out << description;
+        }
+    });
+}
+
+Game::Game(const std::string& title, int width, int height) : width(width), height(height) {
+    glfwSetErrorCallback(glfwErrorCallback);
+    // A failure reaches the error callback, which throws; the result needs no test of its own.
+    glfwInit();
+    try {
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, kContextMajorVersion);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, kContextMinorVersion);
+        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+        window = glfwCreateWindow(this->width, this->height, title.c_str(), nullptr, nullptr);
+        glfwGetFramebufferSize(window, &this->width, &this->height);
+        glfwMakeContextCurrent(window);
+
+        // Core profiles need the experimental path, or GLEW misses entry points it probes via extensions.
+        glewExperimental = GL_TRUE;
+        const GLenum glewResult = glewInit();
+        if (glewResult != GLEW_OK) {
+            glfwTerminate();
+            throw std::runtime_error(reinterpret_cast<const char*>(glewGetErrorString(glewResult)));
+        }
+        logDebug("OpenGL version: " + getOpenGLVersionString());
+
+        glfwSwapInterval(kSwapInterval);
+        glfwSetWindowUserPointer(window, this);
+        glfwSetKeyCallback(window, handleKeyStatic);
+        glfwSetMouseButtonCallback(window, handleMouseButtonStatic);
+        glfwSetFramebufferSizeCallback(window, handleFramebufferSizeStatic);
+    } catch (...) {
+        glfwTerminate();
+        throw;
+    }
+}
+
+Game::~Game() {
+    glfwTerminate();
+}
+
+void Game::handleKey(int, int, int, int) {}
+
+void Game::handleMouseButton(int, int, int) {}
+
+void Game::handleFramebufferSize(int, int) {}
+
+void Game::start() {
+    load();
+    // Taken after loading, so the loading time never enters a time step.
+    double previousTime = glfwGetTime();
+    while (!glfwWindowShouldClose(window)) {
+        const double currentTime = glfwGetTime();
+        const float dt = static_cast<float>(currentTime - previousTime);
+        previousTime = currentTime;
+        update(dt);
+        render();
+        glfwSwapBuffers(window);
+        glfwPollEvents();
+    }
+}
+
+void Game::quit() {
+    glfwSetWindowShouldClose(window, GLFW_TRUE);
+}
+
+bool Game::isKeyPressed(int key) const {
+    return glfwGetKey(window, key) == GLFW_PRESS;
+}
+
+vec2 Game::getMousePosition() const {
+    double x = 0.0;
+    double y = 0.0;
+    glfwGetCursorPos(window, &x, &y);
+    return vec2(static_cast<float>(x), static_cast<float>(y));
+}
+
+glm::ivec3 Game::getOpenGLVersion() const {
+    return glm::ivec3(glfwGetWindowAttrib(window, GLFW_CONTEXT_REVISION),
+                      glfwGetWindowAttrib(window, GLFW_CONTEXT_VERSION_MINOR),
+                      glfwGetWindowAttrib(window, GLFW_CONTEXT_VERSION_MAJOR));
+}
+
+std::string Game::getOpenGLVersionString() const {
+    const glm::ivec3 version = getOpenGLVersion();
+    std::stringstream out;
+    out << version.z << "." << version.y << "." << version.x;
+    return out.str();
+}
+
+void Game::handleKeyStatic(GLFWwindow* window, int key, int scancode, int action, int mods) {
+    if (Game* game = gameOf(window)) {
+        game->handleKey(key, scancode, action, mods);
+    }
+}
+
+void Game::handleMouseButtonStatic(GLFWwindow* window, int button, int action, int mods) {
+    if (Game* game = gameOf(window)) {
+        game->handleMouseButton(button, action, mods);
+    }
+}
+
+void Game::handleFramebufferSizeStatic(GLFWwindow* window, int width, int height) {
+    if (Game* game = gameOf(window)) {
+        game->width = width;
+        game->height = height;
+        glViewport(0, 0, width, height);
+        game->handleFramebufferSize(width, height);
+    }
+}
+
+} // namespace kv

@@ -1,0 +1,65 @@
+// The application shell: one window with an OpenGL 3.2 core context, the main loop and input dispatch.
+#pragma once
+
+// GLEW has to come before any other GL header, GLFW's included.
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <string>
+
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
+
+namespace kv {
+
+using glm::vec2;
+
+// The GLFW error callback: turns every error GLFW reports into a std::runtime_error, thrown out through
+// the GLFW call that reported it.
+void glfwErrorCallback(int code, const char* description);
+
+// Base of every game. Owns GLFW from construction to destruction: the destructor terminates it, which also
+// destroys the window and its context, so a derived game releases its GL objects in its own destructor.
+// Only one Game may exist at a time.
+class Game {
+public:
+    Game(const std::string& title, int width, int height);
+    virtual ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    virtual void load() = 0;
+    // dt: seconds since the previous frame.
+    virtual void update(float dt) = 0;
+    virtual void render() = 0;
+    // GLFW's own codes, passed through unchanged; the base versions ignore the events.
+    virtual void handleKey(int key, int scancode, int action, int mods);
+    virtual void handleMouseButton(int button, int action, int mods);
+    // Framebuffer size in pixels; width, height and the viewport are already updated when this runs.
+    virtual void handleFramebufferSize(int width, int height);
+
+    // Calls load() once, then runs frames until the window is asked to close.
+    void start();
+    // Lets the frame in progress finish, then ends the loop.
+    void quit();
+
+    bool isKeyPressed(int key) const;
+    // Window coordinates: origin at the top-left of the client area, y downward.
+    vec2 getMousePosition() const;
+    // Stored as (revision, minor, major).
+    glm::ivec3 getOpenGLVersion() const;
+    // "major.minor.revision" of the created context.
+    std::string getOpenGLVersionString() const;
+
+    static void handleKeyStatic(GLFWwindow* window, int key, int scancode, int action, int mods);
+    static void handleMouseButtonStatic(GLFWwindow* window, int button, int action, int mods);
+    static void handleFramebufferSizeStatic(GLFWwindow* window, int width, int height);
+
+protected:
+    // Framebuffer size in pixels once the window exists (the requested window size before).
+    int width;
+    int height;
+    GLFWwindow* window = nullptr;
+};
+
+} // namespace kv

@@ -1,0 +1,65 @@
+// Sprite sheets: a textured quad showing one frame of a sheet, and an animation that picks the frame.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <memory>
+#include <string>
+
+#include <glm/vec2.hpp>
+
+#include "engine/render/Shape2D.hpp"
+
+namespace kv {
+
+using glm::vec2;
+
+// Frames are laid out row by row from the top-left corner of the sheet. The quad shows the top-left frame;
+// the shader's texture offset moves it to another one. Owns its texture, buffer and vertex array.
+class Sprite : public Drawable {
+public:
+    // origin: the point of the frame placed at the entity, as fractions of the frame ((0, 0) bottom-left,
+    // (1, 1) top-right). pixelScale: model units per image pixel, per axis. A frame size of 0 stands for
+    // the whole image. Throws, naming the path, when the image cannot be read, and when the frames do not
+    // fit the sheet.
+    Sprite(const std::string& path, const vec2& origin, const vec2& pixelScale, int frameWidth,
+           int frameHeight, int frameCount);
+    ~Sprite() override;
+
+    void draw() override;
+
+    GLuint getTextureId() const { return textureId; }
+    GLuint getVbo() const { return vbo; }
+    GLuint getVao() const { return vao; }
+    // Pixels.
+    int getFrameWidth() const { return frameWidth; }
+    int getFrameHeight() const { return frameHeight; }
+    int getImageWidth() const { return imageWidth; }
+    int getImageHeight() const { return imageHeight; }
+    int getFrameCount() const { return frameCount; }
+
+private:
+    GLuint textureId = 0;
+    GLuint vbo = 0;
+    GLuint vao = 0;
+    int frameWidth;
+    int frameHeight;
+    int imageWidth = 0;
+    int imageHeight = 0;
+    int frameCount;
+};
+
+// One frame of a sprite at a time; the caller sets getTextureOffset() on the shader before drawing.
+class SpriteAnimation : public Drawable {
+public:
+    explicit SpriteAnimation(const std::shared_ptr<Sprite>& sprite);
+
+    void draw() override;
+    // Texture-coordinate offset of currentFrame's cell; (0, 0) for frame 0.
+    vec2 getTextureOffset() const;
+
+    std::shared_ptr<Sprite> sprite;
+    int currentFrame = 0;
+};
+
+} // namespace kv

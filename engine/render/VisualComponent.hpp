@@ -1,0 +1,91 @@
+// Components that draw their entity: any drawable with a tint, or a sprite animation and its timeline.
+#pragma once
+
+#include <memory>
+
+#include <glm/mat4x4.hpp>
+#include <glm/vec4.hpp>
+
+#include "engine/core/EntityComponent.hpp"
+#include "engine/render/Shader.hpp"
+#include "engine/render/Shape2D.hpp"
+#include "engine/render/Sprite.hpp"
+
+namespace kv {
+
+using glm::mat4;
+using glm::vec4;
+
+// Draws a drawable at the entity's world position, turned by its orientation and uniformly scaled.
+// Registers under VisualComponent; the game draws every one in registry order.
+class VisualComponent : public EntityComponent {
+public:
+    VisualComponent(GameEntity& entity, const std::shared_ptr<Shader>& shader,
+                    const std::shared_ptr<Drawable>& drawable, int priority);
+    // Takes ownership of a drawable made with new; it goes with the last component sharing it, and at
+    // once if taking it over fails.
+    VisualComponent(GameEntity& entity, const std::shared_ptr<Shader>& shader, Drawable* drawable,
+                    int priority);
+    ~VisualComponent() override;
+
+    // Issues no GL call at all while the entity is inactive.
+    virtual void draw(const mat4& projectionView);
+
+    const std::shared_ptr<Shader>& getShader() const { return shader; }
+    const std::shared_ptr<Drawable>& getDrawable() const { return drawable; }
+
+    float scale = 1.0f;
+    vec4 tint{1.0f, 1.0f, 1.0f, 1.0f}; // RGBA
+
+protected:
+    // model = translate(position) * rotate(orientation) * scale(uniformScale).
+    mat4 modelMatrix(float uniformScale) const;
+
+    std::shared_ptr<Shader> shader;
+    std::shared_ptr<Drawable> drawable;
+};
+
+class AnimationTimeline;
+
+// Draws a sprite animation untinted at animationScale; the base's scale and tint are unused. Creates the
+// AnimationTimeline that advances the frames as a separate component of the same entity.
+class SpriteAnimationComponent : public VisualComponent {
+public:
+    SpriteAnimationComponent(GameEntity& entity, const std::shared_ptr<Shader>& shader,
+                             const std::shared_ptr<Sprite>& sprite, float animationScale, int priority);
+    ~SpriteAnimationComponent() override;
+
+    void draw(const mat4& projectionView) override;
+
+    const std::shared_ptr<SpriteAnimation>& getAnimation() const { return animation; }
+
+    float animationScale;
+
+private:
+    std::shared_ptr<SpriteAnimation> animation;
+};
+
+// Plays an animation once at 60 frames per second of game time, then switches its entity (and the
+// entity's descendants) off. Removing the entity is left to the game.
+class AnimationTimeline : public UpdatableComponent {
+public:
+    // Priority of the timeline a SpriteAnimationComponent creates: after the game's own updates.
+    static constexpr int kDefaultPriority = 1000;
+    // Seconds each frame is shown.
+    static constexpr float kFrameTime = 1.0f / 60.0f;
+
+    AnimationTimeline(GameEntity& entity, const std::shared_ptr<Sprite>& sprite, int priority);
+    ~AnimationTimeline() override;
+
+    void update(float dt) override;
+
+    const std::shared_ptr<SpriteAnimation>& getAnimation() const { return animation; }
+    // Seconds accumulated towards the next frame.
+    float getElapsed() const { return elapsed; }
+
+private:
+    std::shared_ptr<SpriteAnimation> animation;
+    float elapsed = 0.0f;
+};
+
+} // namespace kv

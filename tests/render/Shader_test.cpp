@@ -1,0 +1,174 @@
+#include "engine/render/Shader.hpp"
+
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+
+#include <gtest/gtest.h>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "engine/render/Shape2D.hpp"
+#include "engine/render/Sprite.hpp"
+#include "tests/support/GlTestContext.hpp"
+#include "tests/support/PngWriter.hpp"
+
+namespace kv {
+namespace {
+
+static_assert(!std::is_copy_constructible_v<Shader>);
+
+using test::Rgb;
+
+constexpr const char* kCompilePrefix = "Couldn't compile shader: ";
+constexpr const char* kLinkPrefix = "Couldn't link shader program: ";
+
+constexpr const char* kGoodVertex = R"(#version 150 core
+in vec2 position;
+uniform mat4 projViewModel;
+void main() { gl_Position = projViewModel * vec4(position, 0.0, 1.0); }
+)";
+
+constexpr const char* kGoodFragment = R"(#version 150 core
+uniform vec4 tint;
+out vec4 fragColor;
+void main() { fragColor = tint; }
+)";
+
+constexpr const char* kBrokenSource = R"(#version 150 core
+void main() { this is not glsl; }
+)";
+
+// Compiles (a stage may be split over several shader objects), but the program ends up without main.
+constexpr const char* kFragmentWithoutMain = R"(#version 150 core
+out vec4 fragColor;
+void paint() { fragColor = vec4(1.0); }
+)";
+
+class ShaderTest : public test::GlTest {
+protected:
+    std::string writeSource(const std::string& name, const std::string& source) {
+        const std::string path = scratchPath(name);
+        std::ofstream(path) << source;
+        return path;
+    }
+
+    std::string constructionError(const std::string& vertexSource, const std::string& fragmentSource) {
+        const std::string vertexPath = writeSource("test.vert", vertexSource);
+        const std::string fragmentPath = writeSource("test.frag", fragmentSource);
+        try {
+            Shader shader(vertexPath, fragmentPath);
+        } catch (const std::runtime_error& error) {
+            return error.what();
+        }
+        return "<nothing thrown>";
+    }
+};
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+TEST_F(ShaderTest, ShippedProgramsLinkWithTheSharedInterface) {
+    for (const std::string name : {"debug", "sprite", "dist_text"}) {
+        SCOPED_TRACE(name);
+        const auto shader = test::loadShippedShader(name);
+        EXPECT_NE(shader->getUniformLocation("projViewModel"), -1);
+        EXPECT_NE(shader->getUniformLocation("tint"), -1);
+        EXPECT_EQ(shader->getAttributeLocation("position"), 0);
+    }
+    EXPECT_NE(test::loadShippedShader("sprite")->getUniformLocation("texOffset"), -1);
+    const auto text = test::loadShippedShader("dist_text");
+    EXPECT_NE(text->getUniformLocation("edge"), -1);
+    EXPECT_NE(text->getUniformLocation("softness"), -1);
+}
+
+TEST_F(ShaderTest, BrokenVertexStageThrowsCompileErrorWithTheLog) {
+    const std::string message = constructionError(kBrokenSource, kGoodFragment);
+    EXPECT_TRUE(startsWith(message, kCompilePrefix)) << message;
+    EXPECT_GT(message.size(), std::string(kCompilePrefix).size()) << "the driver's log is missing";
+}
+
+TEST_F(ShaderTest, MissingSourceFileFailsAsACompileError) {
+    const std::string message = [&] {
+        try {
+            Shader shader(scratchPath("absent.vert"), writeSource("test.frag", kGoodFragment));
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what());
+        }
+        return std::string("<nothing thrown>");
+    }();
+    EXPECT_TRUE(startsWith(message, kCompilePrefix)) << message;
+}
+
+TEST_F(ShaderTest, ProgramWithoutMainThrowsLinkErrorWithTheLog) {
+    const std::string message = constructionError(kGoodVertex, kFragmentWithoutMain);
+    EXPECT_TRUE(startsWith(message, kLinkPrefix)) << message;
+    EXPECT_GT(message.size(), std::string(kLinkPrefix).size()) << "the driver's log is missing";
+}
+
+TEST_F(ShaderTest, FailedConstructionLeavesNoShaderObjectsBehind) {
+    constructionError(kGoodVertex, kFragmentWithoutMain);
+    constructionError(kGoodVertex, kBrokenSource);
+    // Names are handed out from 1 upward; every one made above has been deleted again.
+    for (GLuint name = 1; name < 16; ++name) {
+        EXPECT_FALSE(glIsShader(name)) << name;
+        EXPECT_FALSE(glIsProgram(name)) << name;
+    }
+}
+
+TEST_F(ShaderTest, ProgramWithoutTexOffsetAcceptsTheOffsetAndStillDraws) {
+    Shader shader(writeSource("good.vert", kGoodVertex), writeSource("good.frag", kGoodFragment));
+    ASSERT_EQ(shader.getUniformLocation("texOffset"), -1);
+    Shape2D square(generateRectangleFan(vec2(20, 20), vec2(50, 50)), GL_TRIANGLE_FAN);
+    shader.use();
+    shader.setTextureOffset(vec2(0.5f, 0.25f));
+    shader.setTint(vec4(1.0f, 0.0f, 1.0f, 1.0f));
+    shader.setProjectionViewModel(pixelProjection());
+    square.draw();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(readPixel(50, 50), (Rgb{255, 0, 255}));
+}
+
+// The text page keeps the glyph distance in alpha: 0.5 on the outline, larger inside.
+TEST_F(ShaderTest, TextShaderRampsCoverageSmoothlyAcrossTheOutline) {
+    constexpr int kRampWidth = 256; // texels, alpha 0..255 from left to right
+    constexpr int kRampRows = 4;
+    ASSERT_GE(framebufferWidth(), kRampWidth);
+    std::vector<std::uint8_t> rgba;
+    for (int y = 0; y < kRampRows; ++y) {
+        for (int x = 0; x < kRampWidth; ++x) {
+            rgba.insert(rgba.end(), {255, 255, 255, static_cast<std::uint8_t>(x)});
+        }
+    }
+    test::writePng(scratchPath("ramp.png"), kRampWidth, kRampRows, rgba);
+    // One texel per pixel across, so pixel x shows distance x / 255.
+    Sprite ramp(scratchPath("ramp.png"), vec2(0, 0), vec2(1, 4), 0, 0, 1);
+
+    const auto text = test::loadShippedShader("dist_text");
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    text->use();
+    text->setProjectionViewModel(pixelProjection());
+    text->setTint(vec4(1.0f, 1.0f, 1.0f, 1.0f));
+    glUniform1f(text->getUniformLocation("edge"), 0.5f);
+    glUniform1f(text->getUniformLocation("softness"), 0.05f);
+    ramp.draw();
+
+    const std::vector<Rgb> row = readPixels(0, 2, kRampWidth, 1);
+    EXPECT_EQ(row[100].r, 0) << "well outside the outline";
+    EXPECT_EQ(row[160].r, 255) << "well inside the outline";
+    EXPECT_GT(row[128].r, 64);
+    EXPECT_LT(row[128].r, 192);
+    int intermediateLevels = 0;
+    for (int x = 1; x < kRampWidth; ++x) {
+        EXPECT_GE(row[x].r, row[x - 1].r) << "coverage falls at " << x;
+        intermediateLevels += (row[x].r > 0 && row[x].r < 255) ? 1 : 0;
+    }
+    // 0.45 to 0.55 of the distance range: a band of about 25 pixels, not a hard step.
+    EXPECT_GE(intermediateLevels, 15);
+}
+
+} // namespace
+} // namespace kv

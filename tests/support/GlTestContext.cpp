@@ -1,0 +1,89 @@
+#include "tests/support/GlTestContext.hpp"
+
+#include <atomic>
+
+#include <unistd.h>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+namespace kv::test {
+
+namespace {
+constexpr int kRgbaChannels = 4;
+} // namespace
+
+ContextGame::ContextGame(int width, int height) : Game("kv gl tests", width, height) {}
+
+std::ostream& operator<<(std::ostream& out, const Rgb& color) {
+    return out << "rgb(" << color.r << ", " << color.g << ", " << color.b << ")";
+}
+
+::testing::AssertionResult isNear(const Rgb& actual, const Rgb& expected, int tolerance) {
+    if (std::abs(actual.r - expected.r) <= tolerance && std::abs(actual.g - expected.g) <= tolerance &&
+        std::abs(actual.b - expected.b) <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << actual << " is not within " << tolerance << " of " << expected;
+}
+
+std::string shaderPath(const std::string& fileName) {
+    return std::string(VANTOR_TEST_SHADER_DIR) + "/" + fileName;
+}
+
+std::shared_ptr<Shader> loadShippedShader(const std::string& name) {
+    return std::make_shared<Shader>(shaderPath(name + ".vert"), shaderPath(name + ".frag"));
+}
+
+void GlTest::SetUp() {
+    game = std::make_unique<ContextGame>(kWindowSize, kWindowSize);
+    glViewport(0, 0, framebufferWidth(), framebufferHeight());
+    glDisable(GL_BLEND);
+    glReadBuffer(GL_BACK);
+    clear();
+}
+
+void GlTest::TearDown() {
+    game.reset();
+    if (!scratchDirectory.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(scratchDirectory, ignored);
+    }
+}
+
+glm::mat4 GlTest::pixelProjection() const {
+    return glm::ortho(0.0f, static_cast<float>(framebufferWidth()), 0.0f,
+                      static_cast<float>(framebufferHeight()));
+}
+
+void GlTest::clear(const glm::vec4& color) {
+    glClearColor(color.r, color.g, color.b, color.a);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+Rgb GlTest::readPixel(int x, int y) const {
+    return readPixels(x, y, 1, 1).front();
+}
+
+std::vector<Rgb> GlTest::readPixels(int x, int y, int width, int height) const {
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(width * height * kRgbaChannels));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
+    std::vector<Rgb> pixels;
+    pixels.reserve(static_cast<std::size_t>(width * height));
+    for (std::size_t i = 0; i < bytes.size(); i += kRgbaChannels) {
+        pixels.push_back(Rgb{bytes[i], bytes[i + 1], bytes[i + 2]});
+    }
+    return pixels;
+}
+
+std::string GlTest::scratchPath(const std::string& fileName) {
+    if (scratchDirectory.empty()) {
+        static std::atomic<int> counter{0};
+        scratchDirectory = std::filesystem::temp_directory_path() /
+                           ("kv_gl_tests_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
+        std::filesystem::create_directories(scratchDirectory);
+    }
+    return (scratchDirectory / fileName).string();
+}
+
+} // namespace kv::test
