@@ -1,0 +1,67 @@
+#include "engine/text/GlLabelButton.hpp"
+
+#include <cmath>
+#include <utility>
+
+#include <GL/glew.h>
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "engine/core/Diagnostics.hpp"
+#include "engine/render/OrthoCamera.hpp"
+#include "engine/render/Shader.hpp"
+
+namespace kv {
+
+const vec4 passiveColor{0.3f, 0.3f, 0.3f, 1.0f};
+const vec4 hoverColor{0.6f, 0.6f, 0.6f, 1.0f};
+const vec4 activeColor{0.3f, 0.3f, 1.0f, 1.0f};
+const vec4 buttonCaptionColor{1.0f, 1.0f, 0.5f, 1.0f};
+
+Shader* dbgShader = nullptr;
+
+namespace {
+
+// GLFW's codes for the left mouse button and for a press.
+constexpr int kLeftMouseButton = 0;
+constexpr int kPressAction = 1;
+
+} // namespace
+
+GlLabelButton::GlLabelButton(vec2 extent, std::shared_ptr<const GlyphAtlas> atlas,
+                             std::shared_ptr<const GlTexture> texture, std::shared_ptr<Shader> shader,
+                             const std::string& text, float fontSize)
+    : extent(extent), label(std::move(atlas), std::move(texture), std::move(shader), text, fontSize),
+      background(generateRectangleFan(extent, vec2(0.0f, 0.0f)), GL_TRIANGLE_FAN) {
+    label.color = buttonCaptionColor;
+}
+
+void GlLabelButton::update(float /*dt*/, const OrthoCamera& camera, const vec2& mouseWindowPosition) {
+    const vec2 point = camera.screenToGameCoordinates(mouseWindowPosition);
+    hovered = std::abs(point.x - label.position.x) <= 0.5f * extent.x &&
+              std::abs(point.y - label.position.y) <= 0.5f * extent.y;
+}
+
+void GlLabelButton::handleMouseButton(int button, int action, int /*mods*/) {
+    if (hovered && button == kLeftMouseButton && action == kPressAction) {
+        onClick();
+    }
+}
+
+const vec4& GlLabelButton::getBackgroundColor() const {
+    if (active) {
+        return activeColor;
+    }
+    return hovered ? hoverColor : passiveColor;
+}
+
+void GlLabelButton::draw(const mat4& projectionView) {
+    checkState(dbgShader != nullptr, "No shape shader is set for drawing buttons");
+    dbgShader->use();
+    dbgShader->setProjectionViewModel(
+        projectionView * glm::translate(mat4(1.0f), glm::vec3(label.position.x, label.position.y, 0.0f)));
+    dbgShader->setTint(getBackgroundColor());
+    background.draw();
+    label.draw(projectionView);
+}
+
+} // namespace kv

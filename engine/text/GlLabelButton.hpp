@@ -1,0 +1,77 @@
+// A clickable caption on a coloured rectangle, hit-tested through the camera it is shown with.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <type_traits>
+
+#include <glm/mat4x4.hpp>
+#include <glm/vec2.hpp>
+#include <glm/vec4.hpp>
+
+#include "engine/render/Shape2D.hpp"
+#include "engine/text/GlLabel.hpp"
+
+namespace kv {
+
+class OrthoCamera;
+class Shader;
+
+// Fill colours of the button rectangle (RGBA).
+extern const vec4 passiveColor;
+extern const vec4 hoverColor;
+extern const vec4 activeColor;
+// Colour every button caption is given at construction (RGBA).
+extern const vec4 buttonCaptionColor;
+
+// The game's shape shader, which buttons draw their rectangles with; not owned, set by the game when it
+// loads its shaders and required before the first button is drawn.
+extern Shader* dbgShader;
+
+// The rectangle and its hit box have the size extent and are centred on label.position.
+class GlLabelButton {
+public:
+    GlLabelButton(vec2 extent, std::shared_ptr<const GlyphAtlas> atlas,
+                  std::shared_ptr<const GlTexture> texture, std::shared_ptr<Shader> shader,
+                  const std::string& text, float fontSize);
+    GlLabelButton(const GlLabelButton&) = delete;
+    GlLabelButton& operator=(const GlLabelButton&) = delete;
+
+    // Recomputes the hover state from the mouse cursor in window coordinates; dt is not used.
+    void update(float dt, const OrthoCamera& camera, const vec2& mouseWindowPosition);
+    // Runs onClick for a left press while hovered; everything else, releases included, is ignored.
+    void handleMouseButton(int button, int action, int mods);
+    // Rectangle with dbgShader in the colour of the state (active before hovered), then the caption.
+    void draw(const mat4& projectionView);
+
+    const vec2& getExtent() const { return extent; }
+    bool isHovered() const { return hovered; }
+    // The colour the rectangle is drawn in for the current state.
+    const vec4& getBackgroundColor() const;
+
+private:
+    vec2 extent;
+
+public:
+    // The caption; its position is the button's centre.
+    GlLabel label;
+
+private:
+    Shape2D background;
+
+public:
+    // Selected state, owned by whoever groups the buttons.
+    bool active = false;
+
+private:
+    bool hovered = false;
+
+public:
+    // Must be set before a click can reach the button: an empty action throws std::bad_function_call.
+    std::function<void()> onClick;
+};
+
+static_assert(!std::is_copy_constructible_v<GlLabelButton>);
+
+} // namespace kv

@@ -1,0 +1,149 @@
+#include "engine/text/GlLabel.hpp"
+
+#include <cmath>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "engine/render/Shader.hpp"
+#include "tests/text/FontFixture.hpp"
+
+namespace kv::test {
+namespace {
+
+constexpr float kFontSize = 40.0f; // pixels; the window is 256 pixels wide
+constexpr int kEdgeTolerance = 1;  // pixels of smoothing allowed outside the text box
+
+class GlLabelTest : public FontFixture {
+protected:
+    // Draws the label alone, one unit per pixel from the bottom-left corner, and returns its ink.
+    PixelBox drawAndMeasure(GlLabel& label) {
+        clear();
+        label.draw(pixelProjection());
+        return litBox(readPixels(0, 0, framebufferWidth(), framebufferHeight()), framebufferWidth());
+    }
+
+    float uniform(const char* name) const {
+        const Shader& shader = *factory->getShader();
+        GLfloat value = 0.0f;
+        glGetUniformfv(shader.getProgramId(), shader.getUniformLocation(name), &value);
+        return value;
+    }
+
+    // Ink pixels lie within the box from (left, bottom) of the label's scaled size.
+    static void expectInside(const PixelBox& ink, float left, float bottom, const vec2& size) {
+        ASSERT_FALSE(ink.empty());
+        EXPECT_GE(ink.minX, std::floor(left) - kEdgeTolerance);
+        EXPECT_LE(ink.maxX + 1, std::ceil(left + size.x) + kEdgeTolerance);
+        EXPECT_GE(ink.minY, std::floor(bottom) - kEdgeTolerance);
+        EXPECT_LE(ink.maxY + 1, std::ceil(bottom + size.y) + kEdgeTolerance);
+    }
+};
+
+TEST_F(GlLabelTest, StartsCentredWhiteAtTheOrigin) {
+    GlLabel label = factory->createLabel("Hg", kFontSize);
+    EXPECT_EQ(label.position, vec2(0.0f, 0.0f));
+    EXPECT_EQ(label.origin, vec2(0.5f, 0.5f));
+    EXPECT_EQ(label.color, vec4(1.0f, 1.0f, 1.0f, 1.0f));
+}
+
+TEST_F(GlLabelTest, BottomLeftOriginDrawsUpAndRightOfThePosition) {
+    GlLabel label = factory->createLabel("Hgj", kFontSize);
+    label.position = vec2(10.0f, 20.0f);
+    label.origin = vec2(0.0f, 0.0f);
+    expectInside(drawAndMeasure(label), 10.0f, 20.0f, label.getDimensions());
+}
+
+TEST_F(GlLabelTest, CentreOriginCentresTheTextBoxOnThePosition) {
+    GlLabel label = factory->createLabel("Hgj", kFontSize);
+    label.position = vec2(128.0f, 128.0f);
+    label.origin = vec2(0.0f, 0.0f);
+    const PixelBox fromCorner = drawAndMeasure(label);
+
+    label.origin = vec2(0.5f, 0.5f);
+    const PixelBox centred = drawAndMeasure(label);
+    const vec2 size = label.getDimensions();
+    expectInside(centred, 128.0f - 0.5f * size.x, 128.0f - 0.5f * size.y, size);
+    // The same ink, moved by half the box.
+    EXPECT_NEAR(centred.minX, fromCorner.minX - 0.5f * size.x, 1.0f);
+    EXPECT_NEAR(centred.maxX, fromCorner.maxX - 0.5f * size.x, 1.0f);
+    EXPECT_NEAR(centred.minY, fromCorner.minY - 0.5f * size.y, 1.0f);
+    EXPECT_NEAR(centred.maxY, fromCorner.maxY - 0.5f * size.y, 1.0f);
+}
+
+TEST_F(GlLabelTest, LargerFontScalesTheInk) {
+    GlLabel label = factory->createLabel("H", kFontSize);
+    label.origin = vec2(0.0f, 0.0f);
+    label.position = vec2(4.0f, 4.0f);
+    const PixelBox small = drawAndMeasure(label);
+    label.setFontSize(2 * kFontSize);
+    const PixelBox large = drawAndMeasure(label);
+    expectInside(large, 4.0f, 4.0f, label.getDimensions());
+    // Larger text gets a sharper, slightly thinner outline, so compare the ink centres.
+    const auto centre = [](const PixelBox& box) {
+        return vec2(0.5f * (box.minX + box.maxX + 1) - 4.0f, 0.5f * (box.minY + box.maxY + 1) - 4.0f);
+    };
+    EXPECT_NEAR(centre(large).x, 2 * centre(small).x, 1.5f);
+    EXPECT_NEAR(centre(large).y, 2 * centre(small).y, 1.5f);
+    EXPECT_GT(large.maxY - large.minY, 1.8f * (small.maxY - small.minY));
+}
+
+TEST_F(GlLabelTest, ColourTintsTheGlyphs) {
+    GlLabel label = factory->createLabel("Hg", kFontSize);
+    label.position = vec2(128.0f, 128.0f);
+    label.color = vec4(1.0f, 0.0f, 0.0f, 1.0f);
+    clear();
+    label.draw(pixelProjection());
+    int brightest = 0;
+    for (const Rgb& pixel : readPixels(0, 0, framebufferWidth(), framebufferHeight())) {
+        ASSERT_EQ(pixel.g, 0);
+        ASSERT_EQ(pixel.b, 0);
+        brightest = std::max(brightest, pixel.r);
+    }
+    EXPECT_GE(brightest, 250);
+}
+
+TEST_F(GlLabelTest, EmptyLabelDrawsNothingAndLeavesTheProgramAlone) {
+    GlLabel label = factory->createLabel("", kFontSize);
+    label.position = vec2(128.0f, 128.0f);
+    glUseProgram(0);
+    EXPECT_TRUE(drawAndMeasure(label).empty());
+    GLint program = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    EXPECT_EQ(program, 0);
+}
+
+TEST_F(GlLabelTest, AtlasSizeTextGetsMiddleEdgeAndSoftness) {
+    GlLabel label = factory->createLabel("H", 0);
+    label.draw(pixelProjection());
+    EXPECT_NEAR(uniform("edge"), 0.475f, 1e-6f);
+    EXPECT_NEAR(uniform("softness"), 0.0875f, 1e-6f);
+}
+
+TEST_F(GlLabelTest, EdgeAndSoftnessSaturateFromFourThirdsOfTheAtlasSize) {
+    for (float factor : {4.0f / 3.0f, 3.0f}) {
+        GlLabel label = factory->createLabel("H", factor * atlasSize());
+        label.draw(pixelProjection());
+        EXPECT_NEAR(uniform("edge"), 0.5f, 1e-6f) << factor;
+        EXPECT_NEAR(uniform("softness"), 0.05f, 1e-6f) << factor;
+    }
+}
+
+TEST_F(GlLabelTest, SmallTextGetsASofterLowerEdge) {
+    GlLabel label = factory->createLabel("H", 0.2f * atlasSize()); // t = 0.15
+    label.draw(pixelProjection());
+    EXPECT_NEAR(uniform("edge"), 0.415f, 1e-6f);
+    EXPECT_NEAR(uniform("softness"), 0.1775f, 1e-6f);
+}
+
+TEST_F(GlLabelTest, MovedLabelStillDraws) {
+    GlLabel source = factory->createLabel("Hg", kFontSize);
+    source.position = vec2(128.0f, 128.0f);
+    GlLabel label(std::move(source));
+    EXPECT_EQ(label.position, vec2(128.0f, 128.0f));
+    expectInside(drawAndMeasure(label), 128.0f - 0.5f * label.getDimensions().x,
+                 128.0f - 0.5f * label.getDimensions().y, label.getDimensions());
+}
+
+} // namespace
+} // namespace kv::test
