@@ -1,6 +1,7 @@
 #include "tools/assetgen/ContactSheet.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "engine/core/Diagnostics.hpp"
@@ -10,7 +11,7 @@ namespace kv {
 namespace {
 
 constexpr int kSheetWidth = 1640;
-constexpr int kSheetHeight = 1180;
+constexpr int kSheetHeight = 1420;
 constexpr float kGap = 20.0f; // pixels between pictures
 const vec4 kBackground(0.055f, 0.06f, 0.085f, 1.0f);
 constexpr float kExplosionPreviewScale = 0.5f;
@@ -37,10 +38,60 @@ float drawAtOrigin(Raster& sheet, const SpriteImage& sprite, vec2 at, float zoom
     return size.x;
 }
 
+float smoothStep(float edge0, float edge1, float x) {
+    const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
+    return t * t * (3.0f - 2.0f * t);
+}
+
+// Draws one line of white text from the distance field the way the game's text shader does: the outline
+// threshold and the smoothing band follow the label's rule for the scale, widened to at least one pixel.
+void drawText(Raster& sheet, const FontBaker& font, const std::string& text, vec2 topLeft, float size) {
+    const float scale = size / static_cast<float>(font.getPixelSize());
+    const float t = std::clamp(0.75f * scale, 0.0f, 1.0f);
+    const float edge = 0.4f + 0.1f * t;
+    const float softness = 0.2f - 0.15f * t;
+    // Distance units per screen pixel: 128 levels per spread of 8 page pixels, shrunk by the scale.
+    const float pixelDistance = 16.0f / 255.0f / scale;
+    const float halfWidth = std::max(softness, 0.7f * pixelDistance);
+    float pen = 0.0f;
+    int previous = 0;
+    for (char character : text) {
+        const BakedGlyph* glyph = font.findGlyph(character);
+        if (glyph == nullptr) {
+            continue;
+        }
+        pen += static_cast<float>(font.kerningBetween(previous, character));
+        const float left = topLeft.x + (pen + static_cast<float>(glyph->xoffset)) * scale;
+        const float top = topLeft.y + static_cast<float>(glyph->yoffset) * scale;
+        const int right = static_cast<int>(std::ceil(left + static_cast<float>(glyph->width) * scale));
+        const int bottom = static_cast<int>(std::ceil(top + static_cast<float>(glyph->height) * scale));
+        for (int y = std::max(0, static_cast<int>(top)); y < std::min(sheet.getHeight(), bottom); ++y) {
+            for (int x = std::max(0, static_cast<int>(left)); x < std::min(sheet.getWidth(), right); ++x) {
+                // Bilinear sample of the page, as the GPU filters it.
+                const float u =
+                    (static_cast<float>(x) + 0.5f - left) / scale + static_cast<float>(glyph->x) - 0.5f;
+                const float v =
+                    (static_cast<float>(y) + 0.5f - top) / scale + static_cast<float>(glyph->y) - 0.5f;
+                const int u0 = static_cast<int>(std::floor(u));
+                const int v0 = static_cast<int>(std::floor(v));
+                const float fu = u - static_cast<float>(u0);
+                const float fv = v - static_cast<float>(v0);
+                const float distance =
+                    (font.distanceAt(u0, v0) * (1 - fu) + font.distanceAt(u0 + 1, v0) * fu) * (1 - fv) +
+                    (font.distanceAt(u0, v0 + 1) * (1 - fu) + font.distanceAt(u0 + 1, v0 + 1) * fu) * fv;
+                const float coverage = smoothStep(edge - halfWidth, edge + halfWidth, distance);
+                sheet.blend(x, y, vec4(coverage));
+            }
+        }
+        pen += static_cast<float>(glyph->xadvance);
+        previous = character;
+    }
+}
+
 } // namespace
 
-Raster paintContactSheet(const std::vector<SpriteImage>& sprites,
-                         const std::vector<ExplosionArt>& explosions) {
+Raster paintContactSheet(const std::vector<SpriteImage>& sprites, const std::vector<ExplosionArt>& explosions,
+                         const FontBaker* font) {
     Raster sheet(kSheetWidth, kSheetHeight);
     sheet.fill(kBackground);
 
@@ -119,6 +170,14 @@ Raster paintContactSheet(const std::vector<SpriteImage>& sprites,
                                              kExplosionFrameSize, kExplosionFrameSize);
         sheet.drawScaled(cell, vec2(left, top + kGap), vec2(1.0f), vec4(1.0f));
         left += kExplosionFrameSize + 8.0f;
+    }
+
+    if (font != nullptr) {
+        float lineTop = top + kGap + kExplosionFrameSize + kGap;
+        for (float size : {20.0f, 30.0f, 44.0f, 60.0f}) {
+            drawText(sheet, *font, "Score: 12345  New highscore! Start game", vec2(kGap, lineTop), size);
+            lineTop += size * 1.4f;
+        }
     }
     return sheet;
 }

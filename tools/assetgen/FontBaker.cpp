@@ -166,6 +166,29 @@ void FontBaker::pack(const std::vector<std::vector<std::uint8_t>>& fields) {
     }
 }
 
+float FontBaker::distanceAt(int x, int y) const {
+    if (x < 0 || y < 0 || x >= pageWidth || y >= pageHeight) {
+        return 0.0f;
+    }
+    return static_cast<float>(page[static_cast<std::size_t>(y) * pageWidth + x]) / 255.0f;
+}
+
+const BakedGlyph* FontBaker::findGlyph(int code) const {
+    if (code < kFirstCharacter || code > kLastCharacter) {
+        return nullptr;
+    }
+    return &glyphs[static_cast<std::size_t>(code - kFirstCharacter)];
+}
+
+int FontBaker::kerningBetween(int first, int second) const {
+    for (const Kerning& kerning : kernings) {
+        if (kerning.first == first && kerning.second == second) {
+            return kerning.amount;
+        }
+    }
+    return 0;
+}
+
 std::string FontBaker::describe(const std::string& pageName) const {
     std::ostringstream out;
     out << "info face=\"" << faceName << "\" size=" << pixelSize << " bold=0 italic=0 charset=\"\" unicode=1"

@@ -45,6 +45,17 @@ public:
     // The description as text, for the page file name given.
     std::string describe(const std::string& pageName) const;
 
+    int getPixelSize() const { return pixelSize; }
+    int getLineHeight() const { return lineHeight; }
+    int getPageWidth() const { return pageWidth; }
+    int getPageHeight() const { return pageHeight; }
+    // The distance of the page pixel, 0 to 1; 0 outside the page.
+    float distanceAt(int x, int y) const;
+    // Null for characters outside 32 to 126.
+    const BakedGlyph* findGlyph(int code) const;
+    // The pen adjustment for `second` after `first`, font pixels.
+    int kerningBetween(int first, int second) const;
+
 private:
     void bake(const std::string& fontPath);
     void pack(const std::vector<std::vector<std::uint8_t>>& fields);

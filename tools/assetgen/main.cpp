@@ -1,14 +1,17 @@
 // assetgen: writes every asset of the game (sprites, explosion sheets, the distance-field font and the
 // sounds) from code, deterministically, and optionally a preview sheet of the art.
 //
-//   assetgen --out DIR --font OpenSans-Regular.ttf --license Apache-2.0 [--copyright FILE] [--preview
-//   FILE.png] assetgen --preview FILE.png
+// Writing the assets (DIR gets sprites/, fonts/ and sounds/):
+//     assetgen --out DIR --font TTF --license TEXT [--copyright FILE] [--preview FILE.png]
+// Only the preview (with a line of text when a font is given):
+//     assetgen --preview FILE.png [--font TTF]
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -96,6 +99,10 @@ void writeSounds(const std::string& directory) {
 }
 
 void run(const Options& options) {
+    std::unique_ptr<FontBaker> font;
+    if (!options.fontPath.empty()) {
+        font = std::make_unique<FontBaker>(options.fontPath, kFontPixelSize, kFontSpread);
+    }
     const std::vector<SpriteImage> sprites = paintSprites();
     std::vector<ExplosionArt> explosions;
     explosions.push_back({largeExplosion(), paintExplosionSheet(largeExplosion())});
@@ -119,15 +126,14 @@ void run(const Options& options) {
             explosions[1].sheet.writePng(spritesDirectory + "/enemy1_explosion.png");
         });
         const std::string fontsDirectory = (root / "fonts").string();
-        FontBaker(options.fontPath, kFontPixelSize, kFontSpread)
-            .write(fontsDirectory, "OpenSans-Regular.fnt", "OpenSans-Regular_0.png");
+        font->write(fontsDirectory, "OpenSans-Regular.fnt", "OpenSans-Regular_0.png");
         writeFontLicense(options, fontsDirectory + "/LICENSE-OpenSans.txt");
         writeSounds((root / "sounds").string());
         pictures.get();
         largeSheet.get();
     }
     if (!options.previewPath.empty()) {
-        paintContactSheet(sprites, explosions).writePng(options.previewPath);
+        paintContactSheet(sprites, explosions, font.get()).writePng(options.previewPath);
     }
 }
 
