@@ -1,0 +1,331 @@
+#include "game/ArcadeStyleShooterGame.hpp"
+
+#include <sstream>
+#include <vector>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "engine/components/Collision.hpp"
+#include "engine/components/Input.hpp"
+#include "engine/components/Motion.hpp"
+#include "engine/core/Diagnostics.hpp"
+#include "engine/render/Shader.hpp"
+#include "engine/render/Sprite.hpp"
+#include "engine/render/VisualComponent.hpp"
+#include "engine/sound/SoundManager.hpp"
+#include "engine/text/GlLabel.hpp"
+#include "engine/text/GlLabelButton.hpp"
+#include "engine/text/GlLabelFactory.hpp"
+#include "game/GameState.hpp"
+#include "game/HighScore.hpp"
+#include "game/Screenshot.hpp"
+#include "game/VantorGui.hpp"
+
+namespace kv {
+
+namespace {
+
+constexpr int kWindowWidth = 1024;  // pixels, before the switch to full screen
+constexpr int kWindowHeight = 768;  // pixels
+constexpr int kToggledWindowHeight = 468; // pixels: the window that Alt+Enter leaves full screen for
+constexpr int kToggledRefreshRate = 60;   // Hz
+constexpr float kPlayFieldHeight = 2000.0f; // world units shown vertically
+
+constexpr float kNewHighScoreDelay = 0.5f; // seconds after the ship's death
+constexpr float kEscapeHintDelay = 1.5f;   // seconds after the ship's death
+
+std::string decimal(int value) {
+    std::stringstream stream;
+    stream << value;
+    return stream.str();
+}
+
+} // namespace
+
+ArcadeStyleShooterGame::ArcadeStyleShooterGame()
+    : Game("Vantor v0.2", kWindowWidth, kWindowHeight),
+      gameCamera(kPlayFieldHeight, static_cast<float>(width), static_cast<float>(height)),
+      guiCamera(static_cast<float>(height), static_cast<float>(width), static_cast<float>(height)) {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+}
+
+ArcadeStyleShooterGame::~ArcadeStyleShooterGame() {
+    // A window closed during play leaves a game behind; its entities refer to the registries and assets.
+    deleteAllEntities();
+    if (dbgShader == debugShader.get()) {
+        dbgShader = nullptr;
+    }
+    // The notices and HUD labels at namespace scope own GL names: release them while the context exists.
+    pressEscapeLabel.reset();
+    newHighscoreLabel.reset();
+    highScoreStaticLabel.reset();
+    highScoreLabel.reset();
+}
+
+void ArcadeStyleShooterGame::load() {
+    debugShader = std::make_shared<Shader>("shaders/debug.vert", "shaders/debug.frag");
+    dbgShader = debugShader.get();
+    spriteShader = std::make_shared<Shader>("shaders/sprite.vert", "shaders/sprite.frag");
+
+    const vec2 centre(0.5f, 0.5f);
+    shipSprite = std::make_shared<Sprite>("sprites/space_ship.png", vec2(0.4f, 0.5f), vec2(1.0f), 0, 0, 1);
+    mothershipSprite = std::make_shared<Sprite>("sprites/WB_baseu3_d0.png", centre, vec2(0.35f), 0, 0, 1);
+    mothershipCoreSprite = std::make_shared<Sprite>("sprites/WB_base_d0.png", centre, vec2(0.6f), 0, 0, 1);
+    swarmerSprite = std::make_shared<Sprite>("sprites/blueshuttlenoweps.png", centre, vec2(0.65f, 0.8f), 0, 0, 1);
+    diverSprite = std::make_shared<Sprite>("sprites/bluecargoship.png", centre, vec2(0.3f), 0, 0, 1);
+    flameSprite = std::make_shared<Sprite>("sprites/firebolt.png", centre, vec2(1.0f), 0, 0, 1);
+    playerShipExplosionSprite =
+        std::make_shared<Sprite>("sprites/player_ship_explosion.png", centre, vec2(3.0f), 256, 256, 64);
+    enemyExplosionSprite =
+        std::make_shared<Sprite>("sprites/enemy1_explosion.png", centre, vec2(3.0f), 256, 256, 21);
+
+    soundManager = std::make_unique<SoundManager>();
+    SoundManager::playMusic(0);
+
+    labelFactory = std::make_unique<GlLabelFactory>("fonts", "OpenSans-Regular.fnt");
+    menu = std::make_shared<VantorGui>(*labelFactory, static_cast<float>(width), static_cast<float>(height));
+    playerHighScore = loadHighScore();
+
+    newHighscoreLabel = labelFactory->createLabelPtr("New highscore!", 60);
+    pressEscapeLabel = labelFactory->createLabelPtr("Press escape to exit to menu", 30);
+    pressEscapeLabel->position = vec2(0.0f, -150.0f);
+    const vec2 topLeft(0.0f, 1.0f);
+    highScoreStaticLabel = labelFactory->createLabelPtr("High Score:  ", 20);
+    highScoreLabel = labelFactory->createLabelPtr("", 20);
+    scoreStaticLabel = labelFactory->createLabelPtr("Score:  ", 20);
+    scoreLabel = labelFactory->createLabelPtr("", 20);
+    for (GlLabel* label : {highScoreStaticLabel.get(), highScoreLabel.get(), scoreStaticLabel.get(), scoreLabel.get()}) {
+        label->origin = topLeft;
+        label->color = scoreColor;
+    }
+    layoutHud();
+
+    menu->startButton.onClick = [this] { initGame(); };
+    menu->exitButton.onClick = [this] { quit(); };
+
+    scoreLabel->setText("0");
+    highScoreLabel->setText(decimal(playerHighScore));
+
+    switchToFullScreen();
+}
+
+void ArcadeStyleShooterGame::layoutHud() {
+    const float left = guiCamera.position.x - guiCamera.halfWidth;
+    const float top = guiCamera.position.y + guiCamera.halfHeight;
+    highScoreStaticLabel->position = vec2(left, top);
+    highScoreLabel->position =
+        vec2(left + highScoreStaticLabel->getDimensions().x, highScoreStaticLabel->position.y);
+    scoreStaticLabel->position = vec2(left, top - highScoreStaticLabel->getDimensions().y);
+    scoreLabel->position = vec2(left + scoreStaticLabel->getDimensions().x, scoreStaticLabel->position.y);
+}
+
+void ArcadeStyleShooterGame::switchToFullScreen() {
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = glfwGetVideoMode(monitor);
+    glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+}
+
+void ArcadeStyleShooterGame::toggleFullScreen() {
+    if (glfwGetWindowMonitor(window) != nullptr) {
+        glfwSetWindowMonitor(window, nullptr, 0, 0, kWindowWidth, kToggledWindowHeight, kToggledRefreshRate);
+    } else {
+        switchToFullScreen();
+    }
+}
+
+void ArcadeStyleShooterGame::initGame() {
+    mainMenuActive = false;
+    createPlayerShip();
+    createWaveDirector();
+}
+
+void ArcadeStyleShooterGame::clearGame() {
+    deadTime = 0.0f;
+    showNewHighScore = false;
+    showEscapeLabel = false;
+    maybeUpdateHighScore();
+    playerScore = 0;
+    highScoreLabel->setText(decimal(playerHighScore));
+    deleteAllEntities();
+    mainMenuActive = true;
+}
+
+void ArcadeStyleShooterGame::deleteAllEntities() {
+    // Root entities first; the ship goes last because components elsewhere may still refer to it.
+    const std::vector<GameEntity*> all(taggedRegistry.getEntities(0).begin(), taggedRegistry.getEntities(0).end());
+    std::vector<GameEntity*> roots;
+    for (GameEntity* entity : all) {
+        if (entity->getParent() == nullptr && !entity->hasTag(kTagPlayer)) {
+            roots.push_back(entity);
+        }
+    }
+    for (GameEntity* entity : roots) {
+        delete entity;
+    }
+    const std::vector<GameEntity*> ships(taggedRegistry.getEntities(kTagPlayer).begin(),
+                                         taggedRegistry.getEntities(kTagPlayer).end());
+    for (GameEntity* ship : ships) {
+        delete ship;
+    }
+}
+
+void ArcadeStyleShooterGame::update(float dt) {
+    if (mainMenuActive) {
+        menu->update(dt, getMousePosition());
+        return;
+    }
+    updateDeadTimer(dt);
+    aimAtMouse();
+    resetCollisions();
+    updateComponents(dt);
+    sweepRetiredEntities();
+    refreshScoreTexts();
+}
+
+void ArcadeStyleShooterGame::updateDeadTimer(float dt) {
+    if (!taggedRegistry.getActiveEntities(kTagPlayer).empty()) {
+        return;
+    }
+    deadTime += dt;
+    if (deadTime > kNewHighScoreDelay && playerScore >= playerHighScore) {
+        showNewHighScore = true;
+    }
+    if (deadTime > kEscapeHintDelay) {
+        showEscapeLabel = true;
+    }
+}
+
+void ArcadeStyleShooterGame::aimAtMouse() {
+    const vec2 aim = gameCamera.screenToGameCoordinates(getMousePosition());
+    for (OrientTowardsPointComponent* component : componentRegistry.getComponents<OrientTowardsPointComponent>()) {
+        component->setControlPoint(aim);
+    }
+}
+
+void ArcadeStyleShooterGame::resetCollisions() {
+    for (CollisionComponent* component : componentRegistry.getComponents<CollisionComponent>()) {
+        component->resetForFrame();
+    }
+}
+
+void ArcadeStyleShooterGame::updateComponents(float dt) {
+    // Components spawned during the pass are not in the snapshot; spawners bring those forward themselves.
+    const auto updatables = componentRegistry.getComponents<UpdatableComponent>();
+    updateSnapshot.assign(updatables.begin(), updatables.end());
+    for (UpdatableComponent* component : updateSnapshot) {
+        component->update(dt);
+    }
+}
+
+void ArcadeStyleShooterGame::sweepRetiredEntities() {
+    EntitySet& retired = taggedRegistry.getEntities(kTagRetired);
+    sweepSnapshot.assign(retired.begin(), retired.end());
+    for (GameEntity* entity : sweepSnapshot) {
+        // An entity deleted with a retired ancestor earlier in this sweep has left the live set.
+        if (retired.count(entity) != 0 && !entity->isActive()) {
+            delete entity;
+        }
+    }
+}
+
+void ArcadeStyleShooterGame::refreshScoreTexts() {
+    const std::string score = decimal(playerScore);
+    scoreLabel->setText(score);
+    if (playerScore > playerHighScore) {
+        highScoreLabel->setText(score);
+    }
+}
+
+void ArcadeStyleShooterGame::render() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (mainMenuActive) {
+        menu->draw();
+    } else {
+        for (VisualComponent* visual : componentRegistry.getComponents<VisualComponent>()) {
+            visual->draw(gameCamera.projectionView);
+        }
+        if (showEscapeLabel) {
+            pressEscapeLabel->draw(guiCamera.projectionView);
+        }
+        if (showNewHighScore) {
+            newHighscoreLabel->draw(guiCamera.projectionView);
+        }
+    }
+    highScoreStaticLabel->draw(guiCamera.projectionView);
+    highScoreLabel->draw(guiCamera.projectionView);
+    scoreStaticLabel->draw(guiCamera.projectionView);
+    scoreLabel->draw(guiCamera.projectionView);
+}
+
+void ArcadeStyleShooterGame::handleKey(int key, int /*scancode*/, int action, int mods) {
+    if (action == GLFW_REPEAT) {
+        return;
+    }
+    const bool pressed = action == GLFW_PRESS;
+    if (key == GLFW_KEY_ESCAPE && pressed) {
+        if (mainMenuActive) {
+            quit();
+        } else {
+            clearGame();
+        }
+    }
+    if (key == GLFW_KEY_ENTER && pressed && mods == GLFW_MOD_ALT) {
+        toggleFullScreen();
+    }
+    if (key == GLFW_KEY_SPACE && pressed) {
+        // Key events arrive after the buffer swap, when the back buffer's content is undefined: draw the
+        // unchanged scene again and read that. A screenshot that cannot be written is ignored.
+        render();
+        saveScreenshot(width, height, shIndex);
+    }
+    // Walk copies: a callback may add or remove input components.
+    const auto keys = componentRegistry.getComponents<KeyboardKeyComponent>();
+    for (KeyboardKeyComponent* component : std::vector<KeyboardKeyComponent*>(keys.begin(), keys.end())) {
+        component->handleKey(key, mods, pressed);
+    }
+    const auto lambdas = componentRegistry.getComponents<LambdaKeyboardComponent>();
+    for (LambdaKeyboardComponent* component : std::vector<LambdaKeyboardComponent*>(lambdas.begin(), lambdas.end())) {
+        component->callback(key, mods, pressed);
+    }
+}
+
+void ArcadeStyleShooterGame::handleMouseButton(int button, int action, int mods) {
+    if (mainMenuActive) {
+        menu->handleMouseButton(button, action, mods);
+        return;
+    }
+    const bool pressed = action == GLFW_PRESS;
+    const auto buttons = componentRegistry.getComponents<MouseButtonComponent>();
+    for (MouseButtonComponent* component : std::vector<MouseButtonComponent*>(buttons.begin(), buttons.end())) {
+        component->handleMouseButton(button, mods, pressed);
+    }
+}
+
+void ArcadeStyleShooterGame::handleFramebufferSize(int newWidth, int newHeight) {
+    // A minimised window reports 0 x 0: keep the last layout rather than cameras with no extent.
+    if (newWidth <= 0 || newHeight <= 0) {
+        return;
+    }
+    const float w = static_cast<float>(newWidth);
+    const float h = static_cast<float>(newHeight);
+    gameCamera.resizeBuffer(w, h);
+    guiCamera.setVerticalSize(h);
+    guiCamera.resizeBuffer(w, h);
+    layoutHud();
+    menu->handleFramebufferSize(newWidth, newHeight);
+}
+
+vec2 ArcadeStyleShooterGame::randomSpawnPoint(float distance) {
+    vec2 point(0.0f);
+    // Both draws exactly 0 would give no direction; draw again rather than fail.
+    do {
+        point.x = randomFloat(-1.0f, 1.0f);
+        point.y = randomFloat(-1.0f, 1.0f);
+    } while (point.x == 0.0f && point.y == 0.0f);
+    return pushOutside(point, distance);
+}
+
+} // namespace kv

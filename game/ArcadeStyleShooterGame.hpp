@@ -1,0 +1,114 @@
+// The shooter: loads its assets, switches between the main menu and play, runs each frame in a fixed
+// order and builds the player ship, the enemies and the wave director from the engine's components.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <glm/vec2.hpp>
+
+#include "engine/core/Game.hpp"
+#include "engine/core/GameEntity.hpp"
+#include "engine/core/TaggedEntityRegistry.hpp"
+#include "engine/core/TypedComponentRegistry.hpp"
+#include "engine/render/OrthoCamera.hpp"
+
+namespace kv {
+
+class Drawable;
+class GlLabel;
+class GlLabelFactory;
+class Shader;
+class SoundManager;
+class Sprite;
+class UpdatableComponent;
+class VantorGui;
+
+// Entities of a game are created with new by initGame and the factories below and owned as trees by the
+// game: the end-of-frame sweep deletes retired ones (inactive, tag 99), clearGame deletes the rest.
+class ArcadeStyleShooterGame : public Game {
+public:
+    ArcadeStyleShooterGame();
+    ~ArcadeStyleShooterGame() override;
+
+    void load() override;
+    void update(float dt) override;
+    void render() override;
+    void handleKey(int key, int scancode, int action, int mods) override;
+    void handleMouseButton(int button, int action, int mods) override;
+    void handleFramebufferSize(int width, int height) override;
+
+    // Starts a game with the weapons chosen in the menu.
+    void initGame();
+    // Saves a beaten high score, deletes every entity and shows the menu.
+    void clearGame();
+
+    GameEntity* createPlayerShip();
+    GameEntity* spawnSwarmer();
+    GameEntity* spawnDiver();
+    GameEntity* spawnMothership();
+    GameEntity* createExplosion(const vec2& position, std::shared_ptr<Sprite> sheet, float scale);
+    GameEntity* createWaveDirector();
+    // The stunning field that an EMP rocket leaves where it hits.
+    GameEntity* createEmpEffect(const vec2& position);
+
+    TaggedEntityRegistry& getTaggedRegistry() { return taggedRegistry; }
+    TypedComponentRegistry& getComponentRegistry() { return componentRegistry; }
+    const OrthoCamera& getGameCamera() const { return gameCamera; }
+    const OrthoCamera& getGuiCamera() const { return guiCamera; }
+    VantorGui& getMenu() { return *menu; }
+    const std::shared_ptr<GlLabel>& getScoreLabel() const { return scoreLabel; }
+    GLFWwindow* getWindow() const { return window; }
+
+private:
+    void updateDeadTimer(float dt);
+    void aimAtMouse();
+    void resetCollisions();
+    void updateComponents(float dt);
+    void sweepRetiredEntities();
+    void refreshScoreTexts();
+    void layoutHud();
+    void switchToFullScreen();
+    void toggleFullScreen();
+    void deleteAllEntities();
+    // A spawn point outside the arena at the given distance from the origin, in a random direction.
+    vec2 randomSpawnPoint(float distance);
+
+    std::shared_ptr<Shader> debugShader;
+    std::shared_ptr<Shader> spriteShader;
+    TaggedEntityRegistry taggedRegistry;
+    TypedComponentRegistry componentRegistry{nullptr};
+    std::shared_ptr<Sprite> shipSprite;
+    std::shared_ptr<Sprite> mothershipSprite;
+    std::shared_ptr<Sprite> mothershipCoreSprite;
+    std::shared_ptr<Sprite> swarmerSprite;
+    std::shared_ptr<Sprite> diverSprite;
+    std::shared_ptr<Sprite> flameSprite;
+    std::shared_ptr<Sprite> playerShipExplosionSprite;
+    std::shared_ptr<Sprite> enemyExplosionSprite;
+    std::unique_ptr<SoundManager> soundManager;
+    std::unique_ptr<GlLabelFactory> labelFactory;
+    std::shared_ptr<GlLabel> scoreLabel;
+    std::shared_ptr<GlLabel> scoreStaticLabel;
+    std::shared_ptr<VantorGui> menu;
+    OrthoCamera gameCamera;
+    OrthoCamera guiCamera;
+
+    // Shapes shared by every projectile of a kind, made on first use. They belong to the game (not to
+    // function-local statics) so that their GL names are released while the context still exists.
+    struct SharedDrawables {
+        std::shared_ptr<Drawable> bullet;
+        std::shared_ptr<Drawable> gaussCoil;
+        std::shared_ptr<Drawable> empRocket;
+        std::shared_ptr<Drawable> empEffect;
+        std::shared_ptr<Drawable> gravityOrb;
+        std::shared_ptr<Drawable> shockwave;
+        std::shared_ptr<Drawable> diverBullet;
+    } drawables;
+
+    // Reused every frame so that the update pass and the sweep need no fresh allocation.
+    std::vector<UpdatableComponent*> updateSnapshot;
+    std::vector<GameEntity*> sweepSnapshot;
+};
+
+} // namespace kv

@@ -1,0 +1,238 @@
+#include <cmath>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "engine/components/Collision.hpp"
+#include "engine/components/Motion.hpp"
+#include "engine/components/Scripted.hpp"
+#include "engine/core/Diagnostics.hpp"
+#include "engine/render/VisualComponent.hpp"
+#include "game/GameFixture.hpp"
+#include "game/GameState.hpp"
+
+namespace kv {
+namespace {
+
+using PlayerShip = GameFixture;
+
+// The active spawners of the ship's tree, by the mouse button that drives them.
+int activeMounts(ArcadeStyleShooterGame& game) {
+    int active = 0;
+    for (TimedEntitySpawner* spawner : game.getComponentRegistry().getComponents<TimedEntitySpawner>()) {
+        if (spawner->entity.isActive() && spawner->entity.getParent() != nullptr) {
+            ++active;
+        }
+    }
+    return active;
+}
+
+TEST_F(PlayerShip, OnlyTheChosenMountsAreSwitchedOn) {
+    startGame(2, 3);
+    EXPECT_EQ(activeMounts(*game), 2);
+    int intervalsSeen = 0;
+    for (TimedEntitySpawner* spawner : game->getComponentRegistry().getComponents<TimedEntitySpawner>()) {
+        if (spawner->entity.isActive() && spawner->entity.getParent() != nullptr) {
+            EXPECT_TRUE(spawner->interval == 0.8f || spawner->interval == 2.0f) << spawner->interval;
+            ++intervalsSeen;
+        }
+    }
+    EXPECT_EQ(intervalsSeen, 2);
+}
+
+TEST_F(PlayerShip, BulletKillsASwarmerOnItsSecondHitAndScoresFive) {
+    startGame(1, 1);
+    GameEntity& swarmer = placeEnemy(game->spawnSwarmer(), vec2(400, 0));
+    press(0);
+    step(1);
+    release(0);
+    const int hitFrame = stepUntil([&] { return healthOf(swarmer) < 2.0f; }, 60);
+    ASSERT_GT(hitFrame, 0);
+    EXPECT_FLOAT_EQ(healthOf(swarmer), 1.0f);
+    EXPECT_EQ(playerScore, 0);
+    press(0);
+    step(1);
+    release(0);
+    ASSERT_GT(stepUntil([&] { return playerScore != 0; }, 60), 0);
+    EXPECT_EQ(playerScore, 5);
+    EXPECT_EQ(count(kTagSwarmer), 0) << "swept at the end of the frame of its death";
+}
+
+TEST_F(PlayerShip, GaussBeamHitsEachEnemyOnceForSix) {
+    startGame(2, 1);
+    GameEntity* enemies[] = {&placeEnemy(game->spawnMothership(), vec2(400, 0)),
+                             &placeEnemy(game->spawnMothership(), vec2(900, 30)),
+                             &placeEnemy(game->spawnMothership(), vec2(1500, -40))};
+    press(0);
+    step(1);
+    release(0);
+    step(20); // the beam lives 0.125 s: several frames of overlap
+    for (GameEntity* enemy : enemies) {
+        EXPECT_FLOAT_EQ(healthOf(*enemy), 194.0f);
+    }
+    EXPECT_EQ(playerScore, 0);
+}
+
+TEST_F(PlayerShip, FlamesDealTenPerSecondOfContactHoweverManyTouch) {
+    startGame(3, 1);
+    GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(300, 0));
+    press(0);
+    // Hold the trigger until flames reach the target, then measure a few frames of contact.
+    ASSERT_GT(stepUntil([&] { return healthOf(mothership) < 200.0f; }, 30), 0);
+    const float before = healthOf(mothership);
+    step(6);
+    EXPECT_NEAR(before - healthOf(mothership), 6 * 10.0f * kFrame, 1e-3);
+    release(0);
+}
+
+TEST_F(PlayerShip, EmpStunsEachEnemyOnceAndLeavesAMarkerForThreeSeconds) {
+    startGame(1, 1);
+    // Motherships: slow enough to stay inside the field, and they launch nothing in the first 2 s.
+    GameEntity& near = placeEnemy(game->spawnMothership(), vec2(600, 0));
+    GameEntity& far = placeEnemy(game->spawnMothership(), vec2(650, 300));
+    near.getComponent<EnemyAiComponent>().aiEnabled = true;
+    far.getComponent<EnemyAiComponent>().aiEnabled = true;
+    press(1);
+    step(1);
+    release(1);
+    ASSERT_GT(stepUntil([&] { return !near.getComponent<EnemyAiComponent>().aiEnabled; }, 60), 0);
+    step(1);
+    EXPECT_FALSE(far.getComponent<EnemyAiComponent>().aiEnabled);
+    // Each has its hull and core visuals... the hull's own entity carries the marker.
+    auto markers = [](GameEntity& e) { return static_cast<int>(e.getComponents<VisualComponent>().size()) - 1; };
+    EXPECT_EQ(markers(near), 1);
+    EXPECT_EQ(markers(far), 1);
+    step(static_cast<int>(2.9f / kFrame));
+    EXPECT_FALSE(near.getComponent<EnemyAiComponent>().aiEnabled);
+    step(12);
+    EXPECT_TRUE(near.getComponent<EnemyAiComponent>().aiEnabled);
+    EXPECT_EQ(markers(near), 0);
+}
+
+TEST_F(PlayerShip, EmpRocketFiredAtNothingVanishesAtTheArenaEdge) {
+    startGame(1, 1);
+    press(1);
+    step(1);
+    release(1);
+    EXPECT_EQ(count(0), 10 + 1) << "ship tree, arena, director, one rocket";
+    step(static_cast<int>(1.9f / kFrame)); // 1000 units per second from x = 50
+    EXPECT_EQ(count(0), 11) << "still short of 2032.5";
+    step(static_cast<int>(0.1f / kFrame));
+    EXPECT_EQ(count(0), 10) << "gone without effect";
+}
+
+TEST_F(PlayerShip, GravityOrbPullsFleeingEnemiesAndIgnoresOnesHeadingIn) {
+    startGame(1, 2);
+    press(1);
+    step(1);
+    release(1);
+    GameEntity* orb = nullptr;
+    for (GameEntity* e : game->getTaggedRegistry().getEntities(0)) {
+        if (e->getParent() == nullptr && e->getTags().empty() && !e->getComponents<CollisionComponent>().empty() &&
+            e != &game->getTaggedRegistry().getEntity(kTagWaveDirector)) {
+            orb = e;
+        }
+    }
+    ASSERT_NE(orb, nullptr);
+    // Two enemies 100 units from the orb's next position: one flees (+x), one heads at it.
+    const vec2 centre = orb->getPosition() + vec2(450 * kFrame, 0);
+    GameEntity& fleeing = placeEnemy(game->spawnSwarmer(), centre + vec2(0, 100), 1.5707964f);
+    GameEntity& seeking = placeEnemy(game->spawnSwarmer(), centre + vec2(0, -100), 1.5707964f);
+    step(1);
+    const vec2 pull = fleeing.getComponent<PhysicsComponent>().force;
+    EXPECT_NEAR(pull.y, -(1.0f - 0.3f * 100.0f / 500.0f) * 7000.0f, 1.0f);
+    EXPECT_NEAR(seeking.getComponent<PhysicsComponent>().force.y, 0.0f, 1e-3f);
+}
+
+TEST_F(PlayerShip, ShockwaveGrowsToSevenHundredFiftyInAThirdOfASecondThenEnds) {
+    startGame(1, 3);
+    press(1);
+    step(1);
+    release(1);
+    GameEntity* wave = nullptr;
+    for (GameEntity* child : ship().getChildren()) {
+        if (!child->getComponents<CollisionComponent>().empty()) {
+            wave = child;
+        }
+    }
+    ASSERT_NE(wave, nullptr);
+    auto& shape = static_cast<CircleCollisionGeometry&>(*wave->getComponent<CollisionComponent>().geometry);
+    step(9); // the wave was born at age 0 in the firing frame
+    EXPECT_NEAR(shape.radius, 9 * kFrame / 0.35f * 750.0f, 0.01f);
+    EXPECT_EQ(wave->getComponent<VisualComponent>().scale, shape.radius);
+    step(12);
+    EXPECT_TRUE(ship().getChildren().count(wave) == 0) << "retired and swept after 0.35 s";
+}
+
+TEST_F(PlayerShip, ShockwavePushesEnemiesAway) {
+    startGame(1, 3);
+    GameEntity& swarmer = placeEnemy(game->spawnSwarmer(), vec2(150, 0)); // clear of the ship's hull
+    press(1);
+    step(1);
+    release(1);
+    auto& physics = swarmer.getComponent<PhysicsComponent>();
+    ASSERT_GT(stepUntil([&] { return physics.force.x != 0.0f; }, 10), 0) << "reached once the ring is 100 wide";
+    EXPECT_NEAR(physics.force.x, 10000.0f, 1e-2);
+    EXPECT_NEAR(physics.force.y, 0.0f, 1e-3);
+}
+
+TEST_F(PlayerShip, ArenaSpringPullsBackThirtyThousandAtTheRing) {
+    startGame(1, 1);
+    ship().setPosition(vec2(2000, 0));
+    step(1);
+    const vec2 force = ship().getComponent<PhysicsComponent>().force;
+    EXPECT_NEAR(force.x, -30000.0f, 1e-1);
+    EXPECT_NEAR(force.y, 0.0f, 1e-3);
+}
+
+TEST_F(PlayerShip, CameraFollowsTheShip) {
+    startGame(1, 1);
+    ship().setPosition(vec2(123, -45));
+    step(1);
+    EXPECT_EQ(game->getGameCamera().position, vec2(123, -45));
+}
+
+TEST_F(PlayerShip, DeathSwitchesOffTheDirectorExplodesAndSavesTheHighScore) {
+    startGame(1, 1, true);
+    playerScore = 42;
+    ship().getComponent<HealthComponent>().doDamage(6.0f);
+    EXPECT_FALSE(game->getTaggedRegistry().getEntity(kTagWaveDirector).isActive());
+    EXPECT_EQ(playerHighScore, 42);
+    EXPECT_EQ(loadFile("HighScore.txt"), "HighScore=42");
+    step(1);
+    EXPECT_TRUE(game->getTaggedRegistry().getEntities(kTagPlayer).empty()) << "swept";
+    EXPECT_EQ(count(kTagRetired), 1) << "the explosion, alive until its animation ends";
+}
+
+TEST_F(PlayerShip, ShipDyingInTheFrameItsShockwaveEndsIsSweptOnce) {
+    startGame(1, 3);
+    press(1);
+    step(1);
+    release(1);
+    GameEntity* wave = nullptr;
+    for (GameEntity* child : ship().getChildren()) {
+        if (!child->getComponents<CollisionComponent>().empty()) {
+            wave = child;
+        }
+    }
+    ASSERT_NE(wave, nullptr);
+    // Runs after the wave's own step in the same update pass: the ship dies in the frame the wave retires,
+    // so the sweep meets the ship and its child wave together.
+    auto* watcher = new GameEntity(game->getTaggedRegistry(), &game->getComponentRegistry(), vec2(0), 0);
+    bool killed = false;
+    new LambdaComponent(
+        *watcher,
+        [&](EntityComponent&, float) {
+            if (!killed && !wave->isActive()) {
+                killed = true;
+                ship().getComponent<HealthComponent>().doDamage(100.0f);
+            }
+        },
+        5000);
+    ASSERT_GT(stepUntil([&] { return killed; }, 60), 0);
+    EXPECT_TRUE(game->getTaggedRegistry().getEntities(kTagPlayer).empty());
+    EXPECT_TRUE(game->getTaggedRegistry().getEntities(kTagRetired).size() == 1u) << "only the explosion is left";
+}
+
+} // namespace
+} // namespace kv

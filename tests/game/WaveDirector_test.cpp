@@ -1,0 +1,109 @@
+#include <algorithm>
+#include <vector>
+
+#include "engine/components/Scripted.hpp"
+#include "game/GameFixture.hpp"
+#include "game/GameState.hpp"
+
+namespace kv {
+namespace {
+
+class WaveDirector : public GameFixture {
+protected:
+    void startWaves() {
+        startGame(1, 1, true);
+        ship().getComponent<HealthComponent>().health = 1e12f; // survives every ram
+    }
+    GameEntity& director() { return game->getTaggedRegistry().getEntity(kTagWaveDirector); }
+    std::vector<float> intervals() {
+        std::vector<float> result;
+        for (TimedEntitySpawner* spawner : director().getComponents<TimedEntitySpawner>()) {
+            result.push_back(spawner->interval);
+        }
+        std::sort(result.begin(), result.end());
+        return result;
+    }
+    std::vector<bool> enabled() {
+        std::vector<bool> result;
+        for (TimedEntitySpawner* spawner : director().getComponents<TimedEntitySpawner>()) {
+            result.push_back(spawner->enabled);
+        }
+        return result;
+    }
+    void killMotherships() {
+        for (GameEntity* mothership : std::vector<GameEntity*>(game->getTaggedRegistry().getEntities(kTagMothership).begin(),
+                                                                game->getTaggedRegistry().getEntities(kTagMothership).end())) {
+            auto& health = mothership->getComponent<HealthComponent>();
+            health.doDamage(health.health);
+        }
+    }
+    // Seconds of play at 1/60 s per frame.
+    void play(float seconds) { step(static_cast<int>(seconds * 60.0f + 0.5f)); }
+};
+
+TEST_F(WaveDirector, FirstSwarmerComesInTheFirstFrameAndDiversAfterTwelveSeconds) {
+    startWaves();
+    step(1);
+    EXPECT_EQ(count(kTagSwarmer), 1);
+    play(11.9f);
+    EXPECT_EQ(count(kTagDiver), 0);
+    play(0.2f);
+    EXPECT_EQ(count(kTagDiver), 1);
+}
+
+TEST_F(WaveDirector, IntervalsShrinkWithDirectorTime) {
+    startWaves();
+    step(1);
+    std::vector<float> start = intervals();
+    EXPECT_NEAR(start[0], 2.0f, 1e-3); // swarmers: 1 / (t / 100 + 0.5)
+    EXPECT_NEAR(start[1], 10.0f, 1e-2); // divers: 1 / (t / 200 + 0.1)
+    play(20.0f);
+    EXPECT_NEAR(intervals()[1], 5.0f, 0.01f);
+}
+
+TEST_F(WaveDirector, OneMothershipAtFortyFiveSecondsPausesTheClock) {
+    startWaves();
+    play(44.9f);
+    EXPECT_EQ(count(kTagMothership), 0);
+    play(0.2f);
+    EXPECT_EQ(count(kTagMothership), 1);
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, false}));
+    // Survives its rams against the invulnerable ship.
+    (*game->getTaggedRegistry().getEntities(kTagMothership).begin())->getComponent<HealthComponent>().health = 1e9f;
+    const std::vector<float> frozen = intervals();
+    play(30.0f); // a mothership that lives on holds the clock and the waves
+    EXPECT_EQ(intervals(), frozen);
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, false}));
+    killMotherships();
+    step(2); // swept, then the director sees none and switches the waves back on
+    EXPECT_EQ(enabled(), (std::vector<bool>{true, true}));
+    EXPECT_NEAR(intervals()[0], 1.0f / (45.0f / 100.0f + 0.5f), 1e-3);
+    play(4.95f);
+    EXPECT_NEAR(intervals()[0], 1.0f, 0.01f) << "one swarmer a second at director time 50";
+    play(39.0f);
+    EXPECT_EQ(count(kTagMothership), 0);
+    play(1.2f);
+    EXPECT_EQ(count(kTagMothership), 2);
+}
+
+TEST_F(WaveDirector, ALongFrameAcrossBothMarksSendsThreeMotherships) {
+    startWaves();
+    play(12.1f); // the divers' delayed start is behind us
+    game->update(100.0f);
+    EXPECT_EQ(count(kTagMothership), 3);
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, false}));
+}
+
+TEST_F(WaveDirector, NothingComesOnceTheShipIsDead) {
+    startWaves();
+    play(5.0f);
+    ship().getComponent<HealthComponent>().doDamage(1e13f);
+    step(1);
+    const int enemies = count(kTagEnemy);
+    play(50.0f);
+    EXPECT_LE(count(kTagEnemy), enemies);
+    EXPECT_EQ(count(kTagMothership), 0);
+}
+
+} // namespace
+} // namespace kv
