@@ -71,6 +71,8 @@ private:
     void switchToFullScreen();
     void toggleFullScreen();
     void deleteAllEntities();
+    // The look, life and ram of a swarmer or diver: the parts they share, created last.
+    void addSmallShipHull(GameEntity& ship, const std::shared_ptr<Sprite>& sprite);
     // A spawn point outside the arena at the given distance from the origin, in a random direction.
     vec2 randomSpawnPoint(float distance);
 

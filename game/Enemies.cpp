@@ -86,6 +86,18 @@ GameEntity* ArcadeStyleShooterGame::createExplosion(const vec2& position, std::s
     return explosion;
 }
 
+void ArcadeStyleShooterGame::addSmallShipHull(GameEntity& ship, const std::shared_ptr<Sprite>& sprite) {
+    (new VisualComponent(ship, spriteShader, std::static_pointer_cast<Drawable>(sprite), 1000))->tint = kEnemyTint;
+    new HealthComponent(
+        ship, 2.0f,
+        [this, &ship] {
+            createExplosion(ship.getPosition(), enemyExplosionSprite, 1.0f);
+            SoundManager::playSound(2, 1.0f);
+        },
+        1000);
+    new CollisionComponent(ship, kSmallShipRadius, enemyTargetTags, ramCallback(ship, kSmallShipRam), 2000);
+}
+
 GameEntity* ArcadeStyleShooterGame::spawnSwarmer() {
     auto* swarmer = new GameEntity(taggedRegistry, &componentRegistry, randomSpawnPoint(kSmallSpawnDistance), 0.0f);
     swarmer->addTag(kTagEnemy);
@@ -110,16 +122,7 @@ GameEntity* ArcadeStyleShooterGame::spawnSwarmer() {
             }
         },
         1000);
-    (new VisualComponent(*swarmer, spriteShader, std::static_pointer_cast<Drawable>(swarmerSprite), 1000))->tint =
-        kEnemyTint;
-    new HealthComponent(
-        *swarmer, 2.0f,
-        [this, swarmer] {
-            createExplosion(swarmer->getPosition(), enemyExplosionSprite, 1.0f);
-            SoundManager::playSound(2, 1.0f);
-        },
-        1000);
-    new CollisionComponent(*swarmer, kSmallShipRadius, enemyTargetTags, ramCallback(*swarmer, kSmallShipRam), 2000);
+    addSmallShipHull(*swarmer, swarmerSprite);
     return swarmer;
 }
 
@@ -197,16 +200,7 @@ GameEntity* ArcadeStyleShooterGame::spawnDiver() {
             }
         },
         1000);
-    (new VisualComponent(*diver, spriteShader, std::static_pointer_cast<Drawable>(diverSprite), 1000))->tint =
-        kEnemyTint;
-    new HealthComponent(
-        *diver, 2.0f,
-        [this, diver] {
-            createExplosion(diver->getPosition(), enemyExplosionSprite, 1.0f);
-            SoundManager::playSound(2, 1.0f);
-        },
-        1000);
-    new CollisionComponent(*diver, kSmallShipRadius, enemyTargetTags, ramCallback(*diver, kSmallShipRam), 2000);
+    addSmallShipHull(*diver, diverSprite);
     return diver;
 }
 

@@ -8,28 +8,35 @@ if [ -n "${DISPLAY:-}" ]; then
   exec "$@"
 fi
 
-number=90
-while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do
-  number=$((number + 1))
-done
-export DISPLAY=":$number"
-
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display number itself and reports it, so parallel runs never share a display.
+display_file="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
 openbox_pid=""
 cleanup() {
   [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null || true
   kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
+  rm -f "$display_file"
 }
 trap cleanup EXIT
 
-for _ in $(seq 1 100); do
-  if xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 || [ -e "/tmp/.X11-unix/X$number" ]; then
+for _ in $(seq 1 200); do
+  if [ -s "$display_file" ]; then
     break
+  fi
+  if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    echo "Xvfb did not start" >&2
+    exit 1
   fi
   sleep 0.05
 done
+number="$(tr -d '[:space:]' <"$display_file")"
+if [ -z "$number" ]; then
+  echo "Xvfb reported no display number" >&2
+  exit 1
+fi
+export DISPLAY=":$number"
 
 openbox >/dev/null 2>&1 &
 openbox_pid=$!
