@@ -124,14 +124,20 @@ TEST_F(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
 
     // The menu is centred on the 1024 x 768 screen: "Flamethrower" at (+270, +180), "Start game" at
     // (-135, -170) menu units, one unit per pixel, y upward.
-    xdotool("mousemove --sync 782 204 click 1");
-    xdotool("mousemove --sync 377 554 click 1");
+    // A button reacts to the hover state of the last frame, so the pointer rests on it a moment first,
+    // as a person's would.
+    xdotool("mousemove --sync 782 204");
+    std::this_thread::sleep_for(200ms);
+    xdotool("click 1");
+    xdotool("mousemove --sync 377 554");
+    std::this_thread::sleep_for(200ms);
+    xdotool("click 1");
     std::this_thread::sleep_for(300ms);
     xdotool("mousemove --sync 700 300");
     xdotool("keydown w mousedown 1");
     std::this_thread::sleep_for(3s);
+    xdotool("key space"); // while the flames still burn
     xdotool("mouseup 1 keyup w");
-    xdotool("key space");
     ASSERT_TRUE(waitFor([&] { return fs::exists(directory / "screenshot_1.png"); }, 10s));
     xdotool("key Escape");
     std::this_thread::sleep_for(300ms);
@@ -150,13 +156,20 @@ TEST_F(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
     EXPECT_EQ(width, 1024);
     EXPECT_EQ(height, 768);
     long lit = 0;
+    long buttonGrey = 0; // the menu's idle buttons, (0.3, 0.3, 0.3)
+    long flame = 0;      // the flamethrower's orange
     for (int i = 0; i < width * height; ++i) {
-        if (pixels[3 * i] + pixels[3 * i + 1] + pixels[3 * i + 2] > 60) {
-            ++lit;
-        }
+        const int r = pixels[3 * i];
+        const int g = pixels[3 * i + 1];
+        const int b = pixels[3 * i + 2];
+        lit += (r + g + b > 60) ? 1 : 0;
+        buttonGrey += (r == g && g == b && r >= 74 && r <= 79) ? 1 : 0;
+        flame += (r > 120 && r > g + 40 && g > b + 20) ? 1 : 0;
     }
     SOIL_free_image_data(pixels);
     EXPECT_GT(lit, width * height / 200) << "the screenshot shows the game, not a black frame";
+    EXPECT_LT(buttonGrey, 1000) << "the game was in play, not in the menu";
+    EXPECT_GT(flame, 500) << "the chosen flamethrower was firing";
 }
 
 } // namespace
