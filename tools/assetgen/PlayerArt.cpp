@@ -31,11 +31,12 @@ const vec4 kNozzle(0.12f, 0.13f, 0.17f, 1.0f);
 
 } // namespace
 
-Raster paintPlayerShip() {
-    Raster raster(kShipWidth, kShipHeight);
+Raster paintPlayerShip(float pixelsPerUnit) {
+    Raster raster(static_cast<int>(std::lround(kShipWidth * pixelsPerUnit)),
+                  static_cast<int>(std::lround(kShipHeight * pixelsPerUnit)));
     // The drawing origin is the ship's pivot, 40 % of the width from the left edge.
     const float pivotToCentre = 0.5f * kShipWidth - 0.4f * kShipWidth;
-    Painter painter(raster, vec2(pivotToCentre, 0.0f), vec2(1.0f));
+    Painter painter(raster, vec2(pivotToCentre, 0.0f), vec2(1.0f / pixelsPerUnit));
 
     const Shape upperWing = polygon({{16, 9}, {-8, 38}, {-20, 44}, {-29, 42}, {-24, 9}});
     const Shape wings = unite(upperWing, mirrorY(upperWing));

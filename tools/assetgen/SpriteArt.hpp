@@ -24,7 +24,8 @@ struct SpriteImage {
     vec4 tint;       // colour the game multiplies the sprite by, for previews
 };
 
-Raster paintPlayerShip();
+// pixelsPerUnit above 1 paints the same ship at a higher resolution (the icon is made from it).
+Raster paintPlayerShip(float pixelsPerUnit = 1.0f);
 Raster paintTurret();
 Raster paintFirebolt();
 Raster paintSwarmer();

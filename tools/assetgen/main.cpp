@@ -1,7 +1,7 @@
 // assetgen: writes every asset of the game (sprites, explosion sheets, the distance-field font and the
 // sounds) from code, deterministically, and optionally a preview sheet of the art.
 //
-// Writing the assets (DIR gets sprites/, fonts/ and sounds/):
+// Writing the assets (DIR gets sprites/, fonts/, sounds/ and the desktop icon in icons/):
 //     assetgen --out DIR --font TTF --license TEXT [--copyright FILE] [--preview FILE.png]
 // Only the preview (with a line of text when a font is given):
 //     assetgen --preview FILE.png [--font TTF]
@@ -20,6 +20,7 @@
 #include "tools/assetgen/ContactSheet.hpp"
 #include "tools/assetgen/ExplosionSheet.hpp"
 #include "tools/assetgen/FontBaker.hpp"
+#include "tools/assetgen/Icon.hpp"
 #include "tools/assetgen/MusicLoop.hpp"
 #include "tools/assetgen/SoundEffects.hpp"
 #include "tools/assetgen/SpriteArt.hpp"
@@ -111,7 +112,7 @@ void run(const Options& options) {
     if (!options.outputDirectory.empty()) {
         namespace fs = std::filesystem;
         const fs::path root(options.outputDirectory);
-        for (const char* folder : {"sprites", "fonts", "sounds"}) {
+        for (const char* folder : {"sprites", "fonts", "sounds", "icons"}) {
             fs::create_directories(root / folder);
         }
         const std::string spritesDirectory = (root / "sprites").string();
@@ -124,6 +125,7 @@ void run(const Options& options) {
                 sprite.raster.writePng(spritesDirectory + "/" + sprite.fileName);
             }
             explosions[1].sheet.writePng(spritesDirectory + "/enemy1_explosion.png");
+            paintIcon().writePng((root / "icons" / "vantor.png").string());
         });
         const std::string fontsDirectory = (root / "fonts").string();
         font->write(fontsDirectory, "OpenSans-Regular.fnt", "OpenSans-Regular_0.png");

@@ -1,0 +1,8 @@
+// Collector: run it from a directory holding shaders/, sprites/, fonts/ and sounds/ (the build's game/).
+#include "examples/collector/CollectorGame.hpp"
+
+int main() {
+    kv::CollectorGame game;
+    game.start();
+    return 0;
+}
