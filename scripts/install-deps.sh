@@ -8,6 +8,7 @@ packages=(
   libfreetype-dev libvorbis-dev fonts-open-sans
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xdotool mesa-utils x11-utils libgl1-mesa-dri
+  clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils
 )
 

@@ -9,7 +9,8 @@
 namespace kv {
 
 // Throws, naming the path, when the file cannot be read or decoded, so nothing is ever uploaded with
-// undefined dimensions. Move-only; frees the pixels when it goes.
+// undefined dimensions. The file is decoded twice: once to check it, once by SOIL. Move-only; frees the
+// pixels when it goes.
 class RgbaImage {
 public:
     explicit RgbaImage(const std::string& path);

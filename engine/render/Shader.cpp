@@ -12,8 +12,9 @@ namespace {
 constexpr GLsizei kInfoLogSize = 1024; // characters, NUL included
 constexpr GLuint kPositionAttribute = 0;
 
-// Compiles one stage; on failure the shader object is deleted before the error leaves.
-GLuint compileStage(GLenum type, const std::string& source, void (*check)(GLuint)) {
+// Compiles one stage; on failure the shader object is deleted before the error leaves. The driver's log
+// does not say which file it came from (a missing file compiles as empty source), so that goes to the log.
+GLuint compileStage(GLenum type, const std::string& path, const std::string& source, void (*check)(GLuint)) {
     const GLuint shader = glCreateShader(type);
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
@@ -22,6 +23,7 @@ GLuint compileStage(GLenum type, const std::string& source, void (*check)(GLuint
         check(shader);
     } catch (...) {
         glDeleteShader(shader);
+        logCritical("Shader file " + path + " doesn't compile");
         throw;
     }
     return shader;
@@ -32,10 +34,10 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
     const std::string vertexSource = loadFile(vertexPath);
     const std::string fragmentSource = loadFile(fragmentPath);
 
-    const GLuint vertexShader = compileStage(GL_VERTEX_SHADER, vertexSource, checkCompileErrors);
+    const GLuint vertexShader = compileStage(GL_VERTEX_SHADER, vertexPath, vertexSource, checkCompileErrors);
     GLuint fragmentShader = 0;
     try {
-        fragmentShader = compileStage(GL_FRAGMENT_SHADER, fragmentSource, checkCompileErrors);
+        fragmentShader = compileStage(GL_FRAGMENT_SHADER, fragmentPath, fragmentSource, checkCompileErrors);
     } catch (...) {
         glDeleteShader(vertexShader);
         throw;
@@ -54,6 +56,7 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
         checkLinkingErrors(programId);
     } catch (...) {
         glDeleteProgram(programId);
+        logCritical("Shader files " + vertexPath + " and " + fragmentPath + " don't link");
         throw;
     }
 

@@ -21,6 +21,8 @@ using glm::vec4;
 // as long as the context, which also spares a Shader held past the window's end from touching GL.
 class Shader {
 public:
+    // Throws with the driver's log when a stage doesn't compile or the program doesn't link, and logs which
+    // file it was to standard error first.
     Shader(const std::string& vertexPath, const std::string& fragmentPath);
     Shader(const Shader&) = delete;
     Shader& operator=(const Shader&) = delete;

@@ -10,10 +10,8 @@
 #include <memory>
 #include <string>
 
-#define STB_VORBIS_HEADER_ONLY
-#include <stb_vorbis.h>
-
 #include "engine/core/Diagnostics.hpp"
+#include "engine/sound/SoundDecoder.hpp"
 
 namespace kv {
 
@@ -44,29 +42,21 @@ float masterVolume = kInitialMasterVolume;
 float soundVolume = kInitialSoundVolume;
 float musicVolume = kInitialMusicVolume;
 
-struct FreeSamples {
-    void operator()(short* samples) const { std::free(samples); }
-};
-
 // Leaves the buffer empty (and so silent) when the file is missing or does not decode.
 void fillBuffer(ALuint buffer, const char* path) {
-    int channels = 0;
-    int sampleRate = 0;
-    short* decoded = nullptr;
-    const int frames = stb_vorbis_decode_filename(path, &channels, &sampleRate, &decoded);
-    const std::unique_ptr<short, FreeSamples> samples(decoded);
-    if (frames < 0 || samples == nullptr || channels < 1) {
+    const DecodedSound sound = decodeOggVorbisFile(path);
+    if (!sound.loaded) {
         logCritical(std::string("couldn't load sound file ") + path);
         return;
     }
     constexpr std::int64_t kBytesPerSample = 2; // signed 16 bit
-    const std::int64_t bytes = std::int64_t{frames} * channels * kBytesPerSample;
+    const std::int64_t bytes = std::int64_t{sound.frames} * sound.channels * kBytesPerSample;
     if (bytes > std::numeric_limits<ALsizei>::max()) {
         logCritical(std::string("sound file too long: ") + path);
         return;
     }
-    const ALenum format = channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
-    alBufferData(buffer, format, samples.get(), static_cast<ALsizei>(bytes), sampleRate);
+    const ALenum format = sound.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+    alBufferData(buffer, format, sound.samples.data(), static_cast<ALsizei>(bytes), sound.sampleRate);
 }
 
 void resetSource(ALuint source) {

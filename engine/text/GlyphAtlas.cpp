@@ -66,7 +66,13 @@ void Glyph::calculateTexCoords(int scaleW, int scaleH) {
 
 GlyphAtlas::GlyphAtlas(const std::string& path) {
     std::ifstream in(path);
-    parse(in);
+    try {
+        parse(in);
+    } catch (...) {
+        // The parser's messages name the token, not the file.
+        logCritical("Font description " + path + " can't be read");
+        throw;
+    }
 }
 
 GlyphAtlas::GlyphAtlas(std::istream& in) {

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets under fuzz/ with clang and runs each for SECONDS (default 60), one after the
+# other, starting from the checked-in seeds plus whatever earlier runs in the same build directory found.
+# Inputs kept in fuzz/regressions/<target>/ (earlier crashes) are replayed first. Exits non-zero on any
+# crash; the crashing input is left in <build>/artifacts/. Usage: scripts/fuzz.sh [SECONDS] [TARGET...]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${VANTOR_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+seconds="${1:-60}"
+shift || true
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+  targets=(font_description high_score rgba_image ogg_decode)
+fi
+
+bash "$root/scripts/install-deps.sh"
+cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+
+# A decoder that believes an absurd size in a header gets no memory (as malloc would refuse it) rather
+# than ending the run as out-of-memory.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-allocator_may_return_null=1:max_allocation_size_mb=1024:detect_leaks=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+mkdir -p "$build/artifacts"
+for target in "${targets[@]}"; do
+  binary="$build/fuzz_$target"
+  corpus="$build/corpus/$target"
+  mkdir -p "$corpus"
+  regressions="$root/fuzz/regressions/$target"
+  if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
+    "$binary" -runs=0 "$regressions"/* 2>"$build/$target-regressions.log" ||
+      { cat "$build/$target-regressions.log"; exit 1; }
+  fi
+  echo "fuzzing $target for $seconds s"
+  "$binary" "$corpus" "$root/fuzz/corpus/$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" 2>"$build/$target.log" ||
+    { tail -n 60 "$build/$target.log"; exit 1; }
+  runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$target.log")"
+  coverage="$(grep -o 'cov: [0-9]*' "$build/$target.log" | tail -n 1)"
+  echo "$target: $runs executions in $seconds s, $coverage, corpus $(ls "$corpus" | wc -l) inputs, no crash"
+done
