@@ -1,49 +1,44 @@
 #include "engine/core/TaggedEntityRegistry.hpp"
 
-#include <stdexcept>
-
 #include <gtest/gtest.h>
 
 #include "engine/core/GameEntity.hpp"
+#include "tests/support/ErrorText.hpp"
 
 namespace kv {
 namespace {
 
-TEST(TaggedEntityRegistry, NewEntityIsFiledOnlyUnderTagZero) {
+using test::errorOf;
+
+TEST(TaggedEntityRegistry, TagZeroListsEveryEntityAndTagsAreAddedOnce) {
     TaggedEntityRegistry registry;
     GameEntity entity(registry, nullptr, vec2(0), 0);
     EXPECT_EQ(registry.getEntities(0), EntitySet{&entity});
     EXPECT_TRUE(registry.getEntities(5).empty());
+    entity.addTag(5);
+    entity.addTag(5);
+    EXPECT_EQ(entity.getTags(), std::set<int>{5});
+    EXPECT_EQ(registry.getEntities(5), EntitySet{&entity});
 }
 
-TEST(TaggedEntityRegistry, ActiveSetFiltersButFullSetKeepsSwitchedOffEntities) {
+TEST(TaggedEntityRegistry, ActiveSetFiltersButFullSetAndGetEntityKeepSwitchedOffEntities) {
     TaggedEntityRegistry registry;
     GameEntity entity(registry, nullptr, vec2(0), 0);
     entity.addTag(12);
     entity.setActive(false);
     EXPECT_EQ(registry.getEntities(12).count(&entity), 1u);
     EXPECT_TRUE(registry.getActiveEntities(12).empty());
-    EXPECT_EQ(&registry.getEntity(12), &entity) << "getEntity ignores the active flag";
+    EXPECT_EQ(&registry.getEntity(12), &entity);
 }
 
 TEST(TaggedEntityRegistry, GetEntityReportsNoneAndSeveral) {
     TaggedEntityRegistry registry;
-    try {
-        registry.getEntity(3);
-        FAIL();
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "entity was not found");
-    }
+    EXPECT_EQ(errorOf([&] { registry.getEntity(3); }), "entity was not found");
     GameEntity a(registry, nullptr, vec2(0), 0);
     GameEntity b(registry, nullptr, vec2(0), 0);
     a.addTag(3);
     b.addTag(3);
-    try {
-        registry.getEntity(3);
-        FAIL();
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "multiple entities were found");
-    }
+    EXPECT_EQ(errorOf([&] { registry.getEntity(3); }), "multiple entities were found");
 }
 
 TEST(TaggedEntityRegistry, ParentRegistryMirrorsEveryChange) {

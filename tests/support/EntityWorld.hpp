@@ -1,0 +1,71 @@
+// The play state of a game in miniature: both registries, entity trees that are deleted with the test,
+// and the update pass the game runs every frame.
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/core/EntityComponent.hpp"
+#include "engine/core/GameEntity.hpp"
+
+namespace kv::test {
+
+class EntityWorld {
+public:
+    EntityWorld() = default;
+    EntityWorld(const EntityWorld&) = delete;
+    EntityWorld& operator=(const EntityWorld&) = delete;
+    ~EntityWorld() { deleteAll(); }
+
+    // A root entity; it and its subtree are deleted with the world.
+    GameEntity& make(vec2 position = vec2(0.0f), float orientation = 0.0f) {
+        roots.push_back(new GameEntity(tagged, &components, position, orientation));
+        return *roots.back();
+    }
+
+    // A child placed the way the game builds fixed parts: attach, inherit, then the offset.
+    GameEntity& makeChild(GameEntity& parent, vec2 offset, bool inheritPosition = true,
+                          bool inheritOrientation = true) {
+        auto* child = new GameEntity(tagged, &components, vec2(0.0f), 0.0f);
+        child->attachTo(parent);
+        child->setInheritPosition(inheritPosition);
+        child->setInheritOrientation(inheritOrientation);
+        child->setRelativePosition(offset);
+        return *child;
+    }
+
+    // Deletes a root entity made by make() now.
+    void destroy(GameEntity& root) {
+        std::erase(roots, &root);
+        delete &root;
+    }
+
+    // GL tests call this before their context goes.
+    void deleteAll() {
+        for (GameEntity* root : roots) {
+            delete root;
+        }
+        roots.clear();
+    }
+
+    // One update pass as the game runs it: over a copy, because components delete themselves and spawn.
+    void updateAll(float dt) {
+        const auto view = components.getComponents<UpdatableComponent>();
+        const std::vector<UpdatableComponent*> pass(view.begin(), view.end());
+        for (UpdatableComponent* component : pass) {
+            component->update(dt);
+        }
+    }
+
+    TaggedEntityRegistry tagged;
+    TypedComponentRegistry components{nullptr};
+
+private:
+    std::vector<GameEntity*> roots;
+};
+
+class EntityTest : public ::testing::Test, public EntityWorld {};
+
+} // namespace kv::test
