@@ -1,14 +1,15 @@
 #include "engine/components/Collision.hpp"
 
 #include <cmath>
-#include <stdexcept>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <glm/geometric.hpp>
 #include <gtest/gtest.h>
 
-#include "engine/core/GameEntity.hpp"
+#include "tests/support/EntityWorld.hpp"
+#include "tests/support/ErrorText.hpp"
 
 namespace kv {
 namespace {
@@ -22,22 +23,32 @@ const std::set<int> kPlayers{1};
 const std::set<int> kFiveAndSeven{5, 7};
 const std::set<int> kTwoAndThree{2, 3};
 
+// One shape on its own entity: a circle while size is zero, else a rectangle.
+struct Shape {
+    vec2 at{0.0f};        // entity position, world units
+    float turn = 0.0f;    // entity orientation, radians
+    float radius = 0.0f;  // world units
+    vec2 size{0.0f};      // world units
+    vec2 offset{0.0f};    // shape centre in the entity's frame
+    float ownTurn = 0.0f; // shape orientation relative to the entity, radians
+};
+
 struct Hit {
     int tag;
     GameEntity* other;
 };
 
-class CollisionTest : public ::testing::Test {
+class CollisionTest : public test::EntityTest {
 protected:
-    ~CollisionTest() override {
-        for (GameEntity* e : roots) {
-            delete e;
+    std::unique_ptr<CollisionGeometry> geometryOf(const Shape& shape) {
+        GameEntity& entity = make(shape.at, shape.turn);
+        if (shape.size == vec2(0.0f)) {
+            return std::make_unique<CircleCollisionGeometry>(entity, shape.offset, shape.ownTurn,
+                                                             shape.radius);
         }
+        return std::make_unique<RectangleCollisionGeometry>(entity, shape.offset, shape.ownTurn, shape.size);
     }
-    GameEntity& make(vec2 position = vec2(0.0f), float orientation = 0.0f) {
-        roots.push_back(new GameEntity(tagged, &game, position, orientation));
-        return *roots.back();
-    }
+
     // A circle of radius 10 that records its hits and answers with `finish`.
     CollisionComponent& collider(GameEntity& e, const std::set<int>& targets, std::vector<Hit>& hits,
                                  bool finish = false) {
@@ -49,149 +60,86 @@ protected:
             },
             1000);
     }
-    // One frame as the game runs it: reset every collision component, then update them in registry order.
+
+    GameEntity& makeTagged(vec2 position, std::initializer_list<int> tags) {
+        GameEntity& entity = make(position);
+        for (int tag : tags) {
+            entity.addTag(tag);
+        }
+        return entity;
+    }
+
+    // One frame as the game runs it: every collision component is reset, then the update pass.
     void frame() {
-        for (CollisionComponent* c : game.getComponents<CollisionComponent>()) {
+        resetAll();
+        updateAll(kFrame);
+    }
+    void resetAll() {
+        for (CollisionComponent* c : components.getComponents<CollisionComponent>()) {
             c->resetForFrame();
         }
-        const auto view = game.getComponents<UpdatableComponent>();
-        const std::vector<UpdatableComponent*> pass(view.begin(), view.end());
-        for (UpdatableComponent* c : pass) {
-            c->update(kFrame);
-        }
     }
-    static std::string errorOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const std::runtime_error& e) {
-            return e.what();
-        }
-        return "<no error>";
-    }
-    TaggedEntityRegistry tagged;
-    TypedComponentRegistry game{nullptr};
-    std::vector<GameEntity*> roots;
 };
 
-using GeometryTest = CollisionTest;
-
-TEST_F(GeometryTest, CirclesTouchingAtTheSumOfRadiiCollide) {
-    GameEntity& a = make(vec2(0.0f, 0.0f));
-    GameEntity& b = make(vec2(20.0f, 0.0f));
-    GameEntity& c = make(vec2(20.001f, 0.0f));
-    CircleCollisionGeometry circleA(a, 10.0f);
-    CircleCollisionGeometry circleB(b, 10.0f);
-    CircleCollisionGeometry circleC(c, 10.0f);
-    EXPECT_TRUE(circleA.isColliding(circleB));
-    EXPECT_FALSE(circleA.isColliding(circleC));
-}
-
-TEST_F(GeometryTest, RelativePositionTurnsWithTheEntity) {
-    GameEntity& e = make(vec2(100.0f, 50.0f), kPi / 2.0f);
-    CircleCollisionGeometry circle(e, vec2(10.0f, 0.0f), 0.0f, 5.0f);
-    EXPECT_NEAR(circle.getPosition().x, 100.0f, 1e-4f);
-    EXPECT_NEAR(circle.getPosition().y, 60.0f, 1e-4f);
-    RectangleCollisionGeometry rect(e, vec2(0.0f), 0.25f, vec2(1.0f));
-    EXPECT_FLOAT_EQ(rect.getOrientation(), kPi / 2.0f + 0.25f);
-}
-
-TEST_F(GeometryTest, CircleCentreInsideATurnedRectangleCollidesWhateverItsRadius) {
-    GameEntity& r = make(vec2(0.0f), 0.7f);
-    GameEntity& c = make(vec2(3.0f, 2.0f));
-    RectangleCollisionGeometry rect(r, vec2(40.0f, 20.0f));
-    CircleCollisionGeometry circle(c, 0.0f);
-    EXPECT_TRUE(circle.isColliding(rect));
-}
-
-TEST_F(GeometryTest, CircleNearATurnedRectangleCornerIsMeasuredToTheCorner) {
-    GameEntity& r = make(vec2(100.0f, 0.0f), kPi / 4.0f);
-    RectangleCollisionGeometry rect(r, vec2(20.0f, 10.0f));
-    // 3 units beyond the (10, 5) corner, straight out along the diagonal, in the rectangle's frame.
-    const vec2 outward = glm::normalize(vec2(2.0f, 1.0f));
-    const vec2 local = vec2(10.0f, 5.0f) + 3.0f * outward;
+TEST_F(CollisionTest, ShapesCollideWhenTheyOverlapOrTouchWhicheverSideAsks) {
+    // 3 units beyond the (10, 5) corner of a 20 x 10 rectangle turned by 45 degrees, along the diagonal.
+    const vec2 local = vec2(10.0f, 5.0f) + 3.0f * glm::normalize(vec2(2.0f, 1.0f));
     const float c = std::cos(kPi / 4.0f);
     const float s = std::sin(kPi / 4.0f);
-    GameEntity& e = make(vec2(100.0f + local.x * c - local.y * s, local.x * s + local.y * c));
-    CircleCollisionGeometry large(e, 3.01f);
-    CircleCollisionGeometry small(e, 2.99f);
-    EXPECT_TRUE(large.isColliding(rect));
-    EXPECT_FALSE(small.isColliding(rect));
+    const vec2 beyondCorner(100.0f + local.x * c - local.y * s, local.x * s + local.y * c);
+    const Shape cornerRect{.at = {100.0f, 0.0f}, .turn = kPi / 4.0f, .size = {20.0f, 10.0f}};
+    const Shape turnedRect{.turn = 0.7f, .size = {40.0f, 20.0f}};
+    const Shape turnedSquare{.turn = 0.3f, .size = {20.0f, 20.0f}};
+    const Shape rect{.size = {20.0f, 10.0f}};
+    const Shape square{.size = {10.0f, 10.0f}};
+    // A 40 x 4 beam whose origin is its back end, on an entity facing +y.
+    const Shape beam{.turn = kPi / 2.0f, .size = {40.0f, 4.0f}, .offset = {20.0f, 0.0f}};
+    const Shape diagonalBeam{.size = {100.0f, 2.0f}, .ownTurn = kPi / 4.0f};
+    const auto circleAt = [](float x, float y, float radius) {
+        return Shape{.at = {x, y}, .radius = radius};
+    };
+    const auto rectAt = [](float x, float y, vec2 size) { return Shape{.at = {x, y}, .size = size}; };
+    // A square turned by 45 degrees reaches 5 * sqrt(2) along x: touching distance 12.07.
+    const auto diamondAt = [](float x) {
+        return Shape{.at = {x, 0.0f}, .turn = kPi / 4.0f, .size = {10, 10}};
+    };
+    const struct {
+        const char* what;
+        Shape a;
+        Shape b;
+        bool colliding;
+    } cases[] = {
+        {"circles touching", circleAt(0, 0, 10), circleAt(20, 0, 10), true},
+        {"circles apart", circleAt(0, 0, 10), circleAt(20.001f, 0, 10), false},
+        {"circle centre in turned rectangle", turnedRect, circleAt(3, 2, 0), true},
+        {"circle reaching a turned corner", cornerRect, {.at = beyondCorner, .radius = 3.01f}, true},
+        {"circle short of a turned corner", cornerRect, {.at = beyondCorner, .radius = 2.99f}, false},
+        {"circle at a turned side", turnedSquare, circleAt(14, 0, 5), true},
+        {"circle off a turned side", turnedSquare, circleAt(30, 0, 5), false},
+        {"rectangles overlapping", rect, rectAt(15, 3, {20, 10}), true},
+        {"rectangles touching", rect, rectAt(20, 0, {20, 10}), true},
+        {"rectangles apart along x", rect, rectAt(20.01f, 0, {20, 10}), false},
+        {"rectangles apart along y", rect, rectAt(0, 10.01f, {20, 10}), false},
+        {"turned square reaching", square, diamondAt(12.0f), true},
+        {"turned square short", square, diamondAt(12.2f), false},
+        {"box under a thin diagonal beam", diagonalBeam, rectAt(30, -30, {2, 2}), false},
+        {"box on a thin diagonal beam", diagonalBeam, rectAt(30, 30, {2, 2}), true},
+        {"circle ahead of an offset beam", beam, circleAt(0, 35, 1), true},
+        {"circle behind an offset beam", beam, circleAt(0, -5, 1), false},
+    };
+    for (const auto& c : cases) {
+        const auto a = geometryOf(c.a);
+        const auto b = geometryOf(c.b);
+        EXPECT_EQ(a->isColliding(*b), c.colliding) << c.what;
+        EXPECT_EQ(b->isColliding(*a), c.colliding) << c.what << ", asked the other way";
+    }
 }
 
-TEST_F(GeometryTest, AnswerDoesNotDependOnWhichSideAsks) {
-    GameEntity& r = make(vec2(0.0f), 0.3f);
-    GameEntity& c = make(vec2(14.0f, 0.0f));
-    RectangleCollisionGeometry rect(r, vec2(20.0f, 20.0f));
-    CircleCollisionGeometry circle(c, 5.0f);
-    const CollisionGeometry& asRect = rect;
-    const CollisionGeometry& asCircle = circle;
-    EXPECT_TRUE(asRect.isColliding(asCircle));
-    EXPECT_TRUE(asCircle.isColliding(asRect));
-    EXPECT_TRUE(rect.isColliding(circle));
-    c.setPosition(vec2(30.0f, 0.0f));
-    EXPECT_FALSE(asRect.isColliding(asCircle));
-    EXPECT_FALSE(asCircle.isColliding(asRect));
-    EXPECT_FALSE(rect.isColliding(circle));
-}
-
-TEST_F(GeometryTest, RectanglesOverlappingTouchingAndSeparated) {
-    GameEntity& a = make(vec2(0.0f));
-    GameEntity& b = make(vec2(15.0f, 3.0f));
-    RectangleCollisionGeometry rectA(a, vec2(20.0f, 10.0f));
-    RectangleCollisionGeometry rectB(b, vec2(20.0f, 10.0f));
-    EXPECT_TRUE(rectA.isColliding(rectB));
-    b.setPosition(vec2(20.0f, 0.0f));
-    EXPECT_TRUE(rectA.isColliding(rectB));
-    EXPECT_TRUE(rectB.isColliding(rectA));
-    b.setPosition(vec2(20.01f, 0.0f));
-    EXPECT_FALSE(rectA.isColliding(rectB));
-    b.setPosition(vec2(0.0f, 10.01f));
-    EXPECT_FALSE(rectA.isColliding(rectB));
-}
-
-TEST_F(GeometryTest, TurnedRectanglesUseTheirOwnAxes) {
-    // A square turned by 45 degrees reaches 5 * sqrt(2) along x, so the touching distance is 12.07.
-    GameEntity& a = make(vec2(0.0f));
-    GameEntity& b = make(vec2(12.0f, 0.0f), kPi / 4.0f);
-    RectangleCollisionGeometry square(a, vec2(10.0f, 10.0f));
-    RectangleCollisionGeometry diamond(b, vec2(10.0f, 10.0f));
-    EXPECT_TRUE(square.isColliding(diamond));
-    b.setPosition(vec2(12.2f, 0.0f));
-    EXPECT_FALSE(square.isColliding(diamond));
-}
-
-TEST_F(GeometryTest, ThinDiagonalBeamMissesABoxInsideItsBoundingBox) {
-    GameEntity& beamEntity = make(vec2(0.0f), kPi / 4.0f);
-    RectangleCollisionGeometry beam(beamEntity, vec2(100.0f, 2.0f));
-    GameEntity& box = make(vec2(30.0f, -30.0f));
-    RectangleCollisionGeometry target(box, vec2(2.0f, 2.0f));
-    EXPECT_FALSE(beam.isColliding(target));
-    box.setPosition(vec2(30.0f, 30.0f));
-    EXPECT_TRUE(beam.isColliding(target));
-    EXPECT_TRUE(target.isColliding(beam));
-}
-
-TEST_F(GeometryTest, ShapeOffsetMovesARectangleAlongTheEntityHeading) {
-    // A 40 x 4 beam whose origin is at its back end, on an entity facing +y.
-    GameEntity& mount = make(vec2(0.0f), kPi / 2.0f);
-    RectangleCollisionGeometry beam(mount, vec2(20.0f, 0.0f), 0.0f, vec2(40.0f, 4.0f));
-    GameEntity& ahead = make(vec2(0.0f, 35.0f));
-    GameEntity& behind = make(vec2(0.0f, -5.0f));
-    CircleCollisionGeometry aheadCircle(ahead, 1.0f);
-    CircleCollisionGeometry behindCircle(behind, 1.0f);
-    EXPECT_TRUE(beam.isColliding(aheadCircle));
-    EXPECT_FALSE(beam.isColliding(behindCircle));
-}
-
-using CollisionPassTest = CollisionTest;
-
-TEST_F(CollisionPassTest, EachPairMeetsOncePerFrameAndBothSidesHearOfIt) {
+TEST_F(CollisionTest, EachPairMeetsOncePerFrameAndBothSidesHearOfIt) {
     std::vector<Hit> bulletHits;
     std::vector<Hit> enemyHits;
-    GameEntity& bullet = make(vec2(0.0f));
-    bullet.addTag(1);
-    GameEntity& enemy = make(vec2(5.0f, 0.0f));
-    enemy.addTag(5);
+    GameEntity& bullet = makeTagged(vec2(0.0f), {1});
+    GameEntity& enemy = makeTagged(vec2(5.0f, 0.0f), {5});
     collider(bullet, kEnemies, bulletHits);
     collider(enemy, kPlayers, enemyHits);
     frame();
@@ -207,203 +155,118 @@ TEST_F(CollisionPassTest, EachPairMeetsOncePerFrameAndBothSidesHearOfIt) {
     EXPECT_EQ(enemyHits.size(), 2u);
 }
 
-TEST_F(CollisionPassTest, EntityUnderTwoTargetTagsIsTestedOnceWithTheLowerTag) {
+TEST_F(CollisionTest, EntityUnderTwoTargetTagsIsTestedOnceWithTheLowerTag) {
     std::vector<Hit> hits;
-    GameEntity& hunter = make();
-    GameEntity& prey = make(vec2(1.0f, 0.0f));
-    prey.addTag(7);
-    prey.addTag(5);
-    collider(hunter, kFiveAndSeven, hits);
-    new CollisionComponent(prey, 1.0f, 1000);
+    collider(make(), kFiveAndSeven, hits);
+    new CollisionComponent(makeTagged(vec2(1.0f, 0.0f), {7, 5}), 1.0f, 1000);
     frame();
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_EQ(hits[0].tag, 5);
 }
 
-TEST_F(CollisionPassTest, InverseSideHearsTheFirstOfTheHittersMatchingTags) {
+TEST_F(CollisionTest, InverseSideHearsTheFirstOfTheHittersMatchingTagsAndDoesNotTestThePairAgain) {
     std::vector<Hit> hunterHits;
     std::vector<Hit> preyHits;
-    GameEntity& hunter = make();
-    hunter.addTag(3);
-    hunter.addTag(2);
-    hunter.addTag(1);
-    GameEntity& prey = make(vec2(1.0f, 0.0f));
-    prey.addTag(5);
+    GameEntity& hunter = makeTagged(vec2(0.0f), {3, 2, 1});
     CollisionComponent& hunterCollider = collider(hunter, kEnemies, hunterHits);
-    CollisionComponent& preyCollider = collider(prey, kTwoAndThree, preyHits);
-    hunterCollider.resetForFrame();
-    preyCollider.resetForFrame();
+    CollisionComponent& preyCollider = collider(makeTagged(vec2(1.0f, 0.0f), {5}), kTwoAndThree, preyHits);
+    resetAll();
     hunterCollider.update(kFrame);
     ASSERT_EQ(preyHits.size(), 1u);
     EXPECT_EQ(preyHits[0].tag, 2);
-    // The answered pair is not dealt with again by the prey's own pass.
-    EXPECT_EQ(preyCollider.handledEntities.count(&hunter), 1u);
     preyCollider.update(kFrame);
     EXPECT_EQ(preyHits.size(), 1u);
     EXPECT_EQ(hunterHits.size(), 1u);
 }
 
-TEST_F(CollisionPassTest, CallbackReturningTrueEndsTheComponentsPassAndShieldsItsEntity) {
+TEST_F(CollisionTest, CallbackReturningTrueEndsTheComponentsFrameAndShieldsItsEntity) {
     std::vector<Hit> bulletHits;
-    std::vector<Hit> otherHits;
-    GameEntity& bullet = make();
-    bullet.addTag(1);
-    GameEntity& first = make(vec2(2.0f, 0.0f));
-    first.addTag(5);
-    GameEntity& second = make(vec2(-2.0f, 0.0f));
-    second.addTag(5);
-    new CollisionComponent(first, 1.0f, 1000);
-    new CollisionComponent(second, 1.0f, 1000);
-    CollisionComponent& bulletCollider = collider(bullet, kEnemies, bulletHits, true);
-    GameEntity& bystander = make(vec2(0.0f, 3.0f));
-    CollisionComponent& bystanderCollider = collider(bystander, kPlayers, otherHits);
-
-    bulletCollider.resetForFrame();
-    bystanderCollider.resetForFrame();
-    bulletCollider.update(kFrame);
-    ASSERT_EQ(bulletHits.size(), 1u);
-    EXPECT_TRUE(bulletCollider.finishedForFrame);
-    bulletCollider.update(kFrame);
-    EXPECT_EQ(bulletHits.size(), 1u);
-    bystanderCollider.update(kFrame);
-    EXPECT_TRUE(otherHits.empty());
+    std::vector<Hit> bystanderHits;
+    new CollisionComponent(makeTagged(vec2(2.0f, 0.0f), {5}), 1.0f, 1000);
+    new CollisionComponent(makeTagged(vec2(-2.0f, 0.0f), {5}), 1.0f, 1000);
+    CollisionComponent& bullet = collider(makeTagged(vec2(0.0f), {1}), kEnemies, bulletHits, true);
+    CollisionComponent& bystander = collider(make(vec2(0.0f, 3.0f)), kPlayers, bystanderHits);
+    resetAll();
+    bullet.update(kFrame);
+    bullet.update(kFrame);
+    EXPECT_EQ(bulletHits.size(), 1u) << "one of the two targets only";
+    bystander.update(kFrame);
+    EXPECT_TRUE(bystanderHits.empty());
+    bullet.resetForFrame();
+    bullet.update(kFrame);
+    EXPECT_EQ(bulletHits.size(), 2u) << "a new frame tests again";
 }
 
-TEST_F(CollisionPassTest, InverseCallbackReturningTrueShieldsTheHitEntity) {
+TEST_F(CollisionTest, InverseCallbackReturningTrueShieldsTheHitEntity) {
     std::vector<Hit> firstHits;
     std::vector<Hit> secondHits;
     std::vector<Hit> targetHits;
-    GameEntity& firstShooter = make(vec2(-2.0f, 0.0f));
-    firstShooter.addTag(1);
-    GameEntity& secondShooter = make(vec2(2.0f, 0.0f));
-    secondShooter.addTag(1);
-    GameEntity& target = make();
-    target.addTag(5);
-    CollisionComponent& a = collider(firstShooter, kEnemies, firstHits);
-    CollisionComponent& b = collider(secondShooter, kEnemies, secondHits);
-    CollisionComponent& t = collider(target, kPlayers, targetHits, true);
-    for (CollisionComponent* c : {&a, &b, &t}) {
-        c->resetForFrame();
-    }
-    a.update(kFrame);
-    b.update(kFrame);
+    CollisionComponent& first = collider(makeTagged(vec2(-2.0f, 0.0f), {1}), kEnemies, firstHits);
+    CollisionComponent& second = collider(makeTagged(vec2(2.0f, 0.0f), {1}), kEnemies, secondHits);
+    collider(makeTagged(vec2(0.0f), {5}), kPlayers, targetHits, true);
+    resetAll();
+    first.update(kFrame);
+    second.update(kFrame);
     EXPECT_EQ(firstHits.size(), 1u);
     EXPECT_TRUE(secondHits.empty());
     EXPECT_EQ(targetHits.size(), 1u);
-    EXPECT_TRUE(t.finishedForFrame);
 }
 
-TEST_F(CollisionPassTest, PassiveComponentIsHitButNeverCallsItsCallback) {
+TEST_F(CollisionTest, PassiveComponentIsHitButNeverCallsItsCallback) {
     std::vector<Hit> hunterHits;
     int passiveCalls = 0;
-    GameEntity& ship = make();
-    ship.addTag(1);
-    auto* passive = new CollisionComponent(ship, 50.0f, 2000);
+    auto* passive = new CollisionComponent(makeTagged(vec2(0.0f), {1}), 50.0f, 2000);
     EXPECT_EQ(passive->targetTags, &emptyTags);
-    passive->callback = [&passiveCalls](int, GameEntity&, float) {
-        ++passiveCalls;
-        return true;
-    };
-    GameEntity& enemy = make(vec2(55.0f, 0.0f));
-    enemy.addTag(5);
-    collider(enemy, kPlayers, hunterHits);
+    passive->callback = [&passiveCalls](int, GameEntity&, float) { return ++passiveCalls > 0; };
+    collider(makeTagged(vec2(55.0f, 0.0f), {5}), kPlayers, hunterHits);
     frame();
     EXPECT_EQ(hunterHits.size(), 1u);
     EXPECT_EQ(passiveCalls, 0);
-    EXPECT_FALSE(passive->finishedForFrame);
 }
 
-TEST_F(CollisionPassTest, OwnerInactiveEntitiesAndFinishedComponentsAreNeverTested) {
+TEST_F(CollisionTest, InactiveEntitiesAndFinishedComponentsAreNeverTested) {
     std::vector<Hit> hits;
-    GameEntity& self = make();
-    self.addTag(5);
-    GameEntity& asleep = make(vec2(1.0f, 0.0f));
-    asleep.addTag(5);
+    GameEntity& asleep = makeTagged(vec2(1.0f, 0.0f), {5});
     asleep.setActive(false);
-    GameEntity& done = make(vec2(-1.0f, 0.0f));
-    done.addTag(5);
-    CollisionComponent& selfCollider = collider(self, kEnemies, hits);
     new CollisionComponent(asleep, 1.0f, 1000);
-    auto* doneCollider = new CollisionComponent(done, 1.0f, 1000);
-    selfCollider.resetForFrame();
-    doneCollider->resetForFrame();
-    doneCollider->finishedForFrame = true;
-    selfCollider.update(kFrame);
+    auto* done = new CollisionComponent(makeTagged(vec2(-1.0f, 0.0f), {5}), 1.0f, 1000);
+    CollisionComponent& self = collider(make(), kEnemies, hits);
+    resetAll();
+    done->finishedForFrame = true;
+    self.update(kFrame);
     EXPECT_TRUE(hits.empty());
+
+    done->finishedForFrame = false;
+    self.entity.setActive(false);
+    self.update(kFrame);
+    EXPECT_TRUE(hits.empty()) << "an inactive owner tests nothing";
 }
 
-TEST_F(CollisionPassTest, InactiveOwnerTestsNothing) {
+TEST_F(CollisionTest, TargetTagsAndShapeCanChangeWhileTheComponentLives) {
     std::vector<Hit> hits;
-    GameEntity& hunter = make();
-    GameEntity& prey = make();
-    prey.addTag(5);
-    new CollisionComponent(prey, 1.0f, 1000);
-    collider(hunter, kEnemies, hits);
-    hunter.setActive(false);
-    frame();
-    EXPECT_TRUE(hits.empty());
-}
-
-TEST_F(CollisionPassTest, ResetForFrameForgetsHandledPairsAndTheFinishedFlag) {
-    std::vector<Hit> hits;
-    GameEntity& hunter = make();
-    GameEntity& prey = make();
-    prey.addTag(5);
-    new CollisionComponent(prey, 1.0f, 1000);
-    CollisionComponent& c = collider(hunter, kEnemies, hits, true);
-    c.update(kFrame);
-    c.update(kFrame);
-    EXPECT_EQ(hits.size(), 1u);
-    c.resetForFrame();
-    EXPECT_FALSE(c.finishedForFrame);
-    EXPECT_TRUE(c.handledEntities.empty());
-    c.update(kFrame);
-    EXPECT_EQ(hits.size(), 2u);
-}
-
-TEST_F(CollisionPassTest, TargetTagsCanBeSwitchedWhileTheComponentLives) {
-    std::vector<Hit> hits;
-    GameEntity& rocket = make();
-    GameEntity& mine = make();
-    mine.addTag(7);
-    new CollisionComponent(mine, 1.0f, 1000);
-    CollisionComponent& c = collider(rocket, kEnemies, hits);
-    frame();
-    EXPECT_TRUE(hits.empty());
-    c.targetTags = &kFiveAndSeven;
-    frame();
-    ASSERT_EQ(hits.size(), 1u);
-    EXPECT_EQ(hits[0].tag, 7);
-}
-
-TEST_F(CollisionPassTest, GrowingRadiusIsSeenInTheNextTest) {
-    std::vector<Hit> hits;
-    GameEntity& wave = make();
-    GameEntity& prey = make(vec2(100.0f, 0.0f));
-    prey.addTag(5);
-    new CollisionComponent(prey, 1.0f, 1000);
-    auto* geometry = new CircleCollisionGeometry(wave, 0.0f);
-    new CollisionComponent(
-        wave, geometry, kEnemies,
+    new CollisionComponent(makeTagged(vec2(100.0f, 0.0f), {7}), 1.0f, 1000);
+    auto* shape = new CircleCollisionGeometry(make(), 0.0f);
+    auto* rocket = new CollisionComponent(
+        shape->entity, shape, kEnemies,
         [&hits](int tag, GameEntity& other, float) {
             hits.push_back({tag, &other});
             return false;
         },
         2000);
+    rocket->targetTags = &kFiveAndSeven;
     frame();
     EXPECT_TRUE(hits.empty());
-    geometry->radius = 99.0f;
+    shape->radius = 99.0f;
     frame();
-    EXPECT_EQ(hits.size(), 1u);
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].tag, 7);
 }
 
-TEST_F(CollisionPassTest, TargetWithoutACollisionComponentIsAnError) {
+TEST_F(CollisionTest, TargetWithoutACollisionComponentIsAnError) {
     std::vector<Hit> hits;
-    GameEntity& hunter = make();
-    GameEntity& bare = make();
-    bare.addTag(5);
-    collider(hunter, kEnemies, hits);
-    EXPECT_EQ(errorOf([&] { frame(); }), "component was not found");
+    makeTagged(vec2(0.0f), {5});
+    collider(make(), kEnemies, hits);
+    EXPECT_EQ(test::errorOf([&] { frame(); }), "component was not found");
 }
 
 // Counts its destructions, to observe who owns the shape.
@@ -413,44 +276,19 @@ struct CountedCircle : CircleCollisionGeometry {
     int& deaths;
 };
 
-using CollisionComponentLifeTest = CollisionTest;
-
-TEST_F(CollisionComponentLifeTest, ComponentOwnsAndDeletesItsGeometry) {
+TEST_F(CollisionTest, ComponentOwnsItsGeometryAndRefusesNone) {
     int deaths = 0;
     GameEntity& e = make();
-    auto* c = new CollisionComponent(e, new CountedCircle(e, deaths), kEnemies, nullptr, 1000);
-    EXPECT_EQ(&e.getComponent<CollisionComponent>(), c);
-    delete c;
+    delete new CollisionComponent(e, new CountedCircle(e, deaths), kEnemies, nullptr, 1000);
     EXPECT_EQ(deaths, 1);
-    EXPECT_TRUE(e.getComponents<CollisionComponent>().empty());
-    EXPECT_TRUE(game.getComponents<UpdatableComponent>().empty());
-}
-
-TEST_F(CollisionComponentLifeTest, MissingGeometryIsRefusedAndLeavesNothingRegistered) {
-    GameEntity& e = make();
-    EXPECT_EQ(errorOf([&] {
+    EXPECT_EQ(test::errorOf([&] {
                   new CollisionComponent(e, static_cast<CollisionGeometry*>(nullptr), kEnemies, nullptr, 1);
               }),
               "collision component without geometry");
     EXPECT_TRUE(e.getComponents<EntityComponent>().empty());
-}
-
-TEST_F(CollisionComponentLifeTest, ConvenienceConstructorsBuildCentredShapes) {
-    GameEntity& e = make(vec2(3.0f, 4.0f), 1.0f);
-    auto* circle = new CollisionComponent(e, 7.0f, 10);
-    auto* circleGeometry = dynamic_cast<CircleCollisionGeometry*>(circle->geometry.get());
-    ASSERT_NE(circleGeometry, nullptr);
-    EXPECT_EQ(circleGeometry->radius, 7.0f);
-    EXPECT_EQ(circleGeometry->relativePosition, vec2(0.0f));
-    EXPECT_EQ(circleGeometry->getPosition(), vec2(3.0f, 4.0f));
-    EXPECT_TRUE(circle->callback(0, e, 0.0f));
-    GameEntity& other = make();
-    auto* rect = new CollisionComponent(other, vec2(8.0f, 2.0f), kEnemies, nullptr, 20);
-    auto* rectGeometry = dynamic_cast<RectangleCollisionGeometry*>(rect->geometry.get());
-    ASSERT_NE(rectGeometry, nullptr);
-    EXPECT_EQ(rectGeometry->size, vec2(8.0f, 2.0f));
-    EXPECT_EQ(rectGeometry->relativeOrientation, 0.0f);
-    EXPECT_EQ(rect->priority, 20);
+    auto* rect = new CollisionComponent(e, vec2(8.0f, 2.0f), kEnemies, nullptr, 20);
+    EXPECT_NE(dynamic_cast<RectangleCollisionGeometry*>(rect->geometry.get()), nullptr);
+    EXPECT_EQ(&components.getComponent<CollisionComponent>(), rect);
 }
 
 } // namespace

@@ -4,182 +4,99 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/GameEntity.hpp"
+#include "tests/support/EntityWorld.hpp"
 
 namespace kv {
 namespace {
 
-class HealthAndScoreTest : public ::testing::Test {
-protected:
-    ~HealthAndScoreTest() override {
-        for (GameEntity* e : roots) {
-            delete e;
-        }
-    }
-    GameEntity& make() {
-        roots.push_back(new GameEntity(tagged, &game, vec2(0.0f), 0.0f));
-        return *roots.back();
-    }
-    TaggedEntityRegistry tagged;
-    TypedComponentRegistry game{nullptr};
-    std::vector<GameEntity*> roots;
-};
+using HealthTest = test::EntityTest;
 
-using HealthTest = HealthAndScoreTest;
-
-TEST_F(HealthTest, StartsWithFullHealthAndIsFoundOnItsEntity) {
-    GameEntity& e = make();
-    auto* health = new HealthComponent(
-        e, 30.0f, [] {}, 5);
-    EXPECT_EQ(health->health, 30.0f);
-    EXPECT_EQ(health->maxHealth, 30.0f);
-    EXPECT_EQ(health->priority, 5);
-    EXPECT_EQ(&e.getComponent<HealthComponent>(), health);
-}
-
-TEST_F(HealthTest, DamageLeavingAnyPositiveHealthDoesNotKill) {
-    GameEntity& e = make();
+TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) {
+    GameEntity& ship = make();
+    GameEntity& turret = makeChild(ship, vec2(0.0f));
+    new ScoreComponent(ship, 250);
     int deaths = 0;
     auto* health = new HealthComponent(
-        e, 10.0f, [&deaths] { ++deaths; }, 1000);
-    health->doDamage(9.999f);
-    EXPECT_GT(health->health, 0.0f);
-    EXPECT_EQ(deaths, 0);
-    EXPECT_TRUE(e.isActive());
-    EXPECT_FALSE(e.hasTag(kRetiredTag));
-}
-
-TEST_F(HealthTest, DamageLeavingExactlyZeroKills) {
-    GameEntity& e = make();
-    int deaths = 0;
-    auto* health = new HealthComponent(
-        e, 10.0f, [&deaths] { ++deaths; }, 1000);
+        ship, 10.0f, [&deaths] { ++deaths; }, 5);
+    EXPECT_EQ(&ship.getComponent<HealthComponent>(), health);
+    EXPECT_EQ(health->maxHealth, 10.0f);
+    constexpr float kSliver = 1.0f / 1024.0f; // exact in binary, so the last hit leaves exactly 0
     health->doDamage(4.0f);
-    health->doDamage(6.0f);
+    health->doDamage(6.0f - kSliver);
+    EXPECT_EQ(health->health, kSliver);
+    EXPECT_EQ(deaths, 0);
+    EXPECT_TRUE(ship.isActive());
+    health->doDamage(kSliver);
     EXPECT_EQ(health->health, 0.0f);
     EXPECT_EQ(deaths, 1);
-    EXPECT_FALSE(e.isActive());
-    EXPECT_TRUE(e.hasTag(kRetiredTag));
-    EXPECT_EQ(tagged.getEntities(kRetiredTag).count(&e), 1u);
+    EXPECT_FALSE(ship.isActive());
+    EXPECT_EQ(tagged.getEntities(kRetiredTag), EntitySet{&ship});
+    EXPECT_FALSE(turret.isActive());
+    EXPECT_FALSE(turret.hasTag(kRetiredTag)) << "children go when the retired entity is deleted";
+    EXPECT_EQ(ship.getComponent<ScoreComponent>().score, 250) << "the score is read after the kill";
 }
 
-TEST_F(HealthTest, DeathCallbackSeesTheEntityStillAliveAndUntagged) {
+TEST_F(HealthTest, DeathCallbackSeesTheEntityStillAliveAndUntaggedAndRunsAgainOnEveryLaterHit) {
     GameEntity& e = make();
-    bool activeDuringCallback = false;
-    bool taggedDuringCallback = true;
+    std::vector<bool> activeAndTagged;
     auto* health = new HealthComponent(
         e, 1.0f,
         [&] {
-            activeDuringCallback = e.isActive();
-            taggedDuringCallback = e.hasTag(kRetiredTag);
+            activeAndTagged.push_back(e.isActive());
+            activeAndTagged.push_back(e.hasTag(kRetiredTag));
         },
         1000);
     health->doDamage(5.0f);
-    EXPECT_TRUE(activeDuringCallback);
-    EXPECT_FALSE(taggedDuringCallback);
-    EXPECT_FALSE(e.isActive());
-}
-
-TEST_F(HealthTest, HittingTheDeadRunsTheCallbackAgain) {
-    GameEntity& e = make();
-    int deaths = 0;
-    auto* health = new HealthComponent(
-        e, 1.0f, [&deaths] { ++deaths; }, 1000);
+    EXPECT_EQ(activeAndTagged, (std::vector<bool>{true, false}));
     health->doDamage(1.0f);
-    health->doDamage(1.0f);
-    EXPECT_EQ(deaths, 2);
-    EXPECT_FALSE(e.isActive());
+    EXPECT_EQ(activeAndTagged.size(), 4u);
     EXPECT_EQ(e.getTags(), (std::set<int>{kRetiredTag}));
 }
 
-TEST_F(HealthTest, KillingAParentSwitchesOffItsChildren) {
-    GameEntity& ship = make();
-    auto* turret = new GameEntity(tagged, &game, vec2(0.0f), 0.0f);
-    turret->attachTo(ship);
-    auto* health = new HealthComponent(
-        ship, 1.0f, [] {}, 1000);
-    health->doDamage(2.0f);
-    EXPECT_FALSE(turret->isActive());
-    // Only the killed entity itself is retired; its children go with it when it is deleted.
-    EXPECT_FALSE(turret->hasTag(kRetiredTag));
-}
-
 TEST_F(HealthTest, NegativeDamageHealsBeyondTheMaximum) {
-    GameEntity& e = make();
     auto* health = new HealthComponent(
-        e, 10.0f, [] {}, 1000);
+        make(), 10.0f, [] {}, 1000);
     health->doDamage(-5.0f);
     EXPECT_EQ(health->health, 15.0f);
     EXPECT_EQ(health->maxHealth, 10.0f);
 }
 
 TEST_F(HealthTest, EmptyDeathCallbackThrowsAfterTheSubtraction) {
-    GameEntity& e = make();
-    auto* health = new HealthComponent(e, 1.0f, nullptr, 1000);
+    auto* health = new HealthComponent(make(), 1.0f, nullptr, 1000);
     EXPECT_THROW(health->doDamage(3.0f), std::bad_function_call);
     EXPECT_EQ(health->health, -2.0f);
 }
 
-using ScoreTest = HealthAndScoreTest;
+using EnemyAiTest = test::EntityTest;
 
-TEST_F(ScoreTest, ScoreIsReadableAfterTheKill) {
-    GameEntity& e = make();
-    new ScoreComponent(e, 250);
-    auto* health = new HealthComponent(
-        e, 1.0f, [] {}, 1000);
-    health->doDamage(1.0f);
-    EXPECT_EQ(e.getComponent<ScoreComponent>().score, 250);
-    EXPECT_EQ(e.getComponent<ScoreComponent>().priority, 1000);
-}
-
-using EnemyAiTest = HealthAndScoreTest;
-
-TEST_F(EnemyAiTest, RunsTheAiEveryUpdateWithDt) {
+TEST_F(EnemyAiTest, RunsTheAiWithDtWhileEnabledAndTheEntityIsActive) {
     GameEntity& e = make();
     std::vector<float> calls;
-    UpdatableComponent* ai = new EnemyAiComponent(
+    new EnemyAiComponent(
         e, [&calls](float dt) { calls.push_back(dt); }, 7);
-    ai->update(0.25f);
-    ai->update(0.5f);
-    EXPECT_EQ(calls, (std::vector<float>{0.25f, 0.5f}));
-}
-
-TEST_F(EnemyAiTest, SwitchedOffAiIsNotCalledAndResumesWhenSwitchedOn) {
-    GameEntity& e = make();
-    int calls = 0;
-    auto* ai = new EnemyAiComponent(
-        e, [&calls](float) { ++calls; }, 1000);
-    ai->aiEnabled = false;
-    ai->update(0.1f);
-    ai->updateAi(0.1f);
-    EXPECT_EQ(calls, 0);
-    ai->aiEnabled = true;
-    ai->update(0.1f);
-    EXPECT_EQ(calls, 1);
-}
-
-TEST_F(EnemyAiTest, InactiveEnemyHasNoAi) {
-    GameEntity& e = make();
-    int calls = 0;
-    auto* ai = new EnemyAiComponent(
-        e, [&calls](float) { ++calls; }, 1000);
+    auto& ai = e.getComponent<EnemyAiComponent>();
+    updateAll(0.25f);
+    ai.aiEnabled = false;
+    updateAll(0.5f);
+    ai.updateAi(0.5f);
+    ai.aiEnabled = true;
     e.setActive(false);
-    ai->update(0.1f);
-    ai->updateAi(0.1f);
-    EXPECT_EQ(calls, 0);
+    updateAll(0.75f);
+    ai.updateAi(0.75f);
+    e.setActive(true);
+    updateAll(0.125f);
+    EXPECT_EQ(calls, (std::vector<float>{0.25f, 0.125f}));
 }
 
-TEST_F(EnemyAiTest, IsFoundAsEnemyAiAndUpdatableButNotAsLambda) {
-    GameEntity& e = make();
+TEST_F(EnemyAiTest, RegistersAsEnemyAiAndUpdatableButNotAsLambda) {
     auto* ai = new EnemyAiComponent(
-        e, [](float) {}, 3);
-    EXPECT_EQ(&e.getComponent<EnemyAiComponent>(), ai);
-    EXPECT_EQ(game.getComponents<UpdatableComponent>().size(), 1u);
-    EXPECT_TRUE(game.getComponents<LambdaComponent>().empty());
-    EXPECT_EQ(ai->priority, 3);
+        make(), [](float) {}, 3);
+    EXPECT_EQ(&components.getComponent<EnemyAiComponent>(), ai);
+    EXPECT_EQ(components.getComponents<UpdatableComponent>().size(), 1u);
+    EXPECT_TRUE(components.getComponents<LambdaComponent>().empty());
     delete ai;
-    EXPECT_TRUE(game.getComponents<EnemyAiComponent>().empty());
-    EXPECT_TRUE(game.getComponents<UpdatableComponent>().empty());
+    EXPECT_TRUE(components.getComponents<EnemyAiComponent>().empty());
+    EXPECT_TRUE(components.getComponents<UpdatableComponent>().empty());
 }
 
 } // namespace
