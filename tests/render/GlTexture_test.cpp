@@ -1,13 +1,14 @@
 #include "engine/render/GlTexture.hpp"
 
 #include <cstdint>
-#include <stdexcept>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ErrorText.hpp"
 #include "tests/support/GlTestContext.hpp"
 #include "tests/support/PngWriter.hpp"
 
@@ -29,29 +30,17 @@ protected:
         return bytes;
     }
 
-    GLint parameter(const GlTexture& texture, GLenum name) {
+    // A texture parameter, or the width of a mipmap level when level >= 0.
+    GLint parameter(const GlTexture& texture, GLenum name, GLint level = -1) {
         GLint value = 0;
         texture.bind();
-        glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        return value;
-    }
-
-    GLint levelWidth(const GlTexture& texture, GLint level) {
-        GLint value = 0;
-        texture.bind();
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &value);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        return value;
-    }
-
-    std::string loadError(const std::string& path) {
-        try {
-            GlTexture texture(path, false);
-        } catch (const std::runtime_error& error) {
-            return error.what();
+        if (level >= 0) {
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &value);
+        } else {
+            glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
         }
-        return "<nothing thrown>";
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return value;
     }
 };
 
@@ -66,31 +55,25 @@ TEST_F(GlTextureTest, UploadsTheImageWithItsFirstFileRowFirst) {
     EXPECT_EQ(textureBytes(texture), rgba);
 }
 
-TEST_F(GlTextureTest, MipmappedTextureHasAFullChainAndTrilinearFiltering) {
+TEST_F(GlTextureTest, FiltersLinearlyAndWrapsWithAFullMipmapChainOnlyWhenAskedFor) {
     test::writePng(scratchPath("square.png"), 4, 4, std::vector<std::uint8_t>(64, 200));
-    GlTexture texture(scratchPath("square.png"), true);
-    EXPECT_EQ(parameter(texture, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(parameter(texture, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(levelWidth(texture, 2), 1);
+    const GlTexture mipmapped(scratchPath("square.png"), true);
+    const GlTexture plain(scratchPath("square.png"), false);
+    EXPECT_EQ(parameter(mipmapped, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(parameter(mipmapped, GL_TEXTURE_WIDTH, 2), 1);
+    EXPECT_EQ(parameter(plain, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(parameter(plain, GL_TEXTURE_WIDTH, 1), 0);
+    for (const GlTexture* texture : {&mipmapped, &plain}) {
+        EXPECT_EQ(parameter(*texture, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+        EXPECT_EQ(parameter(*texture, GL_TEXTURE_WRAP_S), GL_REPEAT);
+        EXPECT_EQ(parameter(*texture, GL_TEXTURE_WRAP_T), GL_REPEAT);
+    }
 }
 
-TEST_F(GlTextureTest, PlainTextureFiltersLinearlyAndWraps) {
-    test::writePng(scratchPath("square.png"), 4, 4, std::vector<std::uint8_t>(64, 200));
-    GlTexture texture(scratchPath("square.png"), false);
-    EXPECT_EQ(parameter(texture, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
-    EXPECT_EQ(parameter(texture, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(parameter(texture, GL_TEXTURE_WRAP_S), GL_REPEAT);
-    EXPECT_EQ(parameter(texture, GL_TEXTURE_WRAP_T), GL_REPEAT);
-    EXPECT_EQ(levelWidth(texture, 1), 0);
-}
-
-TEST_F(GlTextureTest, MissingImageThrowsNamingThePath) {
+TEST_F(GlTextureTest, MissingImageThrowsNamingThePathAndDestructionDeletesTheTexture) {
     const std::string path = scratchPath("no_such_page.png");
-    const std::string message = loadError(path);
+    const std::string message = test::errorOf([&] { GlTexture texture(path, false); });
     EXPECT_EQ(message.rfind("Couldn't load image: " + path, 0), 0u) << message;
-}
-
-TEST_F(GlTextureTest, DestructionDeletesTheTexture) {
     test::writePng(scratchPath("one.png"), 1, 1, {1, 2, 3, 4});
     auto texture = std::make_unique<GlTexture>(scratchPath("one.png"), false);
     const GLuint name = texture->getTextureId();

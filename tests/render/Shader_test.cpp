@@ -1,16 +1,13 @@
 #include "engine/render/Shader.hpp"
 
 #include <fstream>
-#include <stdexcept>
 #include <string>
 #include <type_traits>
 
 #include <gtest/gtest.h>
 
-#include <glm/gtc/matrix_transform.hpp>
-
-#include "engine/render/Shape2D.hpp"
 #include "engine/render/Sprite.hpp"
+#include "tests/support/ErrorText.hpp"
 #include "tests/support/GlTestContext.hpp"
 #include "tests/support/PngWriter.hpp"
 
@@ -53,22 +50,7 @@ protected:
         std::ofstream(path) << source;
         return path;
     }
-
-    std::string constructionError(const std::string& vertexSource, const std::string& fragmentSource) {
-        const std::string vertexPath = writeSource("test.vert", vertexSource);
-        const std::string fragmentPath = writeSource("test.frag", fragmentSource);
-        try {
-            Shader shader(vertexPath, fragmentPath);
-        } catch (const std::runtime_error& error) {
-            return error.what();
-        }
-        return "<nothing thrown>";
-    }
 };
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
 
 TEST_F(ShaderTest, ShippedProgramsLinkWithTheSharedInterface) {
     for (const std::string name : {"debug", "sprite", "dist_text"}) {
@@ -84,51 +66,33 @@ TEST_F(ShaderTest, ShippedProgramsLinkWithTheSharedInterface) {
     EXPECT_NE(text->getUniformLocation("softness"), -1);
 }
 
-TEST_F(ShaderTest, BrokenVertexStageThrowsCompileErrorWithTheLog) {
-    const std::string message = constructionError(kBrokenSource, kGoodFragment);
-    EXPECT_TRUE(startsWith(message, kCompilePrefix)) << message;
-    EXPECT_GT(message.size(), std::string(kCompilePrefix).size()) << "the driver's log is missing";
-}
-
-TEST_F(ShaderTest, MissingSourceFileFailsAsACompileError) {
-    const std::string message = [&] {
-        try {
-            Shader shader(scratchPath("absent.vert"), writeSource("test.frag", kGoodFragment));
-        } catch (const std::runtime_error& error) {
-            return std::string(error.what());
+TEST_F(ShaderTest, FailuresThrowTheirPrefixAndTheLogAndLeaveNoShaderObjectsBehind) {
+    const std::string good = writeSource("good.frag", kGoodFragment);
+    const struct {
+        std::string vertexPath;
+        std::string fragmentPath;
+        std::string prefix;
+        bool withLog;
+    } cases[] = {
+        {writeSource("broken.vert", kBrokenSource), good, kCompilePrefix, true},
+        {scratchPath("absent.vert"), good, kCompilePrefix, false},
+        {writeSource("good.vert", kGoodVertex), writeSource("broken.frag", kBrokenSource), kCompilePrefix,
+         true},
+        {writeSource("good.vert", kGoodVertex), writeSource("no_main.frag", kFragmentWithoutMain),
+         kLinkPrefix, true},
+    };
+    for (const auto& c : cases) {
+        const std::string message = test::errorOf([&] { Shader shader(c.vertexPath, c.fragmentPath); });
+        EXPECT_EQ(message.rfind(c.prefix, 0), 0u) << message;
+        if (c.withLog) {
+            EXPECT_GT(message.size(), c.prefix.size()) << "the driver's log is missing";
         }
-        return std::string("<nothing thrown>");
-    }();
-    EXPECT_TRUE(startsWith(message, kCompilePrefix)) << message;
-}
-
-TEST_F(ShaderTest, ProgramWithoutMainThrowsLinkErrorWithTheLog) {
-    const std::string message = constructionError(kGoodVertex, kFragmentWithoutMain);
-    EXPECT_TRUE(startsWith(message, kLinkPrefix)) << message;
-    EXPECT_GT(message.size(), std::string(kLinkPrefix).size()) << "the driver's log is missing";
-}
-
-TEST_F(ShaderTest, FailedConstructionLeavesNoShaderObjectsBehind) {
-    constructionError(kGoodVertex, kFragmentWithoutMain);
-    constructionError(kGoodVertex, kBrokenSource);
+    }
     // Names are handed out from 1 upward; every one made above has been deleted again.
     for (GLuint name = 1; name < 16; ++name) {
         EXPECT_FALSE(glIsShader(name)) << name;
         EXPECT_FALSE(glIsProgram(name)) << name;
     }
-}
-
-TEST_F(ShaderTest, ProgramWithoutTexOffsetAcceptsTheOffsetAndStillDraws) {
-    Shader shader(writeSource("good.vert", kGoodVertex), writeSource("good.frag", kGoodFragment));
-    ASSERT_EQ(shader.getUniformLocation("texOffset"), -1);
-    Shape2D square(generateRectangleFan(vec2(20, 20), vec2(50, 50)), GL_TRIANGLE_FAN);
-    shader.use();
-    shader.setTextureOffset(vec2(0.5f, 0.25f));
-    shader.setTint(vec4(1.0f, 0.0f, 1.0f, 1.0f));
-    shader.setProjectionViewModel(pixelProjection());
-    square.draw();
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_EQ(readPixel(50, 50), (Rgb{255, 0, 255}));
 }
 
 // The text page keeps the glyph distance in alpha: 0.5 on the outline, larger inside.

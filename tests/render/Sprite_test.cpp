@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -14,6 +13,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "engine/render/Shader.hpp"
+#include "tests/support/ErrorText.hpp"
 #include "tests/support/GlTestContext.hpp"
 #include "tests/support/PngWriter.hpp"
 
@@ -23,7 +23,6 @@ namespace {
 static_assert(!std::is_copy_constructible_v<Sprite>);
 
 using test::Rgb;
-using ::testing::ElementsAre;
 
 constexpr int kSheetSize = 1024; // pixels, square
 constexpr int kFrameSize = 256;  // pixels, square: 4 columns, 4 rows
@@ -75,36 +74,48 @@ protected:
         drawable.draw();
     }
 
-    std::string constructionError(const std::string& path, int frameWidth, int frameHeight, int frameCount) {
-        try {
-            Sprite sprite(path, vec2(0.5f), vec2(1.0f), frameWidth, frameHeight, frameCount);
-        } catch (const std::runtime_error& error) {
-            return error.what();
-        }
-        return "<nothing thrown>";
-    }
-
     std::shared_ptr<Shader> shader;
 };
 
-TEST_F(SpriteTest, CentredQuadSpansTheFrameWithTextureCoordinatesZeroToOne) {
-    Sprite sprite(writeRedOverBlue(), vec2(0.5f, 0.5f), vec2(1.0f, 1.0f), 0, 0, 1);
-    EXPECT_EQ(sprite.getFrameWidth(), 64);
-    EXPECT_EQ(sprite.getFrameHeight(), 32);
-    EXPECT_EQ(sprite.getImageWidth(), 64);
-    EXPECT_EQ(sprite.getImageHeight(), 32);
-    EXPECT_THAT(quadOf(sprite), ElementsAre(-32, 16, 0, 0, -32, -16, 0, 1, 32, 16, 1, 0, 32, -16, 1, 1));
-}
-
-TEST_F(SpriteTest, OriginAtTopRightPutsTheQuadLeftOfAndBelowThePosition) {
-    Sprite sprite(writeRedOverBlue(), vec2(1.0f, 1.0f), vec2(2.0f, 3.0f), 0, 0, 1);
-    EXPECT_THAT(quadOf(sprite), ElementsAre(-128, 0, 0, 0, -128, -96, 0, 1, 0, 0, 1, 0, 0, -96, 1, 1));
-}
-
-TEST_F(SpriteTest, QuadCutsOneFrameOfTheSheet) {
-    Sprite sprite(writeSheet(), vec2(0.0f, 0.0f), vec2(1.0f, 1.0f), kFrameSize, kFrameSize, 16);
-    EXPECT_THAT(quadOf(sprite),
-                ElementsAre(0, 256, 0, 0, 0, 0, 0, 0.25f, 256, 256, 0.25f, 0, 256, 0, 0.25f, 0.25f));
+TEST_F(SpriteTest, QuadSpansOneFrameAroundTheOriginScaledWithTextureCoordinatesOfThatFrame) {
+    const std::string redOverBlue = writeRedOverBlue();
+    const std::string sheet = writeSheet();
+    const struct {
+        std::string path;
+        vec2 origin;
+        vec2 scale;
+        int frameSize; // 0: the whole image
+        int frameCount;
+        std::array<float, 16> quad; // x, y, u, v of top-left, bottom-left, top-right, bottom-right
+    } cases[] = {
+        {redOverBlue,
+         vec2(0.5f),
+         vec2(1.0f),
+         0,
+         1,
+         {-32, 16, 0, 0, -32, -16, 0, 1, 32, 16, 1, 0, 32, -16, 1, 1}},
+        {redOverBlue,
+         vec2(1.0f),
+         vec2(2.0f, 3.0f),
+         0,
+         1,
+         {-128, 0, 0, 0, -128, -96, 0, 1, 0, 0, 1, 0, 0, -96, 1, 1}},
+        {sheet,
+         vec2(0.0f),
+         vec2(1.0f),
+         kFrameSize,
+         16,
+         {0, 256, 0, 0, 0, 0, 0, 0.25f, 256, 256, 0.25f, 0, 256, 0, 0.25f, 0.25f}},
+    };
+    for (const auto& c : cases) {
+        Sprite sprite(c.path, c.origin, c.scale, c.frameSize, c.frameSize, c.frameCount);
+        EXPECT_EQ(quadOf(sprite), c.quad) << c.path << " origin " << c.origin.x << ", scale " << c.scale.x;
+    }
+    Sprite whole(redOverBlue, vec2(0.5f), vec2(1.0f), 0, 0, 1);
+    EXPECT_EQ(whole.getFrameWidth(), 64);
+    EXPECT_EQ(whole.getFrameHeight(), 32);
+    EXPECT_EQ(whole.getImageWidth(), 64);
+    EXPECT_EQ(whole.getImageHeight(), 32);
 }
 
 TEST_F(SpriteTest, ShowsTheImageUprightAtItsPlace) {
@@ -122,21 +133,6 @@ TEST_F(SpriteTest, ShowsTheImageUprightAtItsPlace) {
     EXPECT_EQ(readPixel(128, 144), test::kBlack);
 }
 
-TEST_F(SpriteTest, OffsetsOfFramesInAFourColumnSheet) {
-    auto sprite = std::make_shared<Sprite>(writeSheet(), vec2(0.5f), vec2(1.0f), kFrameSize, kFrameSize, 16);
-    SpriteAnimation animation(sprite);
-    EXPECT_EQ(animation.currentFrame, 0);
-    EXPECT_EQ(animation.getTextureOffset(), vec2(0.0f, 0.0f));
-    animation.currentFrame = 5;
-    EXPECT_EQ(animation.getTextureOffset(), vec2(0.25f, 0.25f));
-    animation.currentFrame = 3;
-    EXPECT_EQ(animation.getTextureOffset(), vec2(0.75f, 0.0f));
-    animation.currentFrame = 4;
-    EXPECT_EQ(animation.getTextureOffset(), vec2(0.0f, 0.25f));
-    animation.currentFrame = 15;
-    EXPECT_EQ(animation.getTextureOffset(), vec2(0.75f, 0.75f));
-}
-
 TEST_F(SpriteTest, AnimationShowsTheColourOfEveryFrame) {
     // A quarter of a pixel per image pixel: each 256-pixel frame shows as 64 x 64 (mipmapped).
     auto sprite = std::make_shared<Sprite>(writeSheet(), vec2(0.5f), vec2(0.25f), kFrameSize, kFrameSize, 16);
@@ -151,21 +147,21 @@ TEST_F(SpriteTest, AnimationShowsTheColourOfEveryFrame) {
     }
 }
 
-TEST_F(SpriteTest, MissingImageThrowsNamingThePath) {
-    const std::string path = scratchPath("no_such_sheet.png");
-    const std::string message = constructionError(path, 0, 0, 1);
-    EXPECT_EQ(message.rfind("Couldn't load image: " + path, 0), 0u) << message;
-}
-
-TEST_F(SpriteTest, FramesThatDoNotFitTheSheetAreRefused) {
+TEST_F(SpriteTest, MissingImagesAndFramesThatDoNotFitTheSheetAreRefusedNamingThePath) {
+    const auto error = [](const std::string& path, int frameWidth, int frameHeight, int frameCount) {
+        return test::errorOf(
+            [&] { Sprite sprite(path, vec2(0.5f), vec2(1.0f), frameWidth, frameHeight, frameCount); });
+    };
+    const std::string missing = scratchPath("no_such_sheet.png");
+    EXPECT_EQ(error(missing, 0, 0, 1).rfind("Couldn't load image: " + missing, 0), 0u);
     const std::string path = writeRedOverBlue();
-    EXPECT_THAT(constructionError(path, 128, 0, 1), ::testing::HasSubstr(path));
-    EXPECT_THAT(constructionError(path, 0, 64, 1), ::testing::HasSubstr(path));
-    EXPECT_THAT(constructionError(path, -8, 0, 1), ::testing::HasSubstr(path));
-    // 16 x 16 frames: 4 columns, 2 rows.
-    EXPECT_THAT(constructionError(path, 16, 16, 9), ::testing::HasSubstr(path));
-    EXPECT_THAT(constructionError(path, 16, 16, 0), ::testing::HasSubstr(path));
-    EXPECT_EQ(constructionError(path, 16, 16, 8), "<nothing thrown>");
+    // 16 x 16 frames fit 4 columns and 2 rows.
+    const std::array<int, 3> refused[] = {{128, 0, 1}, {0, 64, 1}, {-8, 0, 1}, {16, 16, 9}, {16, 16, 0}};
+    for (const auto& [width, height, count] : refused) {
+        EXPECT_THAT(error(path, width, height, count), ::testing::HasSubstr(path))
+            << width << " x " << height;
+    }
+    EXPECT_EQ(error(path, 16, 16, 8), "<no error>");
 }
 
 TEST_F(SpriteTest, DestructionReleasesTextureBufferAndVertexArray) {

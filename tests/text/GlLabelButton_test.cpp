@@ -64,22 +64,13 @@ protected:
     std::shared_ptr<Shader> shapeShader;
 };
 
-TEST_F(GlLabelButtonTest, FreshButtonIsPassiveWithAYellowishCaption) {
-    GlLabelButton button = factory->createLabelButton(vec2(250, 60), "Go", 25);
-    EXPECT_EQ(button.getExtent(), vec2(250, 60));
-    EXPECT_FALSE(button.active);
-    EXPECT_FALSE(button.isHovered());
-    EXPECT_FALSE(button.onClick);
-    EXPECT_EQ(button.label.color, vec4(1.0f, 1.0f, 0.5f, 1.0f));
-    EXPECT_EQ(button.getBackgroundColor(), passiveColor);
-}
-
 // A 1024 x 512 framebuffer with a camera 512 units tall: window points map to game points exactly.
-TEST_F(GlLabelButtonTest, HoverBoxIsTheExtentAroundThePositionBordersIncluded) {
+TEST_F(GlLabelButtonTest, HoverBoxIsTheExtentAroundThePositionBordersIncludedWhateverTheCaptionOrigin) {
     const OrthoCamera camera(512, 1024, 512);
     GlLabelButton button = factory->createLabelButton(vec2(250, 60), "Go", 25);
+    EXPECT_FALSE(button.isHovered());
     button.label.position = vec2(0, 100);
-
+    button.label.origin = vec2(0, 0);
     for (const vec2& inside :
          {vec2(-125, 70), vec2(125, 130), vec2(-125, 130), vec2(125, 70), vec2(0, 100)}) {
         moveMouse(button, camera, inside);
@@ -89,16 +80,6 @@ TEST_F(GlLabelButtonTest, HoverBoxIsTheExtentAroundThePositionBordersIncluded) {
         moveMouse(button, camera, outside);
         EXPECT_FALSE(button.isHovered()) << outside.x << ", " << outside.y;
     }
-}
-
-TEST_F(GlLabelButtonTest, HitBoxIgnoresTheCaptionOrigin) {
-    const OrthoCamera camera(512, 1024, 512);
-    GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
-    button.label.origin = vec2(0, 0);
-    moveMouse(button, camera, vec2(-49, -19));
-    EXPECT_TRUE(button.isHovered());
-    moveMouse(button, camera, vec2(51, 0));
-    EXPECT_FALSE(button.isHovered());
 }
 
 TEST_F(GlLabelButtonTest, HoverFollowsTheMovedCamera) {
@@ -112,16 +93,16 @@ TEST_F(GlLabelButtonTest, HoverFollowsTheMovedCamera) {
     EXPECT_TRUE(button.isHovered());
 }
 
-TEST_F(GlLabelButtonTest, OnlyALeftPressWhileHoveredClicks) {
+TEST_F(GlLabelButtonTest, OnlyALeftPressWhileHoveredClicksAndNeedsAnAction) {
     const OrthoCamera camera = screenCamera();
     GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
+    moveMouse(button, camera, vec2(0, 0));
+    EXPECT_THROW(button.handleMouseButton(kLeft, kPress, 0), std::bad_function_call);
     int clicks = 0;
     button.onClick = [&clicks] { ++clicks; };
-
     moveMouse(button, camera, vec2(80, 0));
     button.handleMouseButton(kLeft, kPress, 0);
     EXPECT_EQ(clicks, 0);
-
     moveMouse(button, camera, vec2(10, 5));
     button.handleMouseButton(kRight, kPress, 0);
     button.handleMouseButton(kLeft, kRelease, 0);
@@ -129,17 +110,6 @@ TEST_F(GlLabelButtonTest, OnlyALeftPressWhileHoveredClicks) {
     EXPECT_EQ(clicks, 0);
     button.handleMouseButton(kLeft, kPress, 0);
     EXPECT_EQ(clicks, 1);
-
-    moveMouse(button, camera, vec2(80, 0));
-    button.handleMouseButton(kLeft, kPress, 0);
-    EXPECT_EQ(clicks, 1);
-}
-
-TEST_F(GlLabelButtonTest, ClickWithoutAnActionThrows) {
-    const OrthoCamera camera = screenCamera();
-    GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
-    moveMouse(button, camera, vec2(0, 0));
-    EXPECT_THROW(button.handleMouseButton(kLeft, kPress, 0), std::bad_function_call);
 }
 
 class GlLabelButtonPixels : public GlLabelButtonTest {
@@ -159,14 +129,11 @@ protected:
         button->draw(camera.projectionView);
     }
 
-    // A pixel inside the rectangle, clear of the caption.
-    Rgb fillPixel() const { return readPixel(99, 79); }
-
     OrthoCamera camera{256, 256, 256};
     std::unique_ptr<GlLabelButton> button;
 };
 
-TEST_F(GlLabelButtonPixels, RectangleCoversTheExtentAroundThePosition) {
+TEST_F(GlLabelButtonPixels, RectangleCoversTheExtentAroundThePositionUnderTheCaption) {
     draw();
     const Rgb passive = toRgb(passiveColor);
     for (const auto& [x, y] : {std::pair{98, 78}, {197, 78}, {98, 117}, {197, 117}}) {
@@ -175,11 +142,8 @@ TEST_F(GlLabelButtonPixels, RectangleCoversTheExtentAroundThePosition) {
     for (const auto& [x, y] : {std::pair{97, 90}, {198, 90}, {150, 77}, {150, 118}}) {
         EXPECT_EQ(readPixel(x, y), kBlack) << x << ", " << y;
     }
-}
-
-TEST_F(GlLabelButtonPixels, CaptionIsDrawnOverTheRectangle) {
-    draw();
     // Fully covered glyph pixels show the caption colour (1, 1, 0.5).
+    EXPECT_EQ(button->label.color, vec4(1.0f, 1.0f, 0.5f, 1.0f));
     bool found = false;
     for (const Rgb& pixel : readPixels(98, 78, 100, 40)) {
         found = found || isNear(pixel, Rgb{255, 255, 128}, kColorTolerance);
@@ -187,20 +151,24 @@ TEST_F(GlLabelButtonPixels, CaptionIsDrawnOverTheRectangle) {
     EXPECT_TRUE(found);
 }
 
-TEST_F(GlLabelButtonPixels, HoveredButtonIsLighter) {
-    moveMouse(*button, camera, vec2(20, -30));
-    draw();
-    EXPECT_TRUE(isNear(fillPixel(), toRgb(hoverColor), kColorTolerance));
-}
-
-TEST_F(GlLabelButtonPixels, ActiveColourWinsOverHover) {
-    button->active = true;
-    draw();
-    EXPECT_TRUE(isNear(fillPixel(), toRgb(activeColor), kColorTolerance));
-    moveMouse(*button, camera, vec2(20, -30));
-    ASSERT_TRUE(button->isHovered());
-    draw();
-    EXPECT_TRUE(isNear(fillPixel(), toRgb(activeColor), kColorTolerance));
+TEST_F(GlLabelButtonPixels, HoveredButtonIsLighterAndAnActiveOneHasTheActiveColourEitherWay) {
+    const struct {
+        bool hovered;
+        bool active;
+        vec4 color;
+    } cases[] = {{false, false, passiveColor},
+                 {true, false, hoverColor},
+                 {false, true, activeColor},
+                 {true, true, activeColor}};
+    for (const auto& c : cases) {
+        moveMouse(*button, camera, c.hovered ? vec2(20, -30) : vec2(-100, 100));
+        button->active = c.active;
+        ASSERT_EQ(button->isHovered(), c.hovered);
+        EXPECT_EQ(button->getBackgroundColor(), c.color);
+        draw();
+        // A pixel inside the rectangle, clear of the caption.
+        EXPECT_TRUE(isNear(readPixel(99, 79), toRgb(c.color), kColorTolerance)) << c.hovered << c.active;
+    }
 }
 
 TEST_F(GlLabelButtonPixels, DrawingWithoutAShapeShaderFails) {

@@ -40,35 +40,27 @@ protected:
     }
 };
 
-TEST_F(GlLabelTest, StartsCentredWhiteAtTheOrigin) {
-    GlLabel label = factory->createLabel("Hg", kFontSize);
-    EXPECT_EQ(label.position, vec2(0.0f, 0.0f));
+TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault) {
+    GlLabel label = factory->createLabel("Hgj", kFontSize);
     EXPECT_EQ(label.origin, vec2(0.5f, 0.5f));
     EXPECT_EQ(label.color, vec4(1.0f, 1.0f, 1.0f, 1.0f));
-}
-
-TEST_F(GlLabelTest, BottomLeftOriginDrawsUpAndRightOfThePosition) {
-    GlLabel label = factory->createLabel("Hgj", kFontSize);
-    label.position = vec2(10.0f, 20.0f);
-    label.origin = vec2(0.0f, 0.0f);
-    expectInside(drawAndMeasure(label), 10.0f, 20.0f, label.getDimensions());
-}
-
-TEST_F(GlLabelTest, CentreOriginCentresTheTextBoxOnThePosition) {
-    GlLabel label = factory->createLabel("Hgj", kFontSize);
     label.position = vec2(128.0f, 128.0f);
+    const vec2 size = label.getDimensions();
+    const PixelBox centred = drawAndMeasure(label);
+    expectInside(centred, 128.0f - 0.5f * size.x, 128.0f - 0.5f * size.y, size);
+
     label.origin = vec2(0.0f, 0.0f);
     const PixelBox fromCorner = drawAndMeasure(label);
-
-    label.origin = vec2(0.5f, 0.5f);
-    const PixelBox centred = drawAndMeasure(label);
-    const vec2 size = label.getDimensions();
-    expectInside(centred, 128.0f - 0.5f * size.x, 128.0f - 0.5f * size.y, size);
+    expectInside(fromCorner, 128.0f, 128.0f, size);
     // The same ink, moved by half the box.
     EXPECT_NEAR(centred.minX, fromCorner.minX - 0.5f * size.x, 1.0f);
     EXPECT_NEAR(centred.maxX, fromCorner.maxX - 0.5f * size.x, 1.0f);
     EXPECT_NEAR(centred.minY, fromCorner.minY - 0.5f * size.y, 1.0f);
     EXPECT_NEAR(centred.maxY, fromCorner.maxY - 0.5f * size.y, 1.0f);
+
+    GlLabel moved(std::move(label));
+    moved.position = vec2(10.0f, 20.0f);
+    expectInside(drawAndMeasure(moved), 10.0f, 20.0f, size);
 }
 
 TEST_F(GlLabelTest, LargerFontScalesTheInk) {
@@ -113,36 +105,19 @@ TEST_F(GlLabelTest, EmptyLabelDrawsNothingAndLeavesTheProgramAlone) {
     EXPECT_EQ(program, 0);
 }
 
-TEST_F(GlLabelTest, AtlasSizeTextGetsMiddleEdgeAndSoftness) {
-    GlLabel label = factory->createLabel("H", 0);
-    label.draw(pixelProjection());
-    EXPECT_NEAR(uniform("edge"), 0.475f, 1e-6f);
-    EXPECT_NEAR(uniform("softness"), 0.0875f, 1e-6f);
-}
-
-TEST_F(GlLabelTest, EdgeAndSoftnessSaturateFromFourThirdsOfTheAtlasSize) {
-    for (float factor : {4.0f / 3.0f, 3.0f}) {
-        GlLabel label = factory->createLabel("H", factor * atlasSize());
+TEST_F(GlLabelTest, SmallerTextGetsASofterLowerEdgeSaturatingFromFourThirdsOfTheAtlasSize) {
+    const struct {
+        float sizeFactor; // of the atlas size
+        float edge;
+        float softness;
+    } cases[] = {
+        {0.2f, 0.415f, 0.1775f}, {1.0f, 0.475f, 0.0875f}, {4.0f / 3.0f, 0.5f, 0.05f}, {3.0f, 0.5f, 0.05f}};
+    for (const auto& c : cases) {
+        GlLabel label = factory->createLabel("H", c.sizeFactor * atlasSize());
         label.draw(pixelProjection());
-        EXPECT_NEAR(uniform("edge"), 0.5f, 1e-6f) << factor;
-        EXPECT_NEAR(uniform("softness"), 0.05f, 1e-6f) << factor;
+        EXPECT_NEAR(uniform("edge"), c.edge, 1e-6f) << c.sizeFactor;
+        EXPECT_NEAR(uniform("softness"), c.softness, 1e-6f) << c.sizeFactor;
     }
-}
-
-TEST_F(GlLabelTest, SmallTextGetsASofterLowerEdge) {
-    GlLabel label = factory->createLabel("H", 0.2f * atlasSize()); // t = 0.15
-    label.draw(pixelProjection());
-    EXPECT_NEAR(uniform("edge"), 0.415f, 1e-6f);
-    EXPECT_NEAR(uniform("softness"), 0.1775f, 1e-6f);
-}
-
-TEST_F(GlLabelTest, MovedLabelStillDraws) {
-    GlLabel source = factory->createLabel("Hg", kFontSize);
-    source.position = vec2(128.0f, 128.0f);
-    GlLabel label(std::move(source));
-    EXPECT_EQ(label.position, vec2(128.0f, 128.0f));
-    expectInside(drawAndMeasure(label), 128.0f - 0.5f * label.getDimensions().x,
-                 128.0f - 0.5f * label.getDimensions().y, label.getDimensions());
 }
 
 } // namespace

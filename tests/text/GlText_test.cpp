@@ -69,44 +69,34 @@ protected:
     }
 };
 
-TEST_F(GlTextTest, NothingIsUploadedBeforeTheFirstDraw) {
-    GlText text = factory->createText("12", 0);
-    EXPECT_TRUE(text.isDirty());
-    EXPECT_EQ(text.getBufferCapacity(), 0);
-    EXPECT_EQ(text.getGlyphCount(), 0);
-    EXPECT_EQ(bufferSize(text), 0);
-}
-
 TEST_F(GlTextTest, FirstDrawBuildsOneQuadPerCharacterInStringOrder) {
     GlText text = factory->createText("12", 0);
+    EXPECT_TRUE(text.isDirty());
+    EXPECT_EQ(bufferSize(text), 0) << "nothing is uploaded before the first draw";
     text.draw();
     EXPECT_FALSE(text.isDirty());
-    EXPECT_EQ(text.getBufferCapacity(), 2);
     EXPECT_EQ(text.getGlyphCount(), 2);
     EXPECT_EQ(text.getBuildCount(), 1);
     EXPECT_EQ(bufferSize(text), 2 * kBytesPerQuad);
     EXPECT_EQ(bufferQuads(text, 2), expectedQuads("12"));
 }
 
-TEST_F(GlTextTest, SettingTheDrawnStringAgainCostsNoRebuild) {
+TEST_F(GlTextTest, OnlyADifferentStringThanTheBufferedOneCostsARebuild) {
     GlText text = factory->createText("12", 0);
     text.draw();
     text.setText("12");
     EXPECT_FALSE(text.isDirty());
+    text.setText("9");
+    EXPECT_TRUE(text.isDirty());
+    text.setText("12");
+    EXPECT_FALSE(text.isDirty()) << "back to the buffered string before a draw";
+    text.setFontSize(3 * atlasSize());
+    EXPECT_FALSE(text.isDirty()) << "the size is applied when drawing";
     text.draw();
     EXPECT_EQ(text.getBuildCount(), 1);
 }
 
-TEST_F(GlTextTest, ReturningToTheBufferedStringBeforeADrawIsClean) {
-    GlText text = factory->createText("12", 0);
-    text.draw();
-    text.setText("9");
-    EXPECT_TRUE(text.isDirty());
-    text.setText("12");
-    EXPECT_FALSE(text.isDirty());
-}
-
-TEST_F(GlTextTest, ShorterStringReusesTheBuffer) {
+TEST_F(GlTextTest, ShorterStringsReuseTheBufferAndLongerOnesGrowIt) {
     GlText text = factory->createText("12", 0);
     text.draw();
     text.setText("9");
@@ -116,11 +106,6 @@ TEST_F(GlTextTest, ShorterStringReusesTheBuffer) {
     EXPECT_EQ(text.getGlyphCount(), 1);
     EXPECT_EQ(bufferSize(text), 2 * kBytesPerQuad);
     EXPECT_EQ(bufferQuads(text, 1), expectedQuads("9"));
-}
-
-TEST_F(GlTextTest, LongerStringGrowsTheBuffer) {
-    GlText text = factory->createText("1", 0);
-    text.draw();
     text.setText("12345");
     text.draw();
     EXPECT_EQ(text.getBufferCapacity(), 5);
@@ -132,36 +117,21 @@ TEST_F(GlTextTest, EmptyTextDrawsNothingAndUploadsNothing) {
     GlText text = factory->createText("", 0);
     text.draw();
     EXPECT_EQ(text.getBuildCount(), 0);
-    EXPECT_EQ(text.getBufferCapacity(), 0);
     EXPECT_EQ(bufferSize(text), 0);
     EXPECT_EQ(text.getDimensions(), vec2(0.0f, static_cast<float>(atlas().lineHeight)));
 }
 
-TEST_F(GlTextTest, ScaleIsRequestedSizeOverAtlasSize) {
+TEST_F(GlTextTest, ScaleIsRequestedSizeOverAtlasSizeAndDimensionsFollowStringAndSize) {
     EXPECT_EQ(factory->createText("a", 0).getScale(), 1.0f);
     EXPECT_EQ(factory->createText("a", -5).getScale(), 1.0f);
     EXPECT_FLOAT_EQ(factory->createText("a", 2 * atlasSize()).getScale(), 2.0f);
-    GlText text = factory->createText("a", 0);
-    text.setFontSize(0.5f * atlasSize());
-    EXPECT_FLOAT_EQ(text.getScale(), 0.5f);
-}
-
-TEST_F(GlTextTest, DimensionsFollowStringAndSize) {
     GlText text = factory->createText("12", 0);
     EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("12", 0));
     text.setText("Wide text");
     EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("Wide text", 0));
-    text.setFontSize(2 * atlasSize());
-    EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("Wide text", 2 * atlasSize()));
-}
-
-TEST_F(GlTextTest, FontSizeChangeKeepsTheBuffer) {
-    GlText text = factory->createText("12", 0);
-    text.draw();
-    text.setFontSize(3 * atlasSize());
-    EXPECT_FALSE(text.isDirty());
-    text.draw();
-    EXPECT_EQ(text.getBuildCount(), 1);
+    text.setFontSize(0.5f * atlasSize());
+    EXPECT_FLOAT_EQ(text.getScale(), 0.5f);
+    EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("Wide text", 0.5f * atlasSize()));
 }
 
 TEST_F(GlTextTest, UnsupportedCharacterFailsAtDrawAndKeepsTheTextDirty) {
@@ -170,7 +140,6 @@ TEST_F(GlTextTest, UnsupportedCharacterFailsAtDrawAndKeepsTheTextDirty) {
     text.setText("9\xc3\xa9"); // UTF-8: bytes outside ASCII
     EXPECT_THROW(text.draw(), std::runtime_error);
     EXPECT_TRUE(text.isDirty());
-
     // The failed build overwrote the first quad, so the old string has to be built again.
     text.setText("12");
     EXPECT_TRUE(text.isDirty());
@@ -178,7 +147,7 @@ TEST_F(GlTextTest, UnsupportedCharacterFailsAtDrawAndKeepsTheTextDirty) {
     EXPECT_EQ(bufferQuads(text, 2), expectedQuads("12"));
 }
 
-TEST_F(GlTextTest, MovedTextTakesOverTheGlNames) {
+TEST_F(GlTextTest, MovedTextTakesOverTheGlNamesAndTheMovedFromReleasesNothing) {
     GlText source = factory->createText("12", 0);
     source.draw();
     const GLuint vao = source.getVertexArray();
@@ -188,32 +157,20 @@ TEST_F(GlTextTest, MovedTextTakesOverTheGlNames) {
         EXPECT_EQ(target.getVertexArray(), vao);
         EXPECT_EQ(target.getVertexBuffer(), vbo);
         EXPECT_EQ(target.getText(), "12");
-        EXPECT_EQ(source.getVertexArray(), 0u);
+        EXPECT_FALSE(target.isDirty());
         EXPECT_EQ(source.getVertexBuffer(), 0u);
         EXPECT_EQ(source.getText(), "");
-        EXPECT_FALSE(target.isDirty());
     }
     EXPECT_FALSE(glIsBuffer(vbo));
     EXPECT_FALSE(glIsVertexArray(vao));
-}
 
-TEST_F(GlTextTest, MovedFromTextReleasesNothing) {
-    GlText target = factory->createText("1", 0);
-    {
-        GlText source = factory->createText("12", 0);
-        target = std::move(source);
-    }
-    ASSERT_NE(target.getVertexBuffer(), 0u);
-    EXPECT_TRUE(glIsBuffer(target.getVertexBuffer()));
-    target.draw();
-    EXPECT_EQ(bufferQuads(target, 2), expectedQuads("12"));
-}
-
-TEST_F(GlTextTest, MoveAssignmentReleasesTheOldNames) {
     GlText target = factory->createText("1", 0);
     const GLuint oldBuffer = target.getVertexBuffer();
     target = factory->createText("12", 0);
     EXPECT_FALSE(glIsBuffer(oldBuffer));
+    ASSERT_TRUE(glIsBuffer(target.getVertexBuffer()));
+    target.draw();
+    EXPECT_EQ(bufferQuads(target, 2), expectedQuads("12"));
 }
 
 } // namespace
