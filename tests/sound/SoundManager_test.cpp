@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ErrorText.hpp"
 #include "support/OggVorbisWriter.hpp"
 
 namespace kv {
@@ -95,22 +97,27 @@ void resetVolumes() {
     SoundManager::setMusicVolume(kInitialMusic);
 }
 
-// Names of OpenAL Soft are small integers counted from 1, so the live sources can be found by asking.
-std::vector<ALuint> liveSources() {
-    constexpr ALuint kNamesToProbe = 1024;
-    std::vector<ALuint> sources;
-    for (ALuint name = 1; name < kNamesToProbe; ++name) {
-        if (alIsSource(name) == AL_TRUE) {
-            sources.push_back(name);
-        }
-    }
-    return sources;
-}
-
 ALint sourceInt(ALuint source, ALenum parameter) {
     ALint value = 0;
     alGetSourcei(source, parameter, &value);
     return value;
+}
+
+// Names of OpenAL Soft are small integers counted from 1, so the live sources can be found by asking.
+// The effect sources are the ones that do not loop.
+std::vector<ALuint> sources(bool looping) {
+    std::vector<ALuint> found;
+    for (ALuint name = 1; name < 1024; ++name) {
+        if (alIsSource(name) == AL_TRUE && (sourceInt(name, AL_LOOPING) == AL_TRUE) == looping) {
+            found.push_back(name);
+        }
+    }
+    return found;
+}
+
+ALuint musicSource() {
+    const std::vector<ALuint> music = sources(true);
+    return music.size() == 1 ? music.front() : 0;
 }
 
 float gainOf(ALuint source) {
@@ -125,28 +132,9 @@ ALint bufferInt(ALuint source, ALenum parameter) {
     return value;
 }
 
-std::vector<ALuint> effectSources() {
-    std::vector<ALuint> effects;
-    for (ALuint source : liveSources()) {
-        if (sourceInt(source, AL_LOOPING) == AL_FALSE) {
-            effects.push_back(source);
-        }
-    }
-    return effects;
-}
-
-ALuint musicSource() {
-    for (ALuint source : liveSources()) {
-        if (sourceInt(source, AL_LOOPING) == AL_TRUE) {
-            return source;
-        }
-    }
-    return 0;
-}
-
-// The effect source most recently given a buffer, told apart by the order in which playSound stamps gains.
+// The effect source holding a buffer at that gain; tests tell effects apart by the gains they play them at.
 ALuint sourceWithGain(float gain) {
-    for (ALuint source : effectSources()) {
+    for (ALuint source : sources(false)) {
         if (sourceInt(source, AL_BUFFER) != 0 && gainOf(source) == gain) {
             return source;
         }
@@ -166,42 +154,24 @@ template <typename Condition> bool waitFor(Condition condition) {
     return true;
 }
 
-// The 16-bit samples of the data chunk of a WAV file.
+// The 16-bit samples of the data chunk of the recording, read to the end of the file: the writer fixes
+// the chunk size only when it closes.
 std::vector<std::int16_t> recordedSamples() {
     std::ifstream in(SoundEnvironment::recording(), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<std::int16_t> samples;
-    if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) {
-        return samples;
-    }
-    std::size_t at = 12;
-    while (at + 8 <= bytes.size()) {
-        const std::string id = bytes.substr(at, 4);
+    for (std::size_t at = 12; bytes.compare(0, 4, "RIFF") == 0 && at + 8 <= bytes.size();) {
         std::uint32_t size = 0;
-        for (int i = 3; i >= 0; --i) {
-            size = (size << 8) | static_cast<unsigned char>(bytes[at + 4 + i]);
+        // WAV is little-endian, as is every host these tests run on.
+        std::memcpy(&size, bytes.data() + at + 4, sizeof(size));
+        if (bytes.compare(at, 4, "data") == 0) {
+            samples.resize((bytes.size() - at - 8) / sizeof(std::int16_t));
+            std::memcpy(samples.data(), bytes.data() + at + 8, samples.size() * sizeof(std::int16_t));
+            break;
         }
-        at += 8;
-        if (id == "data") {
-            // The writer fixes the size when it closes; read what is there either way.
-            for (std::size_t i = at; i + 1 < bytes.size(); i += 2) {
-                const auto low = static_cast<unsigned char>(bytes[i]);
-                const auto high = static_cast<unsigned char>(bytes[i + 1]);
-                samples.push_back(static_cast<std::int16_t>(low | (high << 8)));
-            }
-            return samples;
-        }
-        at += size + (size & 1u);
+        at += 8 + size + (size & 1u);
     }
     return samples;
-}
-
-int peakOf(const std::vector<std::int16_t>& samples) {
-    int peak = 0;
-    for (std::int16_t sample : samples) {
-        peak = std::max(peak, std::abs(static_cast<int>(sample)));
-    }
-    return peak;
 }
 
 class SoundManagerTest : public ::testing::Test {
@@ -218,17 +188,31 @@ protected:
     std::unique_ptr<SoundManager> manager;
 };
 
-TEST_F(SoundManagerTest, CreatesAPoolOfEffectSourcesAndOneLoopingMusicSource) {
-    EXPECT_EQ(effectSources().size(), 100u);
+TEST_F(SoundManagerTest, InitialVolumesGiveTheDocumentedGainsToEffectsAndTheLoopingMusic) {
+    EXPECT_EQ(sources(false).size(), 100u);
+    ASSERT_NE(musicSource(), 0u);
+    EXPECT_EQ(sourceInt(musicSource(), AL_SOURCE_STATE), AL_INITIAL);
+    EXPECT_FLOAT_EQ(gainOf(musicSource()), 1.0f);
+    EXPECT_FLOAT_EQ(gainOf(sources(false).front()), 1.0f);
+    SoundManager::playSound(0, 1.0f);
+    const ALuint effect = sourceWithGain(0.3f);
+    ASSERT_NE(effect, 0u);
+    EXPECT_EQ(bufferInt(effect, AL_FREQUENCY), kGunshotRate);
+
+    SoundManager::playMusic(0);
+    SoundManager::playMusic(0);
     const ALuint music = musicSource();
-    ASSERT_NE(music, 0u);
-    EXPECT_EQ(sourceInt(music, AL_SOURCE_STATE), AL_INITIAL);
-    for (ALuint source : liveSources()) {
-        EXPECT_FLOAT_EQ(gainOf(source), 1.0f);
-    }
+    EXPECT_FLOAT_EQ(gainOf(music), 0.06f);
+    EXPECT_EQ(sourceInt(music, AL_SOURCE_STATE), AL_PLAYING) << "playing again restarts it";
+    EXPECT_EQ(sourceInt(music, AL_LOOPING), AL_TRUE);
+    // Stereo music is uploaded whole.
+    EXPECT_EQ(bufferInt(music, AL_CHANNELS), 2);
+    EXPECT_EQ(bufferInt(music, AL_BITS), 16);
+    EXPECT_EQ(bufferInt(music, AL_FREQUENCY), kMusicRate);
+    EXPECT_EQ(bufferInt(music, AL_SIZE), kMusicFrames * 2 * 2);
 }
 
-TEST_F(SoundManagerTest, EffectsTakeThePoolSourcesInTurn) {
+TEST_F(SoundManagerTest, EffectsTakeThePoolSourcesInTurnAndThe101stCutsOffTheFirst) {
     constexpr int kPool = SoundManager::kEffectSourceCount;
     std::vector<ALuint> used;
     for (int i = 1; i <= kPool; ++i) {
@@ -238,8 +222,7 @@ TEST_F(SoundManagerTest, EffectsTakeThePoolSourcesInTurn) {
     }
     EXPECT_EQ(std::set<ALuint>(used.begin(), used.end()).size(), 100u);
     EXPECT_EQ(std::count(used.begin(), used.end(), 0u), 0);
-
-    // The pool is used up: the 101st effect cuts off the first, whether or not it has finished.
+    // Whether or not the first has finished.
     SoundManager::playSound(2, 0.05f);
     EXPECT_EQ(sourceWithGain(kInitialMaster * 0.05f), used[0]);
     EXPECT_EQ(bufferInt(used[0], AL_FREQUENCY), kBoomRate);
@@ -248,19 +231,6 @@ TEST_F(SoundManagerTest, EffectsTakeThePoolSourcesInTurn) {
     EXPECT_EQ(sourceWithGain(kInitialMaster * 0.07f), used[1]);
     EXPECT_EQ(bufferInt(used[1], AL_FREQUENCY), kExplosionRate);
     EXPECT_FLOAT_EQ(gainOf(used[99]), kInitialMaster);
-}
-
-TEST_F(SoundManagerTest, InitialVolumesGiveTheDocumentedGains) {
-    SoundManager::playSound(0, 1.0f);
-    const ALuint effect = sourceWithGain(0.3f);
-    ASSERT_NE(effect, 0u);
-    EXPECT_EQ(bufferInt(effect, AL_FREQUENCY), kGunshotRate);
-
-    SoundManager::playMusic(0);
-    const ALuint music = musicSource();
-    EXPECT_FLOAT_EQ(gainOf(music), 0.06f);
-    EXPECT_EQ(sourceInt(music, AL_SOURCE_STATE), AL_PLAYING);
-    EXPECT_EQ(sourceInt(music, AL_LOOPING), AL_TRUE);
 }
 
 TEST_F(SoundManagerTest, VolumesApplyOnlyToSoundsStartedAfterwards) {
@@ -284,64 +254,33 @@ TEST_F(SoundManagerTest, VolumesApplyOnlyToSoundsStartedAfterwards) {
     EXPECT_FLOAT_EQ(gainOf(musicSource()), 0.25f);
 }
 
-TEST_F(SoundManagerTest, StereoMusicIsUploadedWhole) {
-    SoundManager::playMusic(0);
-    const ALuint music = musicSource();
-    EXPECT_EQ(bufferInt(music, AL_CHANNELS), 2);
-    EXPECT_EQ(bufferInt(music, AL_BITS), 16);
-    EXPECT_EQ(bufferInt(music, AL_FREQUENCY), kMusicRate);
-    EXPECT_EQ(bufferInt(music, AL_SIZE), kMusicFrames * 2 * 2);
-}
-
-TEST_F(SoundManagerTest, PlayingMusicAgainRestartsIt) {
-    SoundManager::playMusic(0);
-    SoundManager::playMusic(0);
-    EXPECT_EQ(sourceInt(musicSource(), AL_SOURCE_STATE), AL_PLAYING);
-    EXPECT_EQ(bufferInt(musicSource(), AL_FREQUENCY), kMusicRate);
-}
-
 TEST_F(SoundManagerTest, IndicesOutsideTheTablesPlayNothing) {
     SoundManager::playSound(3, 1.0f);
     SoundManager::playSound(-1, 1.0f);
     SoundManager::playSound(INT_MAX, 1.0f);
     SoundManager::playMusic(1);
     SoundManager::playMusic(-1);
-    for (ALuint source : liveSources()) {
+    for (ALuint source : sources(false)) {
         EXPECT_EQ(sourceInt(source, AL_BUFFER), 0);
-        EXPECT_EQ(sourceInt(source, AL_SOURCE_STATE), AL_INITIAL);
     }
+    EXPECT_EQ(sourceInt(musicSource(), AL_SOURCE_STATE), AL_INITIAL);
     SoundManager::playSound(2, 1.0f);
     EXPECT_NE(sourceWithGain(kInitialMaster), 0u);
 }
 
-TEST_F(SoundManagerTest, OnlyOneManagerAtATime) {
-    try {
-        SoundManager second;
-        FAIL() << "a second manager was created";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "only one sound manager may exist at a time");
-    }
-    SoundManager::playSound(0, 1.0f);
-    EXPECT_NE(sourceWithGain(kInitialMaster), 0u);
-}
-
-TEST(SoundManagerLifetime, StaticCallsWithoutAManagerDoNothing) {
+TEST(SoundManagerLifetime, OneManagerAtATimeAndStaticCallsWithoutOneDoNothing) {
     resetVolumes();
+    {
+        SoundManager first;
+        EXPECT_EQ(test::errorOf([] { SoundManager second; }), "only one sound manager may exist at a time");
+    }
     SoundManager::playSound(0, 1.0f);
     SoundManager::playMusic(0);
-    SoundManager manager;
-    for (ALuint source : liveSources()) {
-        EXPECT_EQ(sourceInt(source, AL_BUFFER), 0);
-    }
-}
-
-TEST(SoundManagerLifetime, AManagerCanBeCreatedAgainAfterDestruction) {
-    resetVolumes();
-    { SoundManager first; }
-    SoundManager second;
+    SoundManager again;
+    EXPECT_EQ(sourceWithGain(kInitialMaster), 0u);
+    EXPECT_EQ(sourceInt(musicSource(), AL_BUFFER), 0);
     SoundManager::playSound(0, 1.0f);
     EXPECT_NE(sourceWithGain(kInitialMaster), 0u);
-    EXPECT_EQ(effectSources().size(), 100u);
 }
 
 class SoundFileFailures : public ::testing::Test {
@@ -360,12 +299,16 @@ protected:
     std::unique_ptr<SoundManager> manager;
 };
 
-TEST_F(SoundFileFailures, AMissingFileIsReportedAndStaysSilent) {
+TEST_F(SoundFileFailures, MissingAndUndecodableFilesAreReportedAndStaySilent) {
     fs::remove(kExplosionFile);
+    std::ofstream(kMusicFile, std::ios::trunc) << "not an ogg file";
     const std::string errors = constructCapturingErrors();
     EXPECT_NE(errors.find(kExplosionFile), std::string::npos) << errors;
+    EXPECT_NE(errors.find(kMusicFile), std::string::npos) << errors;
     EXPECT_EQ(errors.find(kGunshotFile), std::string::npos) << errors;
 
+    SoundManager::playMusic(0);
+    EXPECT_EQ(bufferInt(musicSource(), AL_SIZE), 0);
     SoundManager::playSound(1, 1.0f);
     const ALuint source = sourceWithGain(kInitialMaster);
     ASSERT_NE(source, 0u);
@@ -375,49 +318,41 @@ TEST_F(SoundFileFailures, AMissingFileIsReportedAndStaysSilent) {
     EXPECT_EQ(bufferInt(sourceWithGain(kInitialMaster * 0.5f), AL_FREQUENCY), kGunshotRate);
 }
 
-TEST_F(SoundFileFailures, AFileThatDoesNotDecodeIsReported) {
-    std::ofstream(kMusicFile, std::ios::trunc) << "not an ogg file";
-    const std::string errors = constructCapturingErrors();
-    EXPECT_NE(errors.find(kMusicFile), std::string::npos) << errors;
-    SoundManager::playMusic(0);
-    EXPECT_EQ(bufferInt(musicSource(), AL_SIZE), 0);
+// Plays the gunshot, lets it run out and closes the device, which completes the recording.
+std::vector<std::int16_t> recordGunshot() {
+    resetVolumes();
+    auto manager = std::make_unique<SoundManager>();
+    SoundManager::playSound(0, 1.0f);
+    const ALuint source = sourceWithGain(kInitialMaster);
+    EXPECT_NE(source, 0u);
+    EXPECT_TRUE(waitFor([&] { return sourceInt(source, AL_SOURCE_STATE) == AL_STOPPED; }));
+    // A quarter of a second of output, so that a silent result means silence and not an empty file.
+    EXPECT_TRUE(waitFor([] {
+        std::error_code error;
+        return fs::file_size(SoundEnvironment::recording(), error) > kRecordingRate * 2 * 2 / 4;
+    }));
+    manager.reset();
+    return recordedSamples();
 }
 
-// What the wave writer recorded while one manager was open.
-class SoundRecording : public ::testing::Test {
-protected:
-    void SetUp() override { resetVolumes(); }
-    void TearDown() override { SoundEnvironment::writeSounds(); }
-
-    // Plays an effect, lets it run out and closes the device, which completes the file.
-    std::vector<std::int16_t> record(int effect) {
-        auto manager = std::make_unique<SoundManager>();
-        SoundManager::playSound(effect, 1.0f);
-        const ALuint source = sourceWithGain(kInitialMaster);
-        EXPECT_NE(source, 0u);
-        EXPECT_TRUE(waitFor([&] { return sourceInt(source, AL_SOURCE_STATE) == AL_STOPPED; }));
-        // A quarter of a second of output, so that a silent result means silence and not an empty file.
-        EXPECT_TRUE(waitFor([] {
-            std::error_code error;
-            return fs::file_size(SoundEnvironment::recording(), error) > kRecordingRate * 2 * 2 / 4;
-        }));
-        manager.reset();
-        return recordedSamples();
+int peakOf(const std::vector<std::int16_t>& samples) {
+    int peak = 0;
+    for (std::int16_t sample : samples) {
+        peak = std::max(peak, std::abs(static_cast<int>(sample)));
     }
-};
+    return peak;
+}
 
-TEST_F(SoundRecording, TheGunshotIsAudible) {
-    const std::vector<std::int16_t> samples = record(0);
+TEST_F(SoundFileFailures, ThePlayedGunshotIsAudibleAndAMissingOneSilent) {
+    std::vector<std::int16_t> samples = recordGunshot();
     ASSERT_GT(samples.size(), static_cast<std::size_t>(kRecordingRate / 4));
     // A 0.5 tone at gain 0.3 peaks near 0.15 of full scale, less the panning of mono onto two speakers.
     EXPECT_GT(peakOf(samples), 2000);
     EXPECT_LT(peakOf(samples), 8000);
-}
 
-TEST_F(SoundRecording, AMissingEffectRecordsSilence) {
     fs::remove(kGunshotFile);
     ::testing::internal::CaptureStderr();
-    const std::vector<std::int16_t> samples = record(0);
+    samples = recordGunshot();
     ::testing::internal::GetCapturedStderr();
     ASSERT_GT(samples.size(), static_cast<std::size_t>(kRecordingRate / 4));
     EXPECT_EQ(peakOf(samples), 0);

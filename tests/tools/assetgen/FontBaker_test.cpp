@@ -38,21 +38,18 @@ protected:
 std::unique_ptr<GlyphAtlas> FontFiles::atlas;
 std::unique_ptr<LoadedImage> FontFiles::page;
 
-TEST_F(FontFiles, DescribeANominalSizeForTwentyToSixtyPixelText) {
+TEST_F(FontFiles, DescribeANominalSizeForTwentyToSixtyPixelTextAndNameTheirPageBare) {
     EXPECT_GE(atlas->size, 42);
     EXPECT_LE(atlas->size, 48);
     EXPECT_GT(atlas->lineHeight, atlas->size);
     EXPECT_GT(atlas->base, 0);
     EXPECT_LT(atlas->base, atlas->lineHeight);
-}
-
-TEST_F(FontFiles, NameTheirPageBareAndMatchItsSize) {
     EXPECT_EQ(atlas->pageFile.find('/'), std::string::npos);
     EXPECT_EQ(page->width, atlas->scaleW);
     EXPECT_EQ(page->height, atlas->scaleH);
 }
 
-TEST_F(FontFiles, MeasureEveryPrintableCharacter) {
+TEST_F(FontFiles, MeasureEveryPrintableCharacterAndKernTheUsualPairs) {
     std::string all;
     for (int code = kFirstPrintable; code <= kLastPrintable; ++code) {
         const std::string one(1, static_cast<char>(code));
@@ -63,21 +60,14 @@ TEST_F(FontFiles, MeasureEveryPrintableCharacter) {
     EXPECT_GT(atlas->calculateUnscaledTextWidth(all), 95 * 10);
     EXPECT_GT(atlas->calculateUnscaledTextWidth("Press escape to exit to menu"),
               atlas->calculateUnscaledTextWidth("New highscore!"));
-}
-
-TEST_F(FontFiles, KernTheUsualPairs) {
     EXPECT_LT(atlas->getGlyph('V').getKerning('A'), 0);
     EXPECT_LT(atlas->getGlyph('a').getKerning('T'), 0);
 }
 
 TEST_F(FontFiles, KeepTheDistanceFieldInWhitePixelsAlpha) {
-    for (int y = 0; y < page->height; ++y) {
-        for (int x = 0; x < page->width; ++x) {
-            const unsigned char* pixel = page->pixel(x, y);
-            ASSERT_EQ(pixel[0], 255);
-            ASSERT_EQ(pixel[1], 255);
-            ASSERT_EQ(pixel[2], 255);
-        }
+    for (int i = 0; i < page->width * page->height; ++i) {
+        const unsigned char* pixel = page->pixel(i % page->width, i / page->width);
+        ASSERT_TRUE(pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255) << "pixel " << i;
     }
 }
 

@@ -1,6 +1,8 @@
 // Where the build wrote the generated assets, and loaders that read them the way the game does.
 #pragma once
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,9 @@ struct LoadedImage {
     }
 };
 
+// Alpha from which a pixel counts as solid: what the player perceives as the object's extent.
+inline constexpr unsigned char kSolid = 128;
+
 // Empty (loaded() false) when SOIL cannot read the file.
 LoadedImage loadImage(const std::string& relative);
 
@@ -38,6 +43,14 @@ struct DecodedSound {
         return samples[static_cast<std::size_t>(frame) * channels + channel];
     }
     float seconds() const { return static_cast<float>(frames) / static_cast<float>(sampleRate); }
+    // The largest magnitude of any sample, 16-bit units.
+    int peak() const {
+        int largest = 0;
+        for (short sample : samples) {
+            largest = std::max(largest, std::abs(static_cast<int>(sample)));
+        }
+        return largest;
+    }
 };
 
 DecodedSound decodeSound(const std::string& relative);

@@ -31,21 +31,5 @@ TEST(Rasters, GiveTransparentPixelsTheColourOfTheirVisibleNeighbours) {
     }
 }
 
-TEST(Rasters, CountOpaquePixelsAboveAThreshold) {
-    Raster raster(3, 1);
-    raster.at(0, 0) = vec4(0.9f);
-    raster.at(1, 0) = vec4(0.2f);
-    EXPECT_EQ(raster.countOpaque(0.5f), 1);
-    EXPECT_EQ(raster.countOpaque(0.1f), 2);
-}
-
-TEST(Rasters, CropKeepsThePixelsOfTheRectangle) {
-    Raster raster(4, 4);
-    raster.at(2, 3) = vec4(1);
-    const Raster part = raster.crop(2, 2, 2, 2);
-    EXPECT_EQ(part.getWidth(), 2);
-    EXPECT_EQ(part.at(0, 1), vec4(1));
-}
-
 } // namespace
 } // namespace kv

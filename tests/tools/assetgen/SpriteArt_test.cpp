@@ -12,16 +12,12 @@
 namespace kv {
 namespace {
 
-// Opaque-enough pixels: what the player perceives as the object's extent.
-constexpr unsigned char kSolid = 128;
-
 struct Extent {
     int left = 1 << 30;
     int right = -1;
     int top = 1 << 30;
     int bottom = -1;
     int width() const { return right - left + 1; }
-    int height() const { return bottom - top + 1; }
 };
 
 Extent solidExtent(const LoadedImage& image) {
@@ -42,8 +38,7 @@ Extent solidExtent(const LoadedImage& image) {
 struct SpriteFile {
     std::string name;
     float pixelScaleX; // as in the game's sprite table
-    float pixelScaleY;
-    float length; // intended in-game extent along x, game units
+    float length;      // intended in-game extent along x, game units
 };
 
 void PrintTo(const SpriteFile& file, std::ostream* out) {
@@ -59,45 +54,35 @@ protected:
     LoadedImage image;
 };
 
-TEST_P(SpriteFiles, HasATransparentBorder) {
-    for (int x = 0; x < image.width; ++x) {
-        EXPECT_EQ(image.alphaAt(x, 0), 0) << "top row, x " << x;
-        EXPECT_EQ(image.alphaAt(x, image.height - 1), 0) << "bottom row, x " << x;
-    }
-    for (int y = 0; y < image.height; ++y) {
-        EXPECT_EQ(image.alphaAt(0, y), 0) << "left column, y " << y;
-        EXPECT_EQ(image.alphaAt(image.width - 1, y), 0) << "right column, y " << y;
-    }
-}
-
-TEST_P(SpriteFiles, MeasuresItsIntendedLengthInGame) {
-    const Extent extent = solidExtent(image);
-    ASSERT_GT(extent.width(), 0);
-    const float length = static_cast<float>(extent.width()) * GetParam().pixelScaleX;
-    EXPECT_NEAR(length, GetParam().length, 0.12f * GetParam().length);
-}
-
-TEST_P(SpriteFiles, HasSoftEdgesRatherThanJaggedOnes) {
+TEST_P(SpriteFiles, HasATransparentBorderAndSoftEdges) {
     int partial = 0;
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             const unsigned char alpha = image.alphaAt(x, y);
             partial += alpha > 0 && alpha < 255 ? 1 : 0;
+            if (x == 0 || y == 0 || x == image.width - 1 || y == image.height - 1) {
+                EXPECT_EQ(alpha, 0) << "border pixel " << x << ", " << y;
+            }
         }
     }
-    EXPECT_GT(partial, 20);
+    EXPECT_GT(partial, 20) << "jagged edges";
+}
+
+TEST_P(SpriteFiles, MeasuresItsIntendedLengthInGame) {
+    const Extent extent = solidExtent(image);
+    ASSERT_GT(extent.width(), 0);
+    EXPECT_NEAR(static_cast<float>(extent.width()) * GetParam().pixelScaleX, GetParam().length,
+                0.12f * GetParam().length);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sprites, SpriteFiles,
     // Lengths follow the collision circles: the ship and small enemies 100 units, the mothership 300.
-    ::testing::Values(SpriteFile{"space_ship.png", 1.0f, 1.0f, 100.0f},
-                      SpriteFile{"dual_turret.png", 1.0f, 1.0f, 60.0f},
-                      SpriteFile{"blueshuttlenoweps.png", 0.65f, 0.8f, 100.0f},
-                      SpriteFile{"bluecargoship.png", 0.3f, 0.3f, 100.0f},
-                      SpriteFile{"WB_baseu3_d0.png", 0.35f, 0.35f, 300.0f},
-                      SpriteFile{"WB_base_d0.png", 0.6f, 0.6f, 100.0f},
-                      SpriteFile{"firebolt.png", 1.0f, 1.0f, 22.0f}),
+    ::testing::Values(SpriteFile{"space_ship.png", 1.0f, 100.0f}, SpriteFile{"dual_turret.png", 1.0f, 60.0f},
+                      SpriteFile{"blueshuttlenoweps.png", 0.65f, 100.0f},
+                      SpriteFile{"bluecargoship.png", 0.3f, 100.0f},
+                      SpriteFile{"WB_baseu3_d0.png", 0.35f, 300.0f},
+                      SpriteFile{"WB_base_d0.png", 0.6f, 100.0f}, SpriteFile{"firebolt.png", 1.0f, 22.0f}),
     [](const ::testing::TestParamInfo<SpriteFile>& info) {
         std::string name = info.param.name.substr(0, info.param.name.find('.'));
         std::replace_if(
@@ -106,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(ShipSprite, TurnsAboutAPointFortyPercentAlongItsLength) {
+TEST(ShipSprite, TurnsAboutAPointFortyPercentAlongItsLengthWithTheNoseOnTheRight) {
     const LoadedImage image = loadImage("sprites/space_ship.png");
     ASSERT_TRUE(image.loaded());
     const Extent extent = solidExtent(image);
@@ -115,7 +100,6 @@ TEST(ShipSprite, TurnsAboutAPointFortyPercentAlongItsLength) {
     const float behind = pivot - static_cast<float>(extent.left);
     const float ahead = static_cast<float>(extent.right + 1) - pivot;
     EXPECT_NEAR(behind / (behind + ahead), 0.4f, 0.05f);
-    // Pointing along +x: the nose, the narrow end, is on the right.
     auto columnHeight = [&](int x) {
         int count = 0;
         for (int y = 0; y < image.height; ++y) {
@@ -123,7 +107,7 @@ TEST(ShipSprite, TurnsAboutAPointFortyPercentAlongItsLength) {
         }
         return count;
     };
-    EXPECT_LT(columnHeight(extent.right - 5), columnHeight(extent.left + 5));
+    EXPECT_LT(columnHeight(extent.right - 5), columnHeight(extent.left + 5)) << "the nose is the narrow end";
 }
 
 TEST(EnemySprites, AreLightAndNearlyNeutralSoThatTheRedTintShows) {
@@ -133,14 +117,12 @@ TEST(EnemySprites, AreLightAndNearlyNeutralSoThatTheRedTintShows) {
         ASSERT_TRUE(image.loaded()) << name;
         double sum[3] = {0, 0, 0};
         int count = 0;
-        for (int y = 0; y < image.height; ++y) {
-            for (int x = 0; x < image.width; ++x) {
-                if (image.alphaAt(x, y) == 255) {
-                    for (int c = 0; c < 3; ++c) {
-                        sum[c] += image.pixel(x, y)[c] / 255.0;
-                    }
-                    ++count;
+        for (int i = 0; i < image.width * image.height; ++i) {
+            if (image.alphaAt(i % image.width, i / image.width) == 255) {
+                for (int c = 0; c < 3; ++c) {
+                    sum[c] += image.pixel(i % image.width, i / image.width)[c] / 255.0;
                 }
+                ++count;
             }
         }
         ASSERT_GT(count, 0) << name;
@@ -163,39 +145,36 @@ TEST(MothershipCoreSprite, LooksDifferentWhenTurnedSoItsSpinShows) {
         for (int x = 0; x < image.width; ++x) {
             const bool here = image.alphaAt(x, y) >= kSolid;
             solid += here ? 1 : 0;
-            turnedMismatch +=
-                here != (image.alphaAt(image.width - 1 - x, image.height - 1 - y) >= kSolid) ? 1 : 0;
-            mirroredMismatch += here != (image.alphaAt(x, image.height - 1 - y) >= kSolid) ? 1 : 0;
+            turnedMismatch += here != (image.alphaAt(image.width - 1 - x, image.height - 1 - y) >= kSolid);
+            mirroredMismatch += here != (image.alphaAt(x, image.height - 1 - y) >= kSolid);
         }
     }
     EXPECT_GT(turnedMismatch, solid / 8);
     EXPECT_GT(mirroredMismatch, solid / 8);
 }
 
-TEST(FireboltSprite, HasItsHeadTowardsTheBottomRightCorner) {
+TEST(FireboltSprite, Is32PixelsSquareWithItsHeadTowardsTheBottomRightCorner) {
     const LoadedImage image = loadImage("sprites/firebolt.png");
     ASSERT_TRUE(image.loaded());
     EXPECT_EQ(image.width, 32);
     EXPECT_EQ(image.height, 32);
-    // The head is the most opaque and brightest part; weigh the positions by opacity.
+    // The head is the most opaque part; rows count downwards, so that corner has the largest x and y.
     double weightedX = 0.0;
     double weightedY = 0.0;
     double total = 0.0;
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
-            const double alpha = image.alphaAt(x, y);
-            weightedX += alpha * x;
-            weightedY += alpha * y;
-            total += alpha;
+            weightedX += image.alphaAt(x, y) * x;
+            weightedY += image.alphaAt(x, y) * y;
+            total += image.alphaAt(x, y);
         }
     }
     ASSERT_GT(total, 0.0);
-    // Rows count downwards, so the bottom-right corner has the largest x and y.
     EXPECT_GT(weightedX / total, 16.5);
     EXPECT_GT(weightedY / total, 16.5);
 }
 
-TEST(PaintedSprites, AreTheSameOnEveryRun) {
+TEST(PaintedArt, IsTheSameOnEveryRun) {
     EXPECT_EQ(paintSwarmer().toRgba8(), paintSwarmer().toRgba8());
 }
 

@@ -54,10 +54,5 @@ TEST(Synthesis, LowPassLetsBassThroughAndStopsTreble) {
     EXPECT_LT(gainAt(8000.0f), 0.01f);
 }
 
-TEST(Synthesis, MidiNoteSixtyNineIsConcertA) {
-    EXPECT_FLOAT_EQ(midiToHz(69.0f), 440.0f);
-    EXPECT_NEAR(midiToHz(57.0f), 220.0f, 1e-3f);
-}
-
 } // namespace
 } // namespace kv
