@@ -105,5 +105,11 @@ TEST_F(WaveDirector, NothingComesOnceTheShipIsDead) {
     EXPECT_EQ(count(kTagMothership), 0);
 }
 
+TEST_F(WaveDirector, AnIdleShipIsUntouchedUntilTheFirstSwarmerArrives) {
+    startGame(1, 1, true);
+    play(4.0f); // the first swarmer needs about 6 s to cross from 2100 at 350 per second
+    EXPECT_FLOAT_EQ(healthOf(ship()), 6.0f);
+}
+
 } // namespace
 } // namespace kv
