@@ -58,6 +58,8 @@ TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAligned) {
     auto& gun = diver.getComponent<TimedEntitySpawner>();
     step(1);
     EXPECT_TRUE(gun.enabled);
+    // Gun and AI update in address order: the first shot comes in this frame or the next, then not for 1 s.
+    step(1);
     EXPECT_EQ(count(kTagDiverBullet), 1) << "a rested gun fires at once";
 
     diver.setPosition(vec2(1900, 0)); // beyond the screen's right edge (1333 + 50)
