@@ -14,10 +14,9 @@ struct DecodedSound {
     std::vector<short> samples; // frames * channels, interleaved
 };
 
-// The decoder (stb_vorbis) believes the lengths in a file's headers and writes outside its buffers when
-// they lie, so the headers are first read by the reference implementation (libvorbisfile), which checks
-// them; a file it rejects is never decoded. Not loaded when the file is missing, is not Ogg Vorbis or does
-// not decode.
+// Decoded with the reference implementation (libvorbisfile), which checks every length in a file's
+// headers; stb_vorbis trusts them and writes outside its buffers when they lie. Not loaded when the file is
+// missing, is not Ogg Vorbis or does not decode.
 DecodedSound decodeOggVorbisFile(const std::string& path);
 
 } // namespace kv
