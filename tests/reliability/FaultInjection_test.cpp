@@ -301,10 +301,14 @@ void xdotool(const std::string& arguments) {
     ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
 }
 
-// "Start game" on the 1024 x 768 screen, as the end-to-end test finds it.
+// "Start game" on the 1024 x 768 screen, as the end-to-end test finds it. The button reacts to a click only
+// once a frame has seen the pointer over it, so the click waits like a person's would (longer than a slow,
+// sanitized frame).
 void clickStartGame() {
     std::this_thread::sleep_for(500ms); // the window manager settles the full-screen window
-    xdotool("mousemove --sync 377 554 click 1");
+    xdotool("mousemove --sync 377 554");
+    std::this_thread::sleep_for(700ms);
+    xdotool("click 1");
 }
 
 class FaultInjection : public ::testing::TestWithParam<FaultCase> {
@@ -400,9 +404,9 @@ void playAndQuit(ProgramRun& program) {
     ASSERT_TRUE(waitFor([&] { return program.loaded(); }, 120s)) << program.describeStatus() << "\n"
                                                                   << program.standardError();
     clickStartGame();
-    std::this_thread::sleep_for(1s);
+    std::this_thread::sleep_for(1500ms);
     xdotool("key space");
-    std::this_thread::sleep_for(1s);
+    std::this_thread::sleep_for(1500ms);
     xdotool("key Escape");
     std::this_thread::sleep_for(500ms);
     xdotool("key Escape");
