@@ -10,38 +10,21 @@
 
 #include "engine/components/Motion.hpp"
 #include "game/GameState.hpp"
+#include "support/GameWorkingDirectory.hpp"
 #include "game/VantorGui.hpp"
 
 namespace kv {
 
 namespace fs = std::filesystem;
 
-std::string GameFixture::makeWorkingDirectory() {
-    std::string pattern = (fs::temp_directory_path() / "vantor-game-XXXXXX").string();
-    const char* made = ::mkdtemp(pattern.data());
-    if (made == nullptr) {
-        throw std::runtime_error("cannot make a temporary directory");
-    }
-    for (const char* folder : {"shaders", "sprites", "fonts", "sounds"}) {
-        fs::create_directory_symlink(fs::path(VANTOR_RUNTIME_DIR) / folder, fs::path(made) / folder);
-    }
-    return made;
-}
+std::string GameFixture::makeWorkingDirectory() { return testsupport::makeGameWorkingDirectory("vantor-game"); }
 
 void GameFixture::SetUp() {
     previousDirectory = fs::current_path().string();
     workingDirectory = makeWorkingDirectory();
     fs::current_path(workingDirectory);
 
-    // The game's shared state starts as a fresh program's does.
-    std::srand(1);
-    mainMenuActive = true;
-    deadTime = 0.0f;
-    showEscapeLabel = false;
-    showNewHighScore = false;
-    playerScore = 0;
-    playerHighScore = 0;
-    shIndex = 0;
+    testsupport::resetGameState();
 
     beforeGameStarts();
     game = std::make_unique<ArcadeStyleShooterGame>();

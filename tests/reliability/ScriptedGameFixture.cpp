@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "game/GameState.hpp"
+#include "support/GameWorkingDirectory.hpp"
 #include "game/VantorGui.hpp"
 
 namespace kv {
@@ -22,25 +23,9 @@ constexpr int kLeftButton = GLFW_MOUSE_BUTTON_LEFT;
 
 void ScriptedGameFixture::SetUp() {
     previousDirectory = fs::current_path().string();
-    std::string pattern = (fs::temp_directory_path() / "vantor-reliability-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a temporary directory");
-    }
-    workingDirectory = pattern;
-    for (const char* folder : {"shaders", "sprites", "fonts", "sounds"}) {
-        fs::create_directory_symlink(fs::path(VANTOR_RUNTIME_DIR) / folder, fs::path(workingDirectory) / folder);
-    }
+    workingDirectory = testsupport::makeGameWorkingDirectory("vantor-reliability");
     fs::current_path(workingDirectory);
-
-    // The shared state starts as in a fresh program, whose random sequence is that of seed 1.
-    std::srand(1);
-    mainMenuActive = true;
-    deadTime = 0.0f;
-    showEscapeLabel = false;
-    showNewHighScore = false;
-    playerScore = 0;
-    playerHighScore = 0;
-    shIndex = 0;
+    testsupport::resetGameState();
     player = std::make_unique<ScriptedPlayer>(kStep);
 }
 
