@@ -2,7 +2,6 @@
 // order and builds the player ship, the enemies and the wave director from the engine's components.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,7 +15,6 @@
 
 namespace kv {
 
-class CollisionComponent;
 class Drawable;
 class GlLabel;
 class GlLabelFactory;
@@ -53,10 +51,6 @@ public:
     GameEntity* createWaveDirector();
     // The stunning field that an EMP rocket leaves where it hits.
     GameEntity* createEmpEffect(const vec2& position);
-
-    // Told the name of each kind of asset as load() finishes reading it ("shaders", "images", "sounds",
-    // "font"), then "menu" once the menu and HUD are up. Empty unless a profiler sets it.
-    static std::function<void(const char* stage)> loadStageObserver;
 
     TaggedEntityRegistry& getTaggedRegistry() { return taggedRegistry; }
     TypedComponentRegistry& getComponentRegistry() { return componentRegistry; }
@@ -116,7 +110,6 @@ private:
 
     // Reused every frame so that the update pass and the sweep need no fresh allocation.
     std::vector<UpdatableComponent*> updateSnapshot;
-    std::vector<CollisionComponent*> collisionSnapshot;
     std::vector<GameEntity*> sweepSnapshot;
 };
 
