@@ -35,6 +35,12 @@ constexpr float kPlayFieldHeight = 2000.0f; // world units shown vertically
 constexpr float kNewHighScoreDelay = 0.5f; // seconds after the ship's death
 constexpr float kEscapeHintDelay = 1.5f;   // seconds after the ship's death
 
+void reportLoadStage(const char* stage) {
+    if (ArcadeStyleShooterGame::loadStageObserver) {
+        ArcadeStyleShooterGame::loadStageObserver(stage);
+    }
+}
+
 std::string decimal(int value) {
     std::stringstream stream;
     stream << value;
@@ -42,6 +48,8 @@ std::string decimal(int value) {
 }
 
 } // namespace
+
+std::function<void(const char* stage)> ArcadeStyleShooterGame::loadStageObserver;
 
 ArcadeStyleShooterGame::ArcadeStyleShooterGame()
     : Game("Vantor v0.2", kWindowWidth, kWindowHeight),
@@ -68,6 +76,7 @@ void ArcadeStyleShooterGame::load() {
     debugShader = std::make_shared<Shader>("shaders/debug.vert", "shaders/debug.frag");
     dbgShader = debugShader.get();
     spriteShader = std::make_shared<Shader>("shaders/sprite.vert", "shaders/sprite.frag");
+    reportLoadStage("shaders");
 
     const vec2 centre(0.5f, 0.5f);
     shipSprite = std::make_shared<Sprite>("sprites/space_ship.png", vec2(0.4f, 0.5f), vec2(1.0f), 0, 0, 1);
@@ -80,11 +89,14 @@ void ArcadeStyleShooterGame::load() {
         std::make_shared<Sprite>("sprites/player_ship_explosion.png", centre, vec2(3.0f), 256, 256, 64);
     enemyExplosionSprite =
         std::make_shared<Sprite>("sprites/enemy1_explosion.png", centre, vec2(3.0f), 256, 256, 21);
+    reportLoadStage("images");
 
     soundManager = std::make_unique<SoundManager>();
     SoundManager::playMusic(0);
+    reportLoadStage("sounds");
 
     labelFactory = std::make_unique<GlLabelFactory>("fonts", "OpenSans-Regular.fnt");
+    reportLoadStage("font");
     menu = std::make_shared<VantorGui>(*labelFactory, static_cast<float>(width), static_cast<float>(height));
     playerHighScore = loadHighScore();
 
@@ -109,6 +121,7 @@ void ArcadeStyleShooterGame::load() {
     highScoreLabel->setText(decimal(playerHighScore));
 
     switchToFullScreen();
+    reportLoadStage("menu");
 }
 
 void ArcadeStyleShooterGame::layoutHud() {
@@ -185,7 +198,7 @@ void ArcadeStyleShooterGame::update(float dt) {
 }
 
 void ArcadeStyleShooterGame::updateDeadTimer(float dt) {
-    if (!taggedRegistry.getActiveEntities(kTagPlayer).empty()) {
+    if (taggedRegistry.hasActiveEntity(kTagPlayer)) {
         return;
     }
     deadTime += dt;
@@ -205,22 +218,22 @@ void ArcadeStyleShooterGame::aimAtMouse() {
 }
 
 void ArcadeStyleShooterGame::resetCollisions() {
-    for (CollisionComponent* component : componentRegistry.getComponents<CollisionComponent>()) {
+    componentRegistry.copyComponents(collisionSnapshot);
+    for (CollisionComponent* component : collisionSnapshot) {
         component->resetForFrame();
     }
 }
 
 void ArcadeStyleShooterGame::updateComponents(float dt) {
     // Components spawned during the pass are not in the snapshot; spawners bring those forward themselves.
-    const auto updatables = componentRegistry.getComponents<UpdatableComponent>();
-    updateSnapshot.assign(updatables.begin(), updatables.end());
+    componentRegistry.copyComponents(updateSnapshot);
     for (UpdatableComponent* component : updateSnapshot) {
         component->update(dt);
     }
 }
 
 void ArcadeStyleShooterGame::sweepRetiredEntities() {
-    EntitySet& retired = taggedRegistry.getEntities(kTagRetired);
+    const EntitySet& retired = taggedRegistry.getEntities(kTagRetired);
     sweepSnapshot.assign(retired.begin(), retired.end());
     for (GameEntity* entity : sweepSnapshot) {
         // An entity deleted with a retired ancestor earlier in this sweep has left the live set.

@@ -2,6 +2,7 @@
 // order and builds the player ship, the enemies and the wave director from the engine's components.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,7 @@
 
 namespace kv {
 
+class CollisionComponent;
 class Drawable;
 class GlLabel;
 class GlLabelFactory;
@@ -51,6 +53,10 @@ public:
     GameEntity* createWaveDirector();
     // The stunning field that an EMP rocket leaves where it hits.
     GameEntity* createEmpEffect(const vec2& position);
+
+    // Told the name of each kind of asset as load() finishes reading it ("shaders", "images", "sounds",
+    // "font"), then "menu" once the menu and HUD are up. Empty unless a profiler sets it.
+    static std::function<void(const char* stage)> loadStageObserver;
 
     TaggedEntityRegistry& getTaggedRegistry() { return taggedRegistry; }
     TypedComponentRegistry& getComponentRegistry() { return componentRegistry; }
@@ -110,6 +116,7 @@ private:
 
     // Reused every frame so that the update pass and the sweep need no fresh allocation.
     std::vector<UpdatableComponent*> updateSnapshot;
+    std::vector<CollisionComponent*> collisionSnapshot;
     std::vector<GameEntity*> sweepSnapshot;
 };
 

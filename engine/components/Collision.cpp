@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include <glm/geometric.hpp>
 
+#include "engine/components/CollisionBroadPhase.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/core/GameEntity.hpp"
 #include "engine/core/TaggedEntityRegistry.hpp"
@@ -46,6 +48,16 @@ float CollisionGeometry::getOrientation() const {
     return entity.getOrientation() + relativeOrientation;
 }
 
+vec2 CollisionGeometry::centre() const {
+    const vec2& offset = relativePosition;
+    // Turning a zero offset adds only zeros, whose sign no distance can tell; an undefined orientation
+    // still takes the full path, where it makes the position undefined too.
+    if (offset.x == 0.0f && offset.y == 0.0f && std::isfinite(entity.getOrientation())) {
+        return entity.getPosition();
+    }
+    return getPosition();
+}
+
 CircleCollisionGeometry::CircleCollisionGeometry(GameEntity& entity, float radius)
     : CircleCollisionGeometry(entity, vec2(0.0f, 0.0f), 0.0f, radius) {}
 
@@ -58,16 +70,20 @@ bool CircleCollisionGeometry::isColliding(const CollisionGeometry& other) const 
 }
 
 bool CircleCollisionGeometry::isColliding(const CircleCollisionGeometry& other) const {
-    return radius + other.radius >= glm::length(getPosition() - other.getPosition());
+    return radius + other.radius >= glm::length(centre() - other.centre());
 }
 
 bool CircleCollisionGeometry::isColliding(const RectangleCollisionGeometry& other) const {
     // Measure from the circle's centre to the nearest point of the rectangle, in the rectangle's frame.
-    const vec2 local = rotate(getPosition() - other.getPosition(), -other.getOrientation());
-    const vec2 halfSize = other.size * 0.5f;
+    const vec2 local = rotate(centre() - other.centre(), -other.getOrientation());
+    const vec2 halfSize = other.size.get() * 0.5f;
     const vec2 nearest(std::clamp(local.x, -halfSize.x, halfSize.x),
                        std::clamp(local.y, -halfSize.y, halfSize.y));
     return radius >= glm::length(local - nearest);
+}
+
+float CircleCollisionGeometry::boundingRadius() const {
+    return radius;
 }
 
 RectangleCollisionGeometry::RectangleCollisionGeometry(GameEntity& entity, const vec2& size)
@@ -92,9 +108,9 @@ bool RectangleCollisionGeometry::isColliding(const RectangleCollisionGeometry& o
     const float angleB = other.getOrientation();
     const vec2 axes[4] = {rotate(vec2(1.0f, 0.0f), angleA), rotate(vec2(0.0f, 1.0f), angleA),
                           rotate(vec2(1.0f, 0.0f), angleB), rotate(vec2(0.0f, 1.0f), angleB)};
-    const vec2 halfA = size * 0.5f;
-    const vec2 halfB = other.size * 0.5f;
-    const vec2 between = other.getPosition() - getPosition();
+    const vec2 halfA = size.get() * 0.5f;
+    const vec2 halfB = other.size.get() * 0.5f;
+    const vec2 between = other.centre() - centre();
     for (const vec2& axis : axes) {
         const float reach = projectedHalfExtent(axes[0], axes[1], halfA, axis) +
                             projectedHalfExtent(axes[2], axes[3], halfB, axis);
@@ -103,6 +119,14 @@ bool RectangleCollisionGeometry::isColliding(const RectangleCollisionGeometry& o
         }
     }
     return true;
+}
+
+float RectangleCollisionGeometry::boundingRadius() const {
+    const vec2& extent = size;
+    if (!(extent.x >= 0.0f && extent.y >= 0.0f)) {
+        return std::numeric_limits<float>::quiet_NaN();
+    }
+    return 0.5f * glm::length(extent);
 }
 
 CollisionComponent::CollisionComponent(GameEntity& entity, CollisionGeometry* geometry,
@@ -130,13 +154,16 @@ CollisionComponent::CollisionComponent(GameEntity& entity, std::unique_ptr<Colli
                                        const std::set<int>& targetTags, CollisionCallback callback,
                                        int priority)
     : UpdatableComponent(entity, priority), geometry(std::move(ownedGeometry)), targetTags(&targetTags),
-      callback(std::move(callback)) {
+      callback(std::move(callback)), broadPhase(CollisionBroadPhase::of(entity.getEntityRegistry())) {
     checkState(geometry != nullptr, "collision component without geometry");
     entity.registerComponent<CollisionComponent>(*this);
+    // Indexes of the entity's tags now map it to a different set of components.
+    entity.getEntityRegistry().noteMemberChange(entity);
 }
 
 CollisionComponent::~CollisionComponent() {
     entity.deregisterComponent<CollisionComponent>(*this);
+    entity.getEntityRegistry().noteMemberChange(entity);
 }
 
 void CollisionComponent::resetForFrame() {
@@ -149,26 +176,45 @@ void CollisionComponent::update(float dt) {
         return;
     }
     TaggedEntityRegistry& registry = entity.getEntityRegistry();
-    for (int tag : *targetTags) {
-        // Walked in place: callbacks may tag, move or switch off entities, but never delete them mid-pass.
-        for (GameEntity* other : registry.getEntities(tag)) {
-            if (other == &entity || !other->isActive()) {
-                continue;
-            }
-            if (!handledEntities.insert(other).second) {
-                continue;
-            }
-            CollisionComponent& otherComponent = other->getComponent<CollisionComponent>();
-            if (otherComponent.finishedForFrame || !geometry->isColliding(*otherComponent.geometry)) {
-                continue;
-            }
-            finishedForFrame = callback(tag, *other, dt);
-            otherComponent.inverseCollision(entity, dt);
-            if (finishedForFrame) {
-                return;
-            }
+    const std::set<int>& tags = *targetTags;
+    // With several target tags an entity skipped far away under one tag must stay handled under the next,
+    // which only the full walk records: those components test every entity.
+    if (broadPhase != nullptr && tags.size() == 1) {
+        broadPhase->visitNear(*this, *tags.begin(), dt);
+        return;
+    }
+    for (int tag : tags) {
+        const EntitySet& set = registry.getEntities(tag);
+        if (visitAll(tag, set, set.begin(), dt)) {
+            return;
         }
     }
+}
+
+bool CollisionComponent::visitAll(int tag, const EntitySet& set, EntitySet::const_iterator from, float dt) {
+    // Walked in place: callbacks may tag, move or switch off entities, but never delete them mid-pass.
+    for (auto it = from; it != set.end(); ++it) {
+        if (visit(tag, *it, dt)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CollisionComponent::visit(int tag, GameEntity* other, float dt) {
+    if (other == &entity || !other->isActive()) {
+        return false;
+    }
+    if (!handledEntities.insert(other)) {
+        return false;
+    }
+    CollisionComponent& otherComponent = other->getComponent<CollisionComponent>();
+    if (otherComponent.finishedForFrame || !geometry->isColliding(*otherComponent.geometry)) {
+        return false;
+    }
+    finishedForFrame = callback(tag, *other, dt);
+    otherComponent.inverseCollision(entity, dt);
+    return finishedForFrame;
 }
 
 void CollisionComponent::inverseCollision(GameEntity& other, float dt) {

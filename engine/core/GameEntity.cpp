@@ -27,7 +27,7 @@ GameEntity::~GameEntity() {
     for (GameEntity* child : ownedChildren) {
         delete child;
     }
-    const ComponentSet& ownComponents = getComponentSet<EntityComponent>();
+    const auto ownComponents = getComponents<EntityComponent>();
     const std::vector<EntityComponent*> owned(ownComponents.begin(), ownComponents.end());
     for (EntityComponent* component : owned) {
         delete component;
@@ -37,6 +37,7 @@ GameEntity::~GameEntity() {
 
 void GameEntity::setPosition(const vec2& newPosition) {
     position = newPosition;
+    entityRegistry->notePlacementChange();
     for (GameEntity* child : children) {
         if (child->inheritPosition) {
             child->updateInheritedPosition();
@@ -45,13 +46,15 @@ void GameEntity::setPosition(const vec2& newPosition) {
 }
 
 void GameEntity::setOrientation(float angle) {
-    float wrapped = std::fmod(angle, kTwoPi);
+    // fmod returns an angle already inside (-2 pi, 2 pi) unchanged (it is exact), and costs a call.
+    float wrapped = std::fabs(angle) < kTwoPi ? angle : std::fmod(angle, kTwoPi);
     if (wrapped > kPi) {
         wrapped -= kTwoPi;
     } else if (wrapped < -kPi) {
         wrapped += kTwoPi;
     }
     orientation = wrapped;
+    entityRegistry->notePlacementChange();
     for (GameEntity* child : children) {
         if (child->inheritOrientation) {
             child->setOrientation(orientation + child->relativeOrientation);
@@ -66,6 +69,7 @@ void GameEntity::updateInheritedPosition() {
     const float x = relativePosition.x;
     const float y = relativePosition.y;
     position = vec2(x * c - y * s + parent->position.x, x * s + y * c + parent->position.y);
+    entityRegistry->notePlacementChange();
     for (GameEntity* child : children) {
         if (child->inheritPosition) {
             child->updateInheritedPosition();

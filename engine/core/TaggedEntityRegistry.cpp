@@ -1,18 +1,38 @@
 #include "engine/core/TaggedEntityRegistry.hpp"
 
 #include <stdexcept>
+#include <utility>
 
 #include "engine/core/GameEntity.hpp"
 
 namespace kv {
 
+void TaggedEntityRegistry::Tag::insert(GameEntity& entity) {
+    const auto [position, inserted] = members.insert(&entity);
+    if (inserted) {
+        positions.insert(&entity, position);
+    }
+    ++revision;
+}
+
+void TaggedEntityRegistry::Tag::erase(GameEntity& entity) {
+    if (const auto position = positions.take(&entity)) {
+        // extract rather than erase: erase would also find the next node, which nobody needs.
+        members.extract(*position);
+    }
+    ++revision;
+}
+
 TaggedEntityRegistry::TaggedEntityRegistry(TaggedEntityRegistry* parent) : parent(parent) {}
+
+TaggedEntityRegistry::~TaggedEntityRegistry() = default;
 
 void TaggedEntityRegistry::registerEntity(GameEntity& entity) {
     for (int tag : entity.getTags()) {
-        entities[tag].insert(&entity);
+        Tag& set = entities[tag];
+        set.insert(entity);
     }
-    entities[0].insert(&entity);
+    entities[0].insert(entity);
     if (parent != nullptr) {
         parent->registerEntity(entity);
     }
@@ -20,33 +40,34 @@ void TaggedEntityRegistry::registerEntity(GameEntity& entity) {
 
 void TaggedEntityRegistry::deregisterEntity(GameEntity& entity) {
     for (int tag : entity.getTags()) {
-        entities[tag].erase(&entity);
+        Tag& set = entities[tag];
+        set.erase(entity);
     }
-    entities[0].erase(&entity);
+    entities[0].erase(entity);
     if (parent != nullptr) {
         parent->deregisterEntity(entity);
     }
 }
 
 void TaggedEntityRegistry::addTagToEntity(GameEntity& entity, int tag) {
-    entities[tag].insert(&entity);
+    entities[tag].insert(entity);
     if (parent != nullptr) {
         parent->addTagToEntity(entity, tag);
     }
 }
 
 void TaggedEntityRegistry::removeTagFromEntity(GameEntity& entity, int tag) {
-    entities[tag].erase(&entity);
+    entities[tag].erase(entity);
     if (parent != nullptr) {
         parent->removeTagFromEntity(entity, tag);
     }
 }
 
-EntitySet& TaggedEntityRegistry::getEntities(int tag) { return entities[tag]; }
+const EntitySet& TaggedEntityRegistry::getEntities(int tag) { return entities[tag].members; }
 
 EntitySet TaggedEntityRegistry::getActiveEntities(int tag) {
     EntitySet active;
-    for (GameEntity* entity : entities[tag]) {
+    for (GameEntity* entity : entities[tag].members) {
         if (entity->isActive()) {
             active.insert(active.end(), entity);
         }
@@ -54,8 +75,17 @@ EntitySet TaggedEntityRegistry::getActiveEntities(int tag) {
     return active;
 }
 
+bool TaggedEntityRegistry::hasActiveEntity(int tag) {
+    for (GameEntity* entity : entities[tag].members) {
+        if (entity->isActive()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 GameEntity& TaggedEntityRegistry::getEntity(int tag) {
-    const EntitySet& set = entities[tag];
+    const EntitySet& set = entities[tag].members;
     if (set.size() == 1) {
         return **set.begin();
     }
@@ -63,6 +93,22 @@ GameEntity& TaggedEntityRegistry::getEntity(int tag) {
         throw std::runtime_error("entity was not found");
     }
     throw std::runtime_error("multiple entities were found");
+}
+
+const std::uint64_t& TaggedEntityRegistry::getTagRevision(int tag) { return entities[tag].revision; }
+
+void TaggedEntityRegistry::noteMemberChange(GameEntity& entity) {
+    for (int tag : entity.getTags()) {
+        ++entities[tag].revision;
+    }
+    ++entities[0].revision;
+    if (parent != nullptr) {
+        parent->noteMemberChange(entity);
+    }
+}
+
+void TaggedEntityRegistry::setAttachment(std::unique_ptr<Attachment> newAttachment) {
+    attachment = std::move(newAttachment);
 }
 
 } // namespace kv

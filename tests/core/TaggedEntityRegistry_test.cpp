@@ -1,5 +1,11 @@
 #include "engine/core/TaggedEntityRegistry.hpp"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "engine/core/GameEntity.hpp"
@@ -53,6 +59,86 @@ TEST(TaggedEntityRegistry, ParentRegistryMirrorsEveryChange) {
     delete entity;
     EXPECT_TRUE(parent.getEntities(0).empty());
     EXPECT_TRUE(child.getEntities(0).empty());
+}
+
+// Caches built over the registry (the collision broad phase) trust these counters to tell them when to
+// look again.
+TEST(TaggedEntityRegistry, RevisionsCountChangesOfTheirOwnTagAndPlacementsOfAnyEntity) {
+    TaggedEntityRegistry registry;
+    GameEntity a(registry, nullptr, vec2(0), 0);
+    const std::uint64_t& five = registry.getTagRevision(5);
+    const std::uint64_t& six = registry.getTagRevision(6);
+    const std::uint64_t fiveBefore = five;
+    a.addTag(5);
+    EXPECT_GT(five, fiveBefore);
+    const std::uint64_t sixBefore = six;
+    const std::uint64_t fiveTagged = five;
+    {
+        GameEntity b(registry, nullptr, vec2(0), 0);
+        b.addTag(6);
+    }
+    EXPECT_EQ(five, fiveTagged) << "another tag's entity came and went";
+    EXPECT_GT(six, sixBefore);
+    registry.noteMemberChange(a);
+    EXPECT_GT(five, fiveTagged);
+
+    GameEntity& child = *new GameEntity(registry, nullptr, vec2(0), 0);
+    child.attachTo(a);
+    child.setInheritPosition(true);
+    std::uint64_t placement = registry.getPlacementRevision();
+    a.setOrientation(1.0f);
+    EXPECT_GT(registry.getPlacementRevision(), placement);
+    placement = registry.getPlacementRevision();
+    a.setPosition(vec2(3.0f, 4.0f));
+    EXPECT_GT(registry.getPlacementRevision(), placement + 1) << "the parent and its inheriting child";
+}
+
+TEST(TaggedEntityRegistry, HasActiveEntityAnswersAsTheActiveSetDoes) {
+    TaggedEntityRegistry registry;
+    EXPECT_FALSE(registry.hasActiveEntity(4));
+    GameEntity a(registry, nullptr, vec2(0), 0);
+    a.addTag(4);
+    EXPECT_TRUE(registry.hasActiveEntity(4));
+    a.setActive(false);
+    EXPECT_FALSE(registry.hasActiveEntity(4));
+    EXPECT_EQ(registry.hasActiveEntity(4), !registry.getActiveEntities(4).empty());
+}
+
+// Sets keep their nodes in pools and find them by address for removal: through much coming and going they
+// must still hold exactly the live entities, in address order.
+TEST(TaggedEntityRegistry, SetsStayExactThroughManyEntitiesComingAndGoing) {
+    TaggedEntityRegistry registry;
+    std::vector<GameEntity*> live;
+    std::mt19937 random(7);
+    for (int step = 0; step < 4000; ++step) {
+        if (live.empty() || random() % 3 != 0) {
+            auto* entity = new GameEntity(registry, nullptr, vec2(0), 0);
+            entity->addTag(1 + static_cast<int>(random() % 3));
+            live.push_back(entity);
+        } else {
+            const std::size_t gone = random() % live.size();
+            delete live[gone];
+            live.erase(live.begin() + static_cast<std::ptrdiff_t>(gone));
+        }
+    }
+    EXPECT_EQ(std::vector<GameEntity*>(registry.getEntities(0).begin(), registry.getEntities(0).end()),
+              [&] {
+                  std::vector<GameEntity*> sorted = live;
+                  std::sort(sorted.begin(), sorted.end(), std::less<GameEntity*>());
+                  return sorted;
+              }());
+    std::size_t tagged = 0;
+    for (int tag = 1; tag <= 3; ++tag) {
+        for (GameEntity* entity : registry.getEntities(tag)) {
+            EXPECT_TRUE(entity->hasTag(tag));
+            ++tagged;
+        }
+    }
+    EXPECT_EQ(tagged, live.size());
+    for (GameEntity* entity : live) {
+        delete entity;
+    }
+    EXPECT_TRUE(registry.getEntities(0).empty());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "engine/core/TypedComponentRegistry.hpp"
 
 #include <functional>
+#include <random>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -89,6 +90,33 @@ TEST_F(ComponentRegistryTest, DeregisteringAnUnknownClassDoesNotReachTheParent) 
     middle.registerComponent<Tracked>(*tracked);
     middle.deregisterComponent<Tracked>(*tracked);
     EXPECT_TRUE(top.getComponents<Tracked>().empty());
+}
+
+// The game-wide registry keeps a flat copy of a class's set and updates it from logged changes; through
+// creation, deletion and reuse of addresses it must copy out exactly what the live set holds.
+TEST_F(ComponentRegistryTest, CopiesMatchTheLiveSetThroughComingAndGoing) {
+    std::vector<const Counter*> ignored;
+    std::vector<Counter*> live;
+    std::vector<UpdatableComponent*> copy;
+    std::mt19937 random(11);
+    GameEntity& holder = make();
+    for (int step = 0; step < 3000; ++step) {
+        if (live.empty() || random() % 5 < 3) {
+            live.push_back(new Counter(holder, static_cast<int>(random() % 4) * 500, ignored));
+        } else {
+            const std::size_t gone = random() % live.size();
+            delete live[gone];
+            live.erase(live.begin() + static_cast<std::ptrdiff_t>(gone));
+        }
+        if (random() % 50 == 0) {
+            components.copyComponents(copy);
+            const auto view = components.getComponents<UpdatableComponent>();
+            ASSERT_EQ(copy, std::vector<UpdatableComponent*>(view.begin(), view.end())) << "step " << step;
+            std::vector<UpdatableComponent*> own;
+            holder.copyComponents(own);
+            ASSERT_EQ(own, copy) << "the entity's registry copies its live set too";
+        }
+    }
 }
 
 } // namespace
