@@ -1,46 +1,79 @@
 #include "engine/render/RgbaImage.hpp"
 
-#include <SOIL/SOIL.h>
-
-// A private copy of a newer stb_image than the one inside SOIL; static, so SOIL keeps its own functions.
+// A private, static copy of stb_image, compiled here so that no other copy's symbols get in its way.
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 
 #include "engine/core/Diagnostics.hpp"
 
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <iterator>
+#include <vector>
+
 namespace kv {
 
 namespace {
 
-// SOIL's bundled decoder asserts (and so aborts the program) on some corrupt compressed data, where newer
-// stb_image reports an error. A file that the newer decoder cannot read never reaches SOIL.
-const char* checkDecodes(const std::string& path) {
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, STBI_rgb_alpha);
-    if (pixels == nullptr) {
-        return stbi_failure_reason();
+constexpr unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+constexpr std::size_t kChunkFrame = 12; // bytes around a PNG chunk's data: length, type, CRC
+
+std::uint32_t bigEndian32(const unsigned char* bytes) {
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
+           std::uint32_t{bytes[3]};
+}
+
+// stb_image copies an empty image-data chunk through a null buffer when it comes first (a zero-length
+// memcpy, but undefined behaviour all the same). Such chunks add nothing to the compressed stream, so
+// dropping them changes no pixel.
+void dropEmptyImageDataChunks(std::vector<unsigned char>& bytes) {
+    if (bytes.size() < sizeof kPngSignature || std::memcmp(bytes.data(), kPngSignature, sizeof kPngSignature) != 0) {
+        return;
     }
-    stbi_image_free(pixels);
-    return nullptr;
+    std::size_t at = sizeof kPngSignature;
+    while (bytes.size() - at >= kChunkFrame) {
+        const std::uint32_t length = bigEndian32(&bytes[at]);
+        if (length == 0 && std::memcmp(&bytes[at + 4], "IDAT", 4) == 0) {
+            bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(at + kChunkFrame));
+        } else if (length > bytes.size() - at - kChunkFrame) {
+            return; // cut short: left for the decoder to reject
+        } else {
+            at += kChunkFrame + length;
+        }
+    }
 }
 
 } // namespace
 
 void RgbaImage::PixelDeleter::operator()(unsigned char* data) const {
-    SOIL_free_image_data(data);
+    stbi_image_free(data);
 }
 
-RgbaImage::RgbaImage(const std::string& path) {
-    if (const char* reason = checkDecodes(path)) {
-        throwRuntimeError(
-            [&](std::stringstream& out) { out << "Couldn't load image: " << path << " (" << reason << ")"; });
-    }
-    pixels.reset(SOIL_load_image(path.c_str(), &width, &height, nullptr, SOIL_LOAD_RGBA));
+// Decoded once, here: SOIL's bundled decoder (an older stb_image) aborts the program on some corrupt
+// compressed data where this one reports an error, and gives the same pixels for every file it reads.
+RgbaImage::RgbaImage(const std::string& path) : path(path) {
+    std::ifstream file(path, std::ios::binary);
+    checkState(file.is_open(), [&](std::stringstream& out) {
+        out << "Couldn't load image: " << path << " (" << std::strerror(errno) << ")";
+    });
+    std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    dropEmptyImageDataChunks(bytes);
+    checkState(!bytes.empty() && bytes.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max()),
+               [&](std::stringstream& out) {
+                   out << "Couldn't load image: " << path << " (" << (bytes.empty() ? "empty file" : "file too large")
+                       << ")";
+               });
+    int channelsInFile = 0;
+    pixels.reset(stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
+                                       &channelsInFile, STBI_rgb_alpha));
     checkState(pixels != nullptr && width > 0 && height > 0, [&](std::stringstream& out) {
-        out << "Couldn't load image: " << path << " (" << SOIL_last_result() << ")";
+        out << "Couldn't load image: " << path << " (" << (pixels ? "empty image" : stbi_failure_reason()) << ")";
     });
 }
 

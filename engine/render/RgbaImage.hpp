@@ -9,12 +9,13 @@
 namespace kv {
 
 // Throws, naming the path, when the file cannot be read or decoded, so nothing is ever uploaded with
-// undefined dimensions. The file is decoded twice: once to check it, once by SOIL. Move-only; frees the
-// pixels when it goes.
+// undefined dimensions. Move-only; frees the pixels when it goes.
 class RgbaImage {
 public:
     explicit RgbaImage(const std::string& path);
 
+    // The file it was read from.
+    const std::string& getPath() const { return path; }
     int getWidth() const { return width; }
     int getHeight() const { return height; }
     const unsigned char* getPixels() const { return pixels.get(); }
@@ -24,6 +25,7 @@ private:
         void operator()(unsigned char* data) const;
     };
 
+    std::string path;
     int width = 0;
     int height = 0;
     std::unique_ptr<unsigned char, PixelDeleter> pixels;

@@ -115,7 +115,7 @@ done
     }
     EXPECT_GE(checked, 8) << owners;
     for (const char* expected :
-         {"libglfw3", "libglew2.2", "libsoil1", "libopenal1", "libopengl0", "libglx0"}) {
+         {"libglfw3", "libglew2.2", "libopenal1", "libvorbisfile3", "libopengl0", "libglx0"}) {
         EXPECT_EQ(depends.count(expected), 1u) << expected;
     }
 }
