@@ -105,9 +105,9 @@ int startupChild(const std::string& workingDirectory) {
     if (chdir(workingDirectory.c_str()) != 0) {
         return 1;
     }
-    ArcadeStyleShooterGame::loadStageObserver = printStage;
     probing = true;
     ArcadeStyleShooterGame game;
+    game.setLoadStageObserver(printStage);
     printStage("window");
     game.start();
     std::fflush(stdout);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 #include <memory>
 #include <vector>
 
@@ -56,7 +57,9 @@ public:
 
     // Told the name of each kind of asset as load() finishes reading it ("shaders", "images", "sounds",
     // "font"), then "menu" once the menu and HUD are up. Empty unless a profiler sets it.
-    static std::function<void(const char* stage)> loadStageObserver;
+    void setLoadStageObserver(std::function<void(const char* stage)> observer) {
+        loadStageObserver = std::move(observer);
+    }
 
     TaggedEntityRegistry& getTaggedRegistry() { return taggedRegistry; }
     TypedComponentRegistry& getComponentRegistry() { return componentRegistry; }
@@ -67,6 +70,13 @@ public:
     GLFWwindow* getWindow() const { return window; }
 
 private:
+    void reportLoadStage(const char* stage) const {
+        if (loadStageObserver) {
+            loadStageObserver(stage);
+        }
+    }
+
+    std::function<void(const char* stage)> loadStageObserver; // empty unless a profiler sets it
     void updateDeadTimer(float dt);
     void aimAtMouse();
     void resetCollisions();
