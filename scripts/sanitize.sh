@@ -2,7 +2,8 @@
 # Builds everything (engine, game, asset generator and every test) with AddressSanitizer, LeakSanitizer and
 # UndefinedBehaviorSanitizer, and runs every test label on a virtual display. Leaks that the graphics and
 # audio drivers keep until exit are suppressed by tests/lsan.supp, which names driver libraries only. The
-# soak plays VANTOR_SOAK_SECONDS of game time (60 here unless set). Arguments go to ctest.
+# soak plays VANTOR_SOAK_SECONDS of game time (60 here unless set) and the high score writer is killed
+# VANTOR_HIGH_SCORE_KILLS times (100 unless set). Arguments go to ctest.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_ASAN_BUILD_DIR:-$root/build-asan}"
@@ -19,5 +20,6 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:verify_asan
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export VANTOR_SOAK_SECONDS="${VANTOR_SOAK_SECONDS:-60}"
+export VANTOR_HIGH_SCORE_KILLS="${VANTOR_HIGH_SCORE_KILLS:-100}"
 bash "$root/scripts/with-display.sh" env LD_PRELOAD="$driver" \
   ctest --output-on-failure --parallel "$(nproc)" "$@"
