@@ -1,7 +1,10 @@
 #include "engine/render/RgbaImage.hpp"
 
-// A private, static copy of stb_image, compiled here so that no other copy's symbols get in its way.
+// A private, static copy of stb_image, compiled here so that no other copy's symbols get in its way. PNG
+// only: every image is one, and the other decoders are attack surface (this version's JPEG decoder reads
+// past a table on a corrupt Huffman table).
 #define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 

@@ -86,6 +86,21 @@ TEST_F(RgbaImageFile, EmptyImageDataChunksAreHarmlessAndChangeNoPixel) {
     EXPECT_TRUE(std::equal(image.getPixels(), image.getPixels() + size, expected.getPixels()));
 }
 
+// Found by fuzzing: a corrupt JPEG Huffman table made the decoder read past its table. Only PNG is read.
+TEST_F(RgbaImageFile, OtherFormatsThanPngAreRejectedNamingTheFile) {
+    const std::string path = (fs::path(VANTOR_SOURCE_DIR) / "fuzz/regressions/rgba_image/jpeg_huffman_overrun.jpg").string();
+    ASSERT_TRUE(fs::exists(path));
+    EXPECT_EQ(loadFailure(path).rfind("Couldn't load image: " + path, 0), 0u);
+
+    // A valid 1 x 1 BMP, which the full decoder would read.
+    const unsigned char bmp[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
+                                 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 0, 0, 255, 0};
+    const std::string bitmap = (directory / "pixel.bmp").string();
+    std::ofstream(bitmap, std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof bmp);
+    EXPECT_EQ(loadFailure(bitmap).rfind("Couldn't load image: " + bitmap, 0), 0u);
+}
+
 TEST_F(RgbaImageFile, AnEmptyFileIsRejectedNamingIt) {
     const std::string path = (directory / "empty.png").string();
     std::ofstream(path, std::ios::binary).flush();
