@@ -1,6 +1,5 @@
 #include "game/ArcadeStyleShooterGame.hpp"
 
-#include <future>
 #include <sstream>
 #include <vector>
 
@@ -11,7 +10,6 @@
 #include "engine/components/Input.hpp"
 #include "engine/components/Motion.hpp"
 #include "engine/core/Diagnostics.hpp"
-#include "engine/render/RgbaImage.hpp"
 #include "engine/render/Shader.hpp"
 #include "engine/render/Sprite.hpp"
 #include "engine/render/VisualComponent.hpp"
@@ -67,17 +65,6 @@ ArcadeStyleShooterGame::~ArcadeStyleShooterGame() {
 }
 
 void ArcadeStyleShooterGame::load() {
-    // The two explosion sheets are most of the decoding: another thread reads them while this one compiles
-    // the shaders and builds the other sprites. A broken sheet still fails in load order, from get() below.
-    struct ExplosionSheets {
-        RgbaImage playerShip;
-        RgbaImage enemy;
-    };
-    std::future<ExplosionSheets> explosionSheets = std::async(std::launch::async, [] {
-        return ExplosionSheets{RgbaImage("sprites/player_ship_explosion.png"),
-                               RgbaImage("sprites/enemy1_explosion.png")};
-    });
-
     debugShader = std::make_shared<Shader>("shaders/debug.vert", "shaders/debug.frag");
     dbgShader = debugShader.get();
     spriteShader = std::make_shared<Shader>("shaders/sprite.vert", "shaders/sprite.frag");
@@ -90,9 +77,10 @@ void ArcadeStyleShooterGame::load() {
     swarmerSprite = std::make_shared<Sprite>("sprites/blueshuttlenoweps.png", centre, vec2(0.65f, 0.8f), 0, 0, 1);
     diverSprite = std::make_shared<Sprite>("sprites/bluecargoship.png", centre, vec2(0.3f), 0, 0, 1);
     flameSprite = std::make_shared<Sprite>("sprites/firebolt.png", centre, vec2(1.0f), 0, 0, 1);
-    const ExplosionSheets sheets = explosionSheets.get();
-    playerShipExplosionSprite = std::make_shared<Sprite>(sheets.playerShip, centre, vec2(3.0f), 256, 256, 64);
-    enemyExplosionSprite = std::make_shared<Sprite>(sheets.enemy, centre, vec2(3.0f), 256, 256, 21);
+    playerShipExplosionSprite =
+        std::make_shared<Sprite>("sprites/player_ship_explosion.png", centre, vec2(3.0f), 256, 256, 64);
+    enemyExplosionSprite =
+        std::make_shared<Sprite>("sprites/enemy1_explosion.png", centre, vec2(3.0f), 256, 256, 21);
     reportLoadStage("images");
 
     soundManager = std::make_unique<SoundManager>();

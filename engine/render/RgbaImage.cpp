@@ -60,7 +60,7 @@ void RgbaImage::PixelDeleter::operator()(unsigned char* data) const {
 
 // Decoded once, here: SOIL's bundled decoder (an older stb_image) aborts the program on some corrupt
 // compressed data where this one reports an error, and gives the same pixels for every file it reads.
-RgbaImage::RgbaImage(const std::string& path) : path(path) {
+RgbaImage::RgbaImage(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     checkState(file.is_open(), [&](std::stringstream& out) {
         out << "Couldn't load image: " << path << " (" << std::strerror(errno) << ")";

@@ -14,8 +14,6 @@ class RgbaImage {
 public:
     explicit RgbaImage(const std::string& path);
 
-    // The file it was read from.
-    const std::string& getPath() const { return path; }
     int getWidth() const { return width; }
     int getHeight() const { return height; }
     const unsigned char* getPixels() const { return pixels.get(); }
@@ -25,7 +23,6 @@ private:
         void operator()(unsigned char* data) const;
     };
 
-    std::string path;
     int width = 0;
     int height = 0;
     std::unique_ptr<unsigned char, PixelDeleter> pixels;
