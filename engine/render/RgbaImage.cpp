@@ -15,8 +15,8 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <limits>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 namespace kv {
@@ -33,22 +33,31 @@ std::uint32_t bigEndian32(const unsigned char* bytes) {
 
 // stb_image copies an empty image-data chunk through a null buffer when it comes first (a zero-length
 // memcpy, but undefined behaviour all the same). Such chunks add nothing to the compressed stream, so
-// dropping them changes no pixel.
+// dropping them changes no pixel. One pass, however many there are; a chunk cut short and whatever follows
+// it are kept as they are, for the decoder to reject.
 void dropEmptyImageDataChunks(std::vector<unsigned char>& bytes) {
     if (bytes.size() < sizeof kPngSignature || std::memcmp(bytes.data(), kPngSignature, sizeof kPngSignature) != 0) {
         return;
     }
-    std::size_t at = sizeof kPngSignature;
-    while (bytes.size() - at >= kChunkFrame) {
-        const std::uint32_t length = bigEndian32(&bytes[at]);
-        if (length == 0 && std::memcmp(&bytes[at + 4], "IDAT", 4) == 0) {
-            bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                        bytes.begin() + static_cast<std::ptrdiff_t>(at + kChunkFrame));
-        } else if (length > bytes.size() - at - kChunkFrame) {
-            return; // cut short: left for the decoder to reject
-        } else {
-            at += kChunkFrame + length;
+    std::size_t read = sizeof kPngSignature;
+    std::size_t write = read;
+    while (bytes.size() - read >= kChunkFrame) {
+        const std::uint32_t length = bigEndian32(&bytes[read]);
+        if (length > bytes.size() - read - kChunkFrame) {
+            break;
         }
+        const std::size_t chunk = kChunkFrame + length;
+        if (length != 0 || std::memcmp(&bytes[read + 4], "IDAT", 4) != 0) {
+            if (write != read) {
+                std::memmove(bytes.data() + write, bytes.data() + read, chunk);
+            }
+            write += chunk;
+        }
+        read += chunk;
+    }
+    if (write != read) {
+        std::memmove(bytes.data() + write, bytes.data() + read, bytes.size() - read);
+        bytes.resize(bytes.size() - (read - write));
     }
 }
 
@@ -59,7 +68,7 @@ void RgbaImage::PixelDeleter::operator()(unsigned char* data) const {
 }
 
 // Decoded once, here: SOIL's bundled decoder (an older stb_image) aborts the program on some corrupt
-// compressed data where this one reports an error, and gives the same pixels for every file it reads.
+// compressed data where this one reports an error; for every image the game ships the pixels are the same.
 RgbaImage::RgbaImage(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     checkState(file.is_open(), [&](std::stringstream& out) {
