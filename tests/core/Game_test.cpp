@@ -153,8 +153,6 @@ TEST_F(GameShellTest, EventsReachTheHandlersUnchangedAndTheBaseHandlersIgnoreThe
     EXPECT_THAT(game.keyEvents, ElementsAre(ElementsAre(GLFW_KEY_ESCAPE, 9, GLFW_RELEASE, GLFW_MOD_SHIFT)));
     EXPECT_THAT(game.buttonEvents,
                 ElementsAre(ElementsAre(GLFW_MOUSE_BUTTON_RIGHT, GLFW_PRESS, GLFW_MOD_ALT)));
-    glfwSetCursorPos(game.getWindow(), 30.0, 40.0);
-    EXPECT_EQ(game.getMousePosition(), vec2(30.0f, 40.0f));
 }
 
 TEST_F(GameShellTest, GlfwErrorBecomesRuntimeErrorWithCodeAndDescription) {
