@@ -1,12 +1,11 @@
-// The Debian package made by cpack: its control fields and contents, then (as root) installing it,
+// The Debian package made by cpack: its control fields, dependencies and contents, lintian's verdict, then
+// (as root) installing it,
 // starting the installed game from the PATH on the X display until it shows the menu, quitting with
 // Escape and removing the package again. The package is removed even when a check fails.
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdlib>
-#include <map>
-#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -14,12 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include "packaging/InstallFixture.hpp"
+#include "packaging/PackageFixture.hpp"
 
 namespace kv::test {
 namespace {
-
-using namespace std::chrono_literals;
 
 // Pixels of the screen that the menu lights at least.
 constexpr double kMinimumLitFraction = 1.0 / 200.0;
@@ -45,7 +42,7 @@ protected:
     }
 
     static std::string field(const std::string& name) {
-        std::string value = runCommand("dpkg-deb -f " + shellQuote(package.string()) + " " + name).output;
+        std::string value = run("dpkg-deb -f " + quote(package.string()) + " " + name).output;
         value.erase(value.find_last_not_of('\n') + 1);
         return value;
     }
@@ -54,7 +51,7 @@ protected:
 };
 
 bool isInstalled() {
-    return runCommand("dpkg-query -W -f='${Status}' vantor").output.find("install ok installed") !=
+    return run("dpkg-query -W -f='${Status}' vantor").output.find("install ok installed") !=
            std::string::npos;
 }
 
@@ -82,10 +79,8 @@ std::set<std::string> packageNames(const std::string& depends) {
 TEST_F(DebianPackage, DependsOnThePackageOfEveryLibraryTheGameLinks) {
     const std::set<std::string> depends = packageNames(field("Depends"));
     TemporaryDirectory unpacked("vantor-deb-contents");
-    ASSERT_EQ(
-        runCommand("dpkg-deb -x " + shellQuote(package.string()) + " " + shellQuote(unpacked.path().string()))
-            .status,
-        0);
+    ASSERT_EQ(run("dpkg-deb -x " + quote(package.string()) + " " + quote(unpacked.path().string())).status,
+              0);
     // For each library the program needs: its name, then the package holding the very file the loader
     // picks for it on this machine ("?" when none does). One search of the package database serves all.
     const fs::path program = unpacked.path() / "usr/libexec/vantor/vantor";
@@ -101,8 +96,7 @@ for library in $needed; do
     echo "$library ${owner:-?}"
 done
 )sh";
-    const std::string owners =
-        runCommand("sh -c " + shellQuote(script) + " sh " + shellQuote(program.string())).output;
+    const std::string owners = run("sh -c " + quote(script) + " sh " + quote(program.string())).output;
     std::istringstream lines(owners);
     std::string library;
     std::string owner;
@@ -120,17 +114,28 @@ done
     }
 }
 
-TEST_F(DebianPackage, HoldsTheLauncherProgramAssetsDesktopEntryAndIcon) {
-    const std::string contents = runCommand("dpkg-deb -c " + shellQuote(package.string())).output;
+TEST_F(DebianPackage, HoldsTheGameAndItsDocumentsButNoEngineFiles) {
+    const std::string contents = run("dpkg-deb -c " + quote(package.string())).output;
     for (const char* path :
-         {"./usr/bin/vantor", "./usr/libexec/vantor/vantor", "./usr/share/games/vantor/shaders/sprite.vert",
+         {"./usr/games/vantor", "./usr/libexec/vantor/vantor", "./usr/share/games/vantor/shaders/sprite.vert",
           "./usr/share/games/vantor/sprites/space_ship.png",
           "./usr/share/games/vantor/fonts/OpenSans-Regular.fnt",
-          "./usr/share/games/vantor/sounds/78457_delvo41_bum.ogg", "./usr/share/applications/vantor.desktop",
-          "./usr/share/icons/hicolor/256x256/apps/vantor.png"}) {
+          "./usr/share/games/vantor/sounds/78457_delvo41_bum.ogg",
+          "./usr/share/applications/io.github.vantor.Vantor.desktop",
+          "./usr/share/metainfo/io.github.vantor.Vantor.metainfo.xml",
+          "./usr/share/icons/hicolor/256x256/apps/vantor.png", "./usr/share/man/man6/vantor.6.gz",
+          "./usr/share/doc/vantor/copyright", "./usr/share/doc/vantor/changelog.gz"}) {
         EXPECT_NE(contents.find(std::string(path) + "\n"), std::string::npos) << path;
     }
-    EXPECT_EQ(contents.find("HighScore.txt"), std::string::npos) << "player files stay out of the package";
+    for (const char* absent : {"HighScore.txt", "/include/", "libkv_"}) {
+        EXPECT_EQ(contents.find(absent), std::string::npos) << absent;
+    }
+}
+
+TEST_F(DebianPackage, PassesLintian) {
+    const CommandResult lintian = run("lintian --allow-root " + quote(package.string()));
+    EXPECT_EQ(lintian.status, 0) << lintian.output;
+    EXPECT_EQ(lintian.output, "") << "no error and no warning";
 }
 
 class InstalledDebianPackage : public DebianPackage {
@@ -149,51 +154,44 @@ protected:
         }
     }
     void TearDown() override {
-        game.reset();
         if (installedHere) {
-            runCommand("dpkg --purge vantor");
+            run("dpkg --purge vantor");
         }
     }
 
     TemporaryDirectory scratch{"vantor-deb-run"};
-    std::unique_ptr<BackgroundProcess> game;
     bool installedHere = false;
 };
 
 TEST_F(InstalledDebianPackage, InstallsRunsFromThePathAndRemovesCleanly) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "runs on an X display (the test command starts one)";
-    const CommandResult installed = runCommand("dpkg -i " + shellQuote(package.string()));
+    const CommandResult installed = run("dpkg -i " + quote(package.string()));
     installedHere = installed.status == 0 || isInstalled();
     ASSERT_EQ(installed.status, 0) << installed.output;
-    const std::string path = "/usr/bin:/bin";
-    EXPECT_EQ(runCommand("PATH=" + path + " command -v vantor").output, "/usr/bin/vantor\n");
+    const std::string path = "PATH=/usr/games:/usr/bin:/bin";
+    EXPECT_EQ(run(path + " sh -c 'command -v vantor'").output, "/usr/games/vantor\n");
 
-    const fs::path home = scratch.path() / "home";
-    const fs::path dataHome = scratch.path() / "data";
-    fs::create_directory(home);
-    const fs::path data = dataHome / "vantor";
-    game = std::make_unique<BackgroundProcess>(
-        "exec vantor",
-        std::map<std::string, std::string>{
-            {"PATH", path}, {"HOME", home.string()}, {"XDG_DATA_HOME", dataHome.string()}},
-        scratch.path());
-    ASSERT_TRUE(game->started());
-    ASSERT_FALSE(waitForFullScreenGame(*game, 60s).empty())
-        << "the installed game did not show its window\n"
-        << game->standardOutput() << game->standardError();
-    ASSERT_TRUE(pressKey("space"));
-    ASSERT_TRUE(waitFor([&] { return fs::exists(data / "screenshot_1.png"); }, 10s));
-    ASSERT_TRUE(pressKey("Escape"));
-    EXPECT_EQ(game->waitForExit(30s), 0) << game->standardError();
-    EXPECT_GT(litFraction(data / "screenshot_1.png"), kMinimumLitFraction)
+    // The game reaches the menu, saves a screenshot into the player's data directory and quits.
+    const fs::path data = scratch.path() / "data/vantor";
+    const std::string screenshot = quote((data / "screenshot_1.png").string());
+    const CommandResult game =
+        play("env " + path + " HOME=" + quote(scratch.path().string()) +
+                 " XDG_DATA_HOME=" + quote((scratch.path() / "data").string()) + " vantor",
+             scratch.path(), "Vantor v0.2", true,
+             "xdotool key space && timeout 10 sh -c 'until [ -e " + screenshot +
+                 " ]; do sleep 0.1; done' && xdotool key Escape");
+    EXPECT_EQ(game.status, 0) << game.output;
+    EXPECT_TRUE(game.output.starts_with("OpenGL version: ")) << game.output;
+    EXPECT_EQ(std::count(game.output.begin(), game.output.end(), '\n'), 1) << "nothing else is reported";
+    EXPECT_GT(readPicture(data / "screenshot_1.png").litFraction, kMinimumLitFraction)
         << "the screenshot shows the menu, not a black frame";
     EXPECT_EQ(fs::read_symlink(data / "sprites"), fs::path("/usr/share/games/vantor/sprites"));
 
-    const CommandResult removed = runCommand("dpkg -r vantor");
+    const CommandResult removed = run("dpkg -r vantor");
     EXPECT_EQ(removed.status, 0) << removed.output;
     installedHere = isInstalled();
     EXPECT_FALSE(installedHere);
-    EXPECT_FALSE(fs::exists("/usr/bin/vantor"));
+    EXPECT_FALSE(fs::exists("/usr/games/vantor"));
     EXPECT_FALSE(fs::exists("/usr/share/games/vantor"));
     EXPECT_TRUE(fs::exists(data / "screenshot_1.png")) << "removing the game keeps the player's files";
 }
