@@ -2,7 +2,7 @@
 // started: the per-user data directory and the XDG rules, its links to the installed assets, repeated and
 // concurrent starts, moved installations and the failures it reports.
 #include <fstream>
-#include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,10 +22,10 @@ printf '%s %s\n' "$line" "$#" >> started.txt
 )sh";
 constexpr const char* kData = "home/.local/share/vantor";
 
-// `script` runs in a scratch directory holding the installation in usr/ and an empty home/ (HOME), and
-// must succeed. Afterwards `data` (relative to the scratch directory) has seen `starts` starts of the game,
-// the last one linked to the assets of the installation in `linkedTo` ("" for none), and the launcher's
-// output holds `message`.
+// `script` runs in a scratch directory holding the installation in usr/ and an empty home/ (HOME), with
+// V=usr/games/vantor and D=home/.local/share/vantor, and must succeed. Afterwards `data` has seen `starts`
+// starts of the game, the last one linked to the assets installed in `linkedTo` ("" for no links), and the
+// launcher's output holds `message`.
 struct LauncherCase {
     const char* name;
     const char* script;
@@ -36,58 +36,44 @@ struct LauncherCase {
 };
 
 const LauncherCase kCases[] = {
-    {"DataDirectoryUnderHome", "usr/games/vantor --fullscreen extra", kData, 1, "usr"},
-    {"AbsoluteXdgDataHome", "XDG_DATA_HOME=$PWD/xdg usr/games/vantor && test ! -e home/.local", "xdg/vantor",
-     1, "usr"},
-    {"RelativeXdgDataHomeIgnored", "XDG_DATA_HOME=relative usr/games/vantor", kData, 1, "usr"},
+    {"DataDirectoryUnderHome", "$V --fullscreen extra", kData, 1, "usr"},
+    {"AbsoluteXdgDataHome", "XDG_DATA_HOME=$PWD/xdg $V && test ! -e home/.local", "xdg/vantor", 1, "usr"},
+    {"RelativeXdgDataHomeIgnored", "XDG_DATA_HOME=relative $V", kData, 1, "usr"},
     {"StartsAgainKeepingThePlayersFiles",
-     "usr/games/vantor && echo 4200 >$D/HighScore.txt && usr/games/vantor && grep -qx 4200 $D/HighScore.txt "
-     "&& "
-     "test -z \"$(ls -A $D | grep '^\\.')\"",
+     "$V && echo 42 >$D/HighScore.txt && $V && grep -qx 42 $D/HighScore.txt && ! ls -A $D | grep '^\\.'",
      kData, 2, "usr"},
-    {"FollowsAMovedInstallation",
-     "usr/games/vantor && mv usr opt && test ! -e $D/sprites && opt/games/vantor", kData, 2, "opt"},
+    {"FollowsAMovedInstallation", "$V && mv usr opt && test ! -e $D/sprites && opt/games/vantor", kData, 2,
+     "opt"},
     {"InstalledIntoTheUsersOwnPrefix", "mv usr home/.local && home/.local/games/vantor", kData, 1,
      "home/.local"},
-    {"DataDirectoryIsTheAssets", "XDG_DATA_HOME=$PWD/usr/share/games usr/games/vantor",
-     "usr/share/games/vantor", 1, ""},
-    {"SymbolicLinkOnThePath", "mkdir bin && ln -s $PWD/usr/games/vantor bin && PATH=$PWD/bin:$PATH vantor",
-     kData, 1, "usr"},
+    {"DataDirectoryIsTheAssets", "XDG_DATA_HOME=$PWD/usr/share/games $V", "usr/share/games/vantor", 1, ""},
+    {"SymbolicLinkOnThePath", "mkdir bin && ln -s $PWD/$V bin && PATH=$PWD/bin:$PATH vantor", kData, 1,
+     "usr"},
     {"StartsAtTheSameMoment",
-     "for i in $(seq 10); do usr/games/vantor & a=$!; usr/games/vantor & b=$!; wait $a && wait $b || exit 1; "
-     "done",
-     kData, 20, "usr"},
+     "for i in $(seq 10); do $V & a=$!; $V & b=$!; wait $a && wait $b || exit 1; done", kData, 20, "usr"},
     {"RefusesToReplaceAPlayersDirectory",
-     "mkdir -p $D/sprites && touch $D/sprites/mine.png && ! usr/games/vantor && test -e $D/sprites/mine.png",
-     kData, 0, "", "sprites is in the way"},
-    {"ReportsMissingAssets", "rm -r usr/share/games/vantor/sounds && ! usr/games/vantor", kData, 0, "",
-     "assets lack"},
-    {"ReportsAMissingHome", "! env -u HOME usr/games/vantor", kData, 0, "",
-     "neither XDG_DATA_HOME nor HOME is set"},
+     "mkdir -p $D/sprites && touch $D/sprites/my.png && ! $V && test -e $D/sprites/my.png", kData, 0, "",
+     "sprites is in the way"},
+    {"ReportsMissingAssets", "rm -r usr/share/games/vantor/sounds && ! $V", kData, 0, "", "assets lack"},
+    {"ReportsAMissingHome", "! env -u HOME $V", kData, 0, "", "neither XDG_DATA_HOME nor HOME is set"},
 };
 
-class Launcher : public ::testing::TestWithParam<LauncherCase> {
-protected:
-    // One installation for the whole suite, with the stand-in in place of the game; every case copies it.
-    static void SetUpTestSuite() {
-        installation = std::make_unique<TemporaryDirectory>("vantor-launcher-install");
-        const CommandResult installed = install("game", installation->path());
-        ASSERT_EQ(installed.status, 0) << installed.output;
-        std::ofstream(installation->path() / "libexec/vantor/vantor", std::ios::trunc) << kStandInGame;
-    }
-    static void TearDownTestSuite() { installation.reset(); }
+void PrintTo(const LauncherCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
-    static inline std::unique_ptr<TemporaryDirectory> installation;
-};
+using Launcher = ::testing::TestWithParam<LauncherCase>;
 
 TEST_P(Launcher, StartsTheGameOrReportsWhy) {
     const LauncherCase& c = GetParam();
     TemporaryDirectory scratch("vantor-launcher");
-    fs::copy(installation->path(), scratch.path() / "usr", fs::copy_options::recursive);
+    const CommandResult installed = install("", scratch.path() / "usr");
+    ASSERT_EQ(installed.status, 0) << installed.output;
+    std::ofstream(scratch.path() / "usr/libexec/vantor/vantor", std::ios::trunc) << kStandInGame;
     fs::create_directory(scratch.path() / "home");
-    const CommandResult result =
-        run("cd " + quote(scratch.path().string()) + " && env -i PATH=/usr/bin:/bin HOME=" +
-            quote((scratch.path() / "home").string()) + " D=" + kData + " sh -c " + quote(c.script));
+    const CommandResult result = run("cd " + quote(scratch.path()) +
+                                     " && env -i PATH=/usr/bin:/bin HOME=" + quote(scratch.path() / "home") +
+                                     " V=usr/games/vantor D=" + kData + " sh -c " + quote(c.script));
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find(c.message), std::string::npos) << result.output;
 

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 class TemporaryDirectory {
 public:
     explicit TemporaryDirectory(const std::string& stem) {
-        std::string pattern = (fs::temp_directory_path() / (stem + "-XXXXXX")).string();
+        std::string pattern = fs::temp_directory_path() / (stem + "-XXXXXX");
         if (::mkdtemp(pattern.data()) != nullptr) {
             directory = pattern;
         }
@@ -67,34 +67,29 @@ inline std::string quote(const std::string& text) {
     return quoted + "'";
 }
 
-// `cmake --install` of one component of this build into the prefix.
+// `cmake --install` of this build into the prefix: of one component, or of what installs by default ("").
 inline CommandResult install(const std::string& component, const fs::path& prefix) {
     return run("env -u DESTDIR " + quote(VANTOR_CMAKE_COMMAND) + " --install " + quote(VANTOR_BUILD_DIR) +
-               " --component " + component + " --prefix " + quote(prefix.string()));
+               (component.empty() ? "" : " --component " + component) + " --prefix " + quote(prefix));
 }
 
-// A PNG's size and the fraction of its pixels that are clearly not black (-1 when it cannot be read).
-struct Picture {
-    double litFraction = -1.0;
+// Fraction of the pixels of a PNG that are clearly not black; -1 when it cannot be read.
+inline double litFraction(const fs::path& png) {
+    constexpr int kLitThreshold = 60; // sum of the three channels (0 to 765) above which a pixel is lit
     int width = 0;
     int height = 0;
-};
-inline Picture readPicture(const fs::path& png) {
-    constexpr int kLitThreshold = 60; // sum of the three channels (0 to 765) above which a pixel is lit
-    Picture picture;
     int channels = 0;
-    unsigned char* pixels =
-        SOIL_load_image(png.c_str(), &picture.width, &picture.height, &channels, SOIL_LOAD_RGB);
-    if (pixels != nullptr) {
-        const long count = static_cast<long>(picture.width) * picture.height;
-        long lit = 0;
-        for (long i = 0; i < count; ++i) {
-            lit += pixels[3 * i] + pixels[3 * i + 1] + pixels[3 * i + 2] > kLitThreshold ? 1 : 0;
-        }
-        picture.litFraction = static_cast<double>(lit) / static_cast<double>(count);
-        SOIL_free_image_data(pixels);
+    unsigned char* pixels = SOIL_load_image(png.c_str(), &width, &height, &channels, SOIL_LOAD_RGB);
+    if (pixels == nullptr) {
+        return -1.0;
     }
-    return picture;
+    const long count = static_cast<long>(width) * height;
+    long lit = 0;
+    for (long i = 0; i < count; ++i) {
+        lit += pixels[3 * i] + pixels[3 * i + 1] + pixels[3 * i + 2] > kLitThreshold ? 1 : 0;
+    }
+    SOIL_free_image_data(pixels);
+    return static_cast<double>(lit) / static_cast<double>(count);
 }
 
 // Starts `command` in `directory` in the background, waits until a window titled `title` shows (and is full
