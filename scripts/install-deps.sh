@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xdotool mesa-utils x11-utils libgl1-mesa-dri
   clang libclang-rt-14-dev
-  dpkg-dev desktop-file-utils
+  dpkg-dev desktop-file-utils appstream lintian
 )
 
 missing=()

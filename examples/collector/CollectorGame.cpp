@@ -1,4 +1,4 @@
-#include "examples/collector/CollectorGame.hpp"
+#include "CollectorGame.hpp"
 
 #include <algorithm>
 #include <cmath>

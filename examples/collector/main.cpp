@@ -1,5 +1,5 @@
 // Collector: run it from a directory holding shaders/, sprites/, fonts/ and sounds/ (the build's game/).
-#include "examples/collector/CollectorGame.hpp"
+#include "CollectorGame.hpp"
 
 int main() {
     kv::CollectorGame game;

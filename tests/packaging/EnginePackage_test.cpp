@@ -1,0 +1,63 @@
+// The engine installed as a CMake package and a pkg-config module into a scratch prefix, used from outside
+// the tree: the example game, copied with its sources unchanged, builds against it both ways (the headers
+// in the include form of the tree), and the CMake-built program runs on the X display until Escape quits it.
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "packaging/PackageFixture.hpp"
+
+namespace kv::test {
+namespace {
+
+// All a game on the installed engine needs.
+constexpr const char* kGameProject = R"cmake(cmake_minimum_required(VERSION 3.25)
+project(Collector LANGUAGES CXX)
+find_package(kv CONFIG REQUIRED)
+add_executable(collector main.cpp CollectorGame.cpp)
+target_link_libraries(collector PRIVATE kv::engine)
+)cmake";
+
+TEST(EnginePackage, BuildsAndRunsTheExampleOutsideTheTree) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "runs on an X display (the test command starts one)";
+    TemporaryDirectory scratch("kv-engine-package");
+    const fs::path prefix = scratch.path() / "prefix";
+    const CommandResult installed = install("engine", prefix);
+    ASSERT_EQ(installed.status, 0) << installed.output;
+    for (const char* file : {"libkv_logic.a", "libkv_gfx.a", "libkv_sound.a", "cmake/kv/kvConfig.cmake",
+                             "cmake/kv/kvConfigVersion.cmake", "pkgconfig/kv.pc"}) {
+        EXPECT_TRUE(fs::exists(prefix / VANTOR_INSTALL_LIBDIR / file)) << file;
+    }
+
+    const fs::path source = scratch.path() / "collector";
+    fs::copy(VANTOR_SOURCE_DIR "/examples/collector", source);
+    fs::remove(source / "CMakeLists.txt"); // the tree's own, which builds it inside the tree
+    std::ofstream(source / "CMakeLists.txt") << kGameProject;
+    const std::string build = quote(scratch.path() / "build");
+    const CommandResult built = run(quote(VANTOR_CMAKE_COMMAND) + " -G Ninja -S " + quote(source) + " -B " +
+                                    build + " -DCMAKE_PREFIX_PATH=" + quote(prefix) + " && " +
+                                    quote(VANTOR_CMAKE_COMMAND) + " --build " + build);
+    ASSERT_EQ(built.status, 0) << built.output;
+
+    const CommandResult pkgConfig = run("cd " + quote(source) + " && export PKG_CONFIG_PATH=" +
+                                        quote(prefix / VANTOR_INSTALL_LIBDIR / "pkgconfig") +
+                                        " && c++ -std=c++20 -o " + quote(scratch.path() / "collector-pc") +
+                                        " main.cpp CollectorGame.cpp $(pkg-config --cflags --libs kv)");
+    EXPECT_EQ(pkgConfig.status, 0) << pkgConfig.output;
+
+    // It reads the assets that the build generated for the shooter from its working directory.
+    const fs::path game = scratch.path() / "game";
+    fs::create_directory(game);
+    for (const char* folder : {"shaders", "sprites", "fonts", "sounds"}) {
+        fs::create_directory_symlink(fs::path(VANTOR_BUILD_DIR "/game") / folder, game / folder);
+    }
+    const CommandResult played =
+        play(quote(scratch.path() / "build/collector"), game, "Collector", false, "xdotool key Escape");
+    EXPECT_EQ(played.status, 0) << played.output;
+    EXPECT_TRUE(played.output.starts_with("OpenGL version: ")) << played.output;
+}
+
+} // namespace
+} // namespace kv::test
