@@ -23,67 +23,48 @@ namespace {
 
 // The pass walks entities, and the update pass components, in address order. Two worlds can only be
 // compared call by call if their objects lie in the same order: each world takes entity and component
-// memory from its own pool, always the lowest free slot, so that worlds that behave alike allocate alike.
+// memory from its own pool, reusing the last freed slot first (so spawned objects also land below objects
+// already walked), and worlds that behave alike allocate alike.
 class Pool {
 public:
     static constexpr std::size_t kSlotSize = 512; // bytes, more than any pooled object
     static constexpr std::size_t kSlots = 8192;
 
-    Pool()
-        : memory(static_cast<std::byte*>(std::aligned_alloc(kSlotSize, kSlotSize * kSlots))), used(kSlots) {
-        pools().push_back(this);
-    }
-    ~Pool() {
-        std::erase(pools(), this);
-        std::free(memory);
-    }
+    Pool() : memory(static_cast<std::byte*>(std::aligned_alloc(kSlotSize, kSlotSize * kSlots))) {}
+    ~Pool() { std::free(memory); }
     Pool(const Pool&) = delete;
     Pool& operator=(const Pool&) = delete;
 
     void* allocate(std::size_t size) {
-        if (size > kSlotSize) {
+        if (size > kSlotSize || (freed.empty() && used == kSlots)) {
             throw std::bad_alloc();
         }
-        const auto free = std::find(used.begin(), used.end(), false);
-        if (free == used.end()) {
-            throw std::bad_alloc();
+        if (freed.empty()) {
+            return memory + kSlotSize * used++;
         }
-        *free = true;
-        return memory + kSlotSize * static_cast<std::size_t>(free - used.begin());
+        void* block = freed.back();
+        freed.pop_back();
+        return block;
     }
 
-    static void release(void* block) {
-        for (Pool* pool : pools()) {
-            auto* byte = static_cast<std::byte*>(block);
-            if (byte >= pool->memory && byte < pool->memory + kSlotSize * kSlots) {
-                pool->used[static_cast<std::size_t>(byte - pool->memory) / kSlotSize] = false;
-                return;
-            }
-        }
-    }
-
-    // Where pooled objects are made now.
+    // Where pooled objects are made and freed now; every world sets it before it acts.
     static Pool*& active() {
         static Pool* pool = nullptr;
         return pool;
     }
 
-private:
-    static std::vector<Pool*>& pools() {
-        static std::vector<Pool*> all;
-        return all;
-    }
+    std::vector<void*> freed;
 
+private:
     std::byte* memory;
-    std::vector<bool> used;
+    std::size_t used = 0;
 };
 
 template <typename Base>
-
 struct Pooled : Base {
     using Base::Base;
     static void* operator new(std::size_t size) { return Pool::active()->allocate(size); }
-    static void operator delete(void* block) { Pool::release(block); }
+    static void operator delete(void* block) { Pool::active()->freed.push_back(block); }
 };
 
 constexpr int kRetired = 99;
@@ -119,10 +100,6 @@ struct EntityState {
     float radius;
     bool operator==(const EntityState&) const = default;
 };
-
-std::ostream& operator<<(std::ostream& out, const EntityState& state) {
-    return out << "{entity " << state.id << " at " << state.position.x << ", " << state.position.y << "}";
-}
 
 // A scene of entities with random shapes, tags, targets and callbacks that move, tag, switch off, retire,
 // reshape and spawn; everything random comes from the world's own generator, so two worlds seeded alike
@@ -433,7 +410,7 @@ TEST_P(CollisionBroadPhaseEquivalence, RandomScenesCallTheSameCallbacksInTheSame
     EXPECT_GT(full.hits.size(), 50u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, CollisionBroadPhaseEquivalence, ::testing::Range(1u, 41u));
+INSTANTIATE_TEST_SUITE_P(Seeds, CollisionBroadPhaseEquivalence, ::testing::Range(1u, 21u));
 
 } // namespace
 } // namespace kv
