@@ -92,30 +92,5 @@ TEST(FontParsing, PropertiesCheckTheirTagAndReadQuotedStringsWithSpacesAndSigned
     EXPECT_FALSE(in.fail());
 }
 
-TEST(FontParsing, MalformedStringPropertiesAreReported) {
-    const struct {
-        const char* input;
-        bool skipped;
-        const char* message;
-    } cases[] = {
-        {"file=font.png", false, "Invalid string property, expected: \", actual: f"},
-        {"face=\"x\"", false, "Unexpected tag, expected: file, actual: face"},
-        {"file=Open", true, "Invalid string property, expected: \", actual: O"},
-    };
-    for (const auto& c : cases) {
-        std::istringstream in(c.input);
-        std::string value;
-        EXPECT_EQ(errorOf([&] {
-                      if (c.skipped) {
-                          skipStringProperty(in, "file", '=');
-                      } else {
-                          parseProperty<std::string>(in, "file", value, '=');
-                      }
-                  }),
-                  c.message)
-            << c.input;
-    }
-}
-
 } // namespace
 } // namespace kv
