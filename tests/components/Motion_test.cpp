@@ -30,6 +30,11 @@ TEST_F(PhysicsTest, ForceChangesTheVelocityBeforeTheVelocityMovesTheEntity) {
     EXPECT_EQ(physics->velocity, vec2(5.0f, 0.0f));
     EXPECT_EQ(e.getPosition(), vec2(112.5f, -30.0f));
     EXPECT_EQ(physics->force, vec2(0.0f, 0.0f)) << "consumed by the step";
+    e.setActive(false);
+    physics->force = vec2(4.0f, 0.0f);
+    physics->update(1.0f);
+    EXPECT_EQ(e.getPosition(), vec2(112.5f, -30.0f)) << "an inactive entity stays";
+    EXPECT_EQ(physics->force, vec2(4.0f, 0.0f)) << "and keeps the force for later";
 }
 
 TEST_F(PhysicsTest, DragActsFullyAlongAForceAbove0Point01AndByTheLateralFactorOtherwise) {
@@ -56,16 +61,6 @@ TEST_F(PhysicsTest, DragActsFullyAlongAForceAbove0Point01AndByTheLateralFactorOt
         EXPECT_NEAR(physics->velocity.x, c.expected.x, 1e-5f) << "force " << c.force.x << ", " << c.force.y;
         EXPECT_NEAR(physics->velocity.y, c.expected.y, 1e-5f) << "force " << c.force.x << ", " << c.force.y;
     }
-}
-
-TEST_F(PhysicsTest, InactiveEntityKeepsItsAccumulatedForceAndPlace) {
-    GameEntity& e = make(vec2(1.0f, 1.0f));
-    auto* physics = new PhysicsComponent(e, 1000);
-    e.setActive(false);
-    physics->force = vec2(4.0f, 0.0f);
-    physics->update(1.0f);
-    EXPECT_EQ(e.getPosition(), vec2(1.0f, 1.0f));
-    EXPECT_EQ(physics->force, vec2(4.0f, 0.0f));
 }
 
 class ForceControlTest : public test::EntityTest {
@@ -118,19 +113,6 @@ TEST_F(ForceControlTest, InputIsCutToLengthOneAndConsumedByOneUpdate) {
     control->update(kFrame);
     EXPECT_EQ(physics->force, firstPush);
     EXPECT_EQ(control->controlMagnitude, 0.0f);
-}
-
-TEST_F(ForceControlTest, TinyInputOrAnInactiveShipNeitherTurnsNorThrustsAndKeepsTheInput) {
-    ship->setOrientation(1.0f);
-    control->setControlForce(vec2(0.005f, 0.0f));
-    control->update(kFrame);
-    EXPECT_FLOAT_EQ(control->controlMagnitude, 0.005f);
-    ship->setActive(false);
-    control->setControlForce(vec2(0.0f, -1.0f));
-    control->update(kFrame);
-    EXPECT_FLOAT_EQ(control->controlMagnitude, 1.0f);
-    EXPECT_FLOAT_EQ(ship->getOrientation(), 1.0f);
-    EXPECT_EQ(physics->force, vec2(0.0f, 0.0f));
 }
 
 TEST_F(ForceControlTest, TurnIsLimitedByTurnRateTheShorterWayAndThrustFollowsTheNewHeading) {

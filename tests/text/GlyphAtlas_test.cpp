@@ -194,24 +194,5 @@ TEST_F(GlyphMeasuring, WalkStartsTheFirstGlyphAtZeroAndAppliesKerning) {
     EXPECT_TRUE(walk("").empty());
 }
 
-TEST(Glyph, KerningFindsTheFirstMatchingPairOfAtMostTwentyAndNoneBeforeTheFirstCharacter) {
-    Glyph glyph;
-    glyph.id = 86;
-    glyph.addKerning(65, -2);
-    glyph.addKerning(76, -4);
-    glyph.addKerning(65, -7);
-    glyph.addKerning(0, 5);
-    glyph.addKerning(-1, 6);
-    EXPECT_EQ((std::vector<int>{glyph.getKerning(65), glyph.getKerning(76), glyph.getKerning(66),
-                                glyph.getKerning(0), glyph.getKerning(-1)}),
-              (std::vector<int>{-2, -4, 0, 0, 0}));
-    for (int first = 100; glyph.kerningCount < Glyph::kMaxKernings; ++first) {
-        glyph.addKerning(first, first);
-    }
-    EXPECT_EQ(errorOf([&] { glyph.addKerning(21, 1); }),
-              "Too many kernings for a single glyph (86), a maximum of 20 is supported");
-    EXPECT_EQ(glyph.kerningCount, 20);
-}
-
 } // namespace
 } // namespace kv
