@@ -17,6 +17,7 @@
 #include "engine/components/Collision.hpp"
 #include "engine/components/Scripted.hpp"
 #include "engine/core/GameEntity.hpp"
+#include "tests/support/EntityWorld.hpp"
 
 namespace kv {
 namespace {
@@ -275,29 +276,20 @@ private:
 };
 
 // A hunter among many targets of one tag, on plain heap allocation.
-class NearAndFar : public ::testing::Test {
+class NearAndFar : public test::EntityTest {
 protected:
-    ~NearAndFar() override {
-        for (GameEntity* entity : entities) {
-            delete entity;
-        }
-    }
-
     GameEntity& target(const vec2& position, bool withCollider = true) {
-        auto* entity = new GameEntity(tagged, &components, position, 0.0f);
-        entity->addTag(5);
+        GameEntity& entity = make(position);
+        entity.addTag(5);
         if (withCollider) {
-            new CollisionComponent(*entity, 5.0f, 2000);
+            new CollisionComponent(entity, 5.0f, 2000);
         }
-        entities.push_back(entity);
-        return *entity;
+        return entity;
     }
 
     CollisionComponent& hunter() {
-        auto* entity = new GameEntity(tagged, &components, vec2(0.0f), 0.0f);
-        entities.push_back(entity);
         return *new CollisionComponent(
-            *entity, 10.0f, kFive,
+            make(), 10.0f, kFive,
             [this](int, GameEntity& other, float) {
                 hitOrder.push_back(&other);
                 return false;
@@ -319,9 +311,6 @@ protected:
     }
 
     static inline const std::set<int> kFive{5};
-    TaggedEntityRegistry tagged;
-    TypedComponentRegistry components{nullptr};
-    std::vector<GameEntity*> entities;
     std::vector<GameEntity*> hitOrder;
 };
 

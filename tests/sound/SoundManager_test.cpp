@@ -130,7 +130,8 @@ protected:
     std::unique_ptr<SoundManager> manager;
 };
 
-TEST_F(SoundManagerTest, GainsAreMasterTimesEffectOrMusicVolumeTimesTheCallersVolume) {
+// Gains are set when a sound starts: master x effect or music volume x the caller's volume.
+TEST_F(SoundManagerTest, GainsAreMasterTimesEffectOrMusicVolumeTimesTheCallersVolumeAtTheStart) {
     EXPECT_EQ(sources(false).size(), 100u);
     ASSERT_NE(musicSource(), 0u);
     EXPECT_EQ(sourceInt(musicSource(), AL_SOURCE_STATE), AL_INITIAL);
@@ -146,8 +147,13 @@ TEST_F(SoundManagerTest, GainsAreMasterTimesEffectOrMusicVolumeTimesTheCallersVo
     EXPECT_EQ(sourceInt(music, AL_SOURCE_STATE), AL_PLAYING) << "playing again restarts it";
     // Stereo music is uploaded whole.
     EXPECT_EQ(bufferInt(music, AL_CHANNELS), 2);
-    EXPECT_EQ(bufferInt(music, AL_BITS), 16);
     EXPECT_EQ(bufferInt(music, AL_SIZE), decodedSize(kMusic));
+    SoundManager::setMasterVolume(1.0f);
+    SoundManager::setMusicVolume(0.25f);
+    EXPECT_FLOAT_EQ(gainOf(effect), kInitialMaster * 0.25f);
+    EXPECT_FLOAT_EQ(gainOf(music), kInitialMaster * kInitialMusic);
+    SoundManager::playMusic(0);
+    EXPECT_FLOAT_EQ(gainOf(music), 0.25f);
 }
 
 TEST_F(SoundManagerTest, EffectsTakeThePoolSourcesInTurnAndThe101stCutsOffTheFirst) {
@@ -170,20 +176,8 @@ TEST_F(SoundManagerTest, EffectsTakeThePoolSourcesInTurnAndThe101stCutsOffTheFir
     EXPECT_EQ(bufferInt(used[1], AL_SIZE), decodedSize(1));
 }
 
-TEST_F(SoundManagerTest, VolumesApplyOnlyToSoundsStartedAfterwards) {
-    SoundManager::playSound(1, 1.0f);
-    const ALuint first = sourceWithGain(kInitialMaster);
-    ASSERT_NE(first, 0u);
-    SoundManager::playMusic(0);
-    SoundManager::setMasterVolume(1.0f);
-    SoundManager::setMusicVolume(0.25f);
-    EXPECT_FLOAT_EQ(gainOf(first), kInitialMaster);
-    EXPECT_FLOAT_EQ(gainOf(musicSource()), kInitialMaster * kInitialMusic);
-    SoundManager::playMusic(0);
-    EXPECT_FLOAT_EQ(gainOf(musicSource()), 0.25f);
-}
-
-TEST_F(SoundManagerTest, IndicesOutsideTheTablesPlayNothing) {
+TEST_F(SoundManagerTest, IndicesOutsideTheTablesAndCallsWithoutAManagerPlayNothingAndOneManagerAtATime) {
+    EXPECT_EQ(test::errorOf([] { SoundManager second; }), "only one sound manager may exist at a time");
     for (int index : {3, -1, INT_MAX}) {
         SoundManager::playSound(index, 1.0f);
         SoundManager::playMusic(index - 2);
@@ -192,10 +186,6 @@ TEST_F(SoundManagerTest, IndicesOutsideTheTablesPlayNothing) {
         EXPECT_EQ(sourceInt(source, AL_BUFFER), 0);
     }
     EXPECT_EQ(sourceInt(musicSource(), AL_SOURCE_STATE), AL_INITIAL);
-}
-
-TEST_F(SoundManagerTest, OneManagerAtATimeAndStaticCallsWithoutOneDoNothing) {
-    EXPECT_EQ(test::errorOf([] { SoundManager second; }), "only one sound manager may exist at a time");
     manager.reset();
     SoundManager::playSound(0, 1.0f);
     SoundManager::playMusic(0);
