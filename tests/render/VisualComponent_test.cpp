@@ -23,17 +23,6 @@ constexpr Rgb kRed{255, 0, 0};
 // 256 x 256 sheet of 64 x 64 frames: red, green, blue, yellow across the top row.
 const std::vector<std::uint32_t> kTopRow{0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff};
 
-// Counts its destructions; draws nothing.
-class CountingDrawable : public Drawable {
-public:
-    explicit CountingDrawable(int& destroyed) : destroyed(destroyed) {}
-    ~CountingDrawable() override { ++destroyed; }
-    void draw() override {}
-
-private:
-    int& destroyed;
-};
-
 class VisualComponentTest : public test::GlTest, public test::EntityWorld {
 protected:
     void SetUp() override {
@@ -112,15 +101,6 @@ TEST_F(VisualComponentTest, SpriteColoursAreMultipliedByTheTint) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     drawAll();
     EXPECT_TRUE(test::isNear(readPixel(128, 128), Rgb{89, 89, 89}, 1));
-}
-
-TEST_F(VisualComponentTest, HandedOverDrawableGoesWithItsComponentAndItsRegistration) {
-    int destroyed = 0;
-    GameEntity& entity = make();
-    new VisualComponent(entity, shapeShader, new CountingDrawable(destroyed), 0);
-    destroy(entity);
-    EXPECT_EQ(destroyed, 1);
-    EXPECT_TRUE(components.getComponents<VisualComponent>().empty());
 }
 
 TEST_F(VisualComponentTest, AnimationDrawsItsCurrentFrameUntintedAndLaterSpritesTheirOwnPart) {

@@ -37,18 +37,6 @@ TEST(FontParsing, NextTagSkipsLineEndsReadsUpToItsDelimiterAndConsumesIt) {
     EXPECT_FALSE(last.fail()) << "running into the end is what getline does";
 }
 
-TEST(FontParsing, NextTagAtTheEndOrAfterAFailedNumberReadsAnEmptyToken) {
-    std::istringstream atEnd("   \n");
-    EXPECT_EQ(errorOf([&] { verifyNextTag(atEnd, "kernings", ' '); }),
-              "Unexpected tag, expected: kernings, actual: ");
-    std::istringstream afterFailure("size=abc bold=0");
-    int size = -1;
-    parseProperty<int>(afterFailure, "size", size, '=');
-    ASSERT_TRUE(afterFailure.fail());
-    EXPECT_EQ(errorOf([&] { verifyNextTag(afterFailure, "bold", '='); }),
-              "Unexpected tag, expected: bold, actual: ");
-}
-
 TEST(FontParsing, NextTagStopsReadingAnEndlessToken) {
     std::istringstream in(std::string(1 << 20, 'x'));
     const std::string message = errorOf([&] { verifyNextTag(in, "info", ' '); });

@@ -1,6 +1,5 @@
 #include "engine/text/GlLabel.hpp"
 
-#include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -54,21 +53,6 @@ TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault)
     const PixelBox large = drawAndMeasure(label);
     expectInside(large, 8.0f, 8.0f, label.getDimensions());
     EXPECT_GT(large.maxY - large.minY, 1.8f * (fromCorner.maxY - fromCorner.minY));
-}
-
-TEST_F(GlLabelTest, ColourTintsTheGlyphs) {
-    GlLabel label = factory->createLabel("Hg", kFontSize);
-    label.position = vec2(128.0f, 128.0f);
-    label.color = vec4(1.0f, 0.0f, 0.0f, 1.0f);
-    clear();
-    label.draw(pixelProjection());
-    int brightest = 0;
-    for (const Rgb& pixel : readPixels(0, 0, framebufferWidth(), framebufferHeight())) {
-        ASSERT_EQ(pixel.g, 0);
-        ASSERT_EQ(pixel.b, 0);
-        brightest = std::max(brightest, pixel.r);
-    }
-    EXPECT_GE(brightest, 250);
 }
 
 TEST_F(GlLabelTest, SmallerTextGetsASofterLowerEdgeSaturatingFromFourThirdsOfTheAtlasSize) {
