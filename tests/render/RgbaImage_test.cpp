@@ -19,12 +19,13 @@ namespace fs = std::filesystem;
 
 const std::string kSprite = std::string(VANTOR_RUNTIME_DIR) + "/sprites/firebolt.png";
 
-// Private to this process: other checkouts may run the same tests at the same time.
-fs::path scratchDirectory() {
+// A scratch directory private to this process: other checkouts may run the same tests at the same time.
+class RgbaImageFile : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(directory); }
+    void TearDown() override { fs::remove_all(directory); }
     const fs::path directory = fs::temp_directory_path() / ("kv_rgba_image_" + std::to_string(::getpid()));
-    fs::create_directories(directory);
-    return directory;
-}
+};
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -33,8 +34,7 @@ std::string readAll(const std::string& path) {
 
 // Every file the fuzzer found a fault with, a cut sprite, an empty file and a valid 1 x 1 BMP (only PNG is
 // read) are rejected naming the file.
-TEST(RgbaImage, BrokenAndForeignFilesAreRejectedNamingThem) {
-    const fs::path directory = scratchDirectory();
+TEST_F(RgbaImageFile, BrokenAndForeignFilesAreRejectedNamingThem) {
     const unsigned char bmp[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
                                  1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                  0, 0, 255, 0};
@@ -57,14 +57,14 @@ TEST(RgbaImage, BrokenAndForeignFilesAreRejectedNamingThem) {
 }
 
 // Found by fuzzing: an empty first image-data chunk made the decoder copy through a null buffer.
-TEST(RgbaImage, EmptyImageDataChunksAreHarmlessAndChangeNoPixel) {
+TEST_F(RgbaImageFile, EmptyImageDataChunksAreHarmlessAndChangeNoPixel) {
     // The sprite with an empty image-data chunk before its first one, and another after its last.
     std::string bytes = readAll(kSprite);
     const std::string emptyChunk("\0\0\0\0IDAT\x35\xaf\x06\x1e", 12);
     const std::size_t firstData = bytes.find("IDAT") - 4;
     bytes.insert(bytes.rfind("IEND") - 4, emptyChunk);
     bytes.insert(firstData, emptyChunk);
-    const std::string padded = (scratchDirectory() / "padded.png").string();
+    const std::string padded = (directory / "padded.png").string();
     std::ofstream(padded, std::ios::binary) << bytes;
 
     const RgbaImage expected(kSprite);
