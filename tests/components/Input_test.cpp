@@ -1,10 +1,12 @@
 #include "engine/components/Input.hpp"
 
+#include <iterator>
 #include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "engine/components/Motion.hpp"
 #include "tests/support/EntityWorld.hpp"
 
 namespace kv {
@@ -18,76 +20,62 @@ constexpr int kModControl = 0x0002;
 constexpr int kLeftButton = 0;
 constexpr int kRightButton = 1;
 
-class InputTest : public test::EntityTest {
-protected:
-    // What the game's dispatcher does with one key event.
-    void key(int code, int modifiers, bool pressed) {
-        for (KeyboardKeyComponent* c : components.getComponents<KeyboardKeyComponent>()) {
-            c->handleKey(code, modifiers, pressed);
-        }
-        for (LambdaKeyboardComponent* c : components.getComponents<LambdaKeyboardComponent>()) {
-            c->callback(code, modifiers, pressed);
-        }
-    }
-    void mouse(int button, int modifiers, bool pressed) {
-        for (MouseButtonComponent* c : components.getComponents<MouseButtonComponent>()) {
-            c->handleMouseButton(button, modifiers, pressed);
-        }
-    }
-    PressCallback recordInto(std::vector<bool>& events) {
-        return [&events](bool pressed) { events.push_back(pressed); };
-    }
+using InputTest = test::EntityTest;
+
+// Each event goes to every component, as the game's dispatcher sends it; only exact matches report.
+TEST_F(InputTest, KeysAndButtonsReportPressAndReleaseOnlyWithExactlyTheirModifiers) {
     GameEntity& owner = make();
-};
-
-TEST_F(InputTest, KeyReportsPressAndReleaseOnlyWithExactlyItsModifiers) {
-    std::vector<bool> plain;
-    std::vector<bool> shifted;
-    new KeyboardKeyComponent(owner, kKeyW, recordInto(plain));
-    new KeyboardKeyComponent(owner, kKeyW, kModShift, recordInto(shifted));
-    key(kKeyS, 0, true);
-    key(kKeyW, kModShift | kModControl, true);
-    EXPECT_TRUE(plain.empty());
-    EXPECT_TRUE(shifted.empty());
-    key(kKeyW, 0, true);
-    key(kKeyW, kModShift, false);
-    key(kKeyW, 0, false);
-    EXPECT_EQ(plain, (std::vector<bool>{true, false}));
-    EXPECT_EQ(shifted, (std::vector<bool>{false})) << "a release with other modifiers is not this key's";
-}
-
-TEST_F(InputTest, KeyOfAnInactiveEntityStillReacts) {
-    std::vector<bool> events;
-    new KeyboardKeyComponent(owner, kKeyW, recordInto(events));
-    owner.setActive(false);
-    key(kKeyW, 0, true);
-    EXPECT_EQ(events, (std::vector<bool>{true}));
-    EXPECT_TRUE(components.getComponents<UpdatableComponent>().empty());
-}
-
-TEST_F(InputTest, MouseButtonReportsPressAndReleaseOnlyWithExactlyItsModifiers) {
-    std::vector<bool> left;
+    owner.setActive(false); // components of inactive entities still react
+    std::vector<bool> plainKey;
+    std::vector<bool> shiftedKey;
+    std::vector<bool> leftButton;
     std::vector<bool> shiftedRight;
-    new MouseButtonComponent(owner, kLeftButton, recordInto(left));
-    new MouseButtonComponent(owner, kRightButton, kModShift, recordInto(shiftedRight));
-    mouse(kRightButton, 0, true);
-    mouse(kLeftButton, kModControl, true);
-    mouse(kLeftButton, 0, true);
-    mouse(kLeftButton, 0, false);
-    mouse(kRightButton, kModShift, true);
-    mouse(kRightButton, kModShift, false);
-    EXPECT_EQ(left, (std::vector<bool>{true, false}));
+    std::vector<std::tuple<int, int, bool>> raw;
+    const auto into = [](std::vector<bool>& events) { return [&events](bool pressed) { events.push_back(pressed); }; };
+    auto* plain = new KeyboardKeyComponent(owner, kKeyW, into(plainKey));
+    auto* shifted = new KeyboardKeyComponent(owner, kKeyW, kModShift, into(shiftedKey));
+    auto* left = new MouseButtonComponent(owner, kLeftButton, into(leftButton));
+    auto* right = new MouseButtonComponent(owner, kRightButton, kModShift, into(shiftedRight));
+    auto* lambda = new LambdaKeyboardComponent(
+        owner, [&raw](int key, int modifiers, bool pressed) { raw.emplace_back(key, modifiers, pressed); });
+    const std::tuple<int, int, bool> keys[] = {{kKeyS, 0, true},   {kKeyW, kModShift | kModControl, true},
+                                               {kKeyW, 0, true},   {kKeyW, kModShift, false},
+                                               {kKeyW, 0, false}};
+    for (const auto& [key, modifiers, pressed] : keys) {
+        plain->handleKey(key, modifiers, pressed);
+        shifted->handleKey(key, modifiers, pressed);
+        lambda->callback(key, modifiers, pressed);
+    }
+    const std::tuple<int, int, bool> buttons[] = {{kRightButton, 0, true}, {kLeftButton, kModControl, true},
+                                                  {kLeftButton, 0, true},  {kLeftButton, 0, false},
+                                                  {kRightButton, kModShift, true}, {kRightButton, kModShift, false}};
+    for (const auto& [button, modifiers, pressed] : buttons) {
+        left->handleMouseButton(button, modifiers, pressed);
+        right->handleMouseButton(button, modifiers, pressed);
+    }
+    EXPECT_EQ(plainKey, (std::vector<bool>{true, false}));
+    EXPECT_EQ(shiftedKey, (std::vector<bool>{false})) << "a release with other modifiers is not this key's";
+    EXPECT_EQ(leftButton, (std::vector<bool>{true, false}));
     EXPECT_EQ(shiftedRight, (std::vector<bool>{true, false}));
+    EXPECT_EQ(raw, (std::vector<std::tuple<int, int, bool>>(std::begin(keys), std::end(keys))));
 }
 
-TEST_F(InputTest, LambdaKeyboardReceivesEveryKeyEventUnfiltered) {
-    std::vector<std::tuple<int, int, bool>> seen;
-    new LambdaKeyboardComponent(owner, [&seen](int code, int modifiers, bool pressed) {
-        seen.emplace_back(code, modifiers, pressed);
-    });
-    key(kKeyW, kModShift, true);
-    key(kKeyS, 0, false);
-    EXPECT_EQ(seen, (std::vector<std::tuple<int, int, bool>>{{kKeyW, kModShift, true}, {kKeyS, 0, false}}));
+// Components are updated and deleted in registry order: these sit with the default priority, after 999 and
+// before 1001.
+TEST_F(InputTest, InputAndControlComponentsTakeTheirPlaceInTheRegistryOrder) {
+    GameEntity& owner = make();
+    auto* before = new PhysicsComponent(owner, 999); // the one the control component drives
+    new KeyboardKeyComponent(owner, kKeyW, [](bool) {});
+    new MouseButtonComponent(owner, kLeftButton, [](bool) {});
+    new LambdaKeyboardComponent(owner, [](int, int, bool) {});
+    new OrientTowardsPointComponent(owner);
+    new ForceControlledComponent(owner, 1.0f, 1.0f);
+    auto* after = new PhysicsComponent(owner, 1001);
+    std::vector<EntityComponent*> order;
+    owner.copyComponents(order);
+    ASSERT_EQ(order.size(), 7u);
+    EXPECT_EQ(order.front(), before);
+    EXPECT_EQ(order.back(), after);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/EntityWorld.hpp"
-#include "tests/support/ErrorText.hpp"
 
 namespace kv {
 namespace {
@@ -31,6 +30,11 @@ TEST_F(PhysicsTest, ForceChangesTheVelocityBeforeTheVelocityMovesTheEntity) {
     EXPECT_EQ(physics->velocity, vec2(5.0f, 0.0f));
     EXPECT_EQ(e.getPosition(), vec2(112.5f, -30.0f));
     EXPECT_EQ(physics->force, vec2(0.0f, 0.0f)) << "consumed by the step";
+    e.setActive(false);
+    physics->force = vec2(4.0f, 0.0f);
+    physics->update(1.0f);
+    EXPECT_EQ(e.getPosition(), vec2(112.5f, -30.0f)) << "an inactive entity stays";
+    EXPECT_EQ(physics->force, vec2(4.0f, 0.0f)) << "and keeps the force for later";
 }
 
 TEST_F(PhysicsTest, DragActsFullyAlongAForceAbove0Point01AndByTheLateralFactorOtherwise) {
@@ -59,23 +63,6 @@ TEST_F(PhysicsTest, DragActsFullyAlongAForceAbove0Point01AndByTheLateralFactorOt
     }
 }
 
-TEST_F(PhysicsTest, InactiveEntityKeepsItsAccumulatedForceUntilActiveAgain) {
-    GameEntity& e = make(vec2(1.0f, 1.0f));
-    auto* physics = new PhysicsComponent(e, 1000);
-    e.setActive(false);
-    physics->force += vec2(4.0f, 0.0f);
-    physics->update(1.0f);
-    physics->force += vec2(4.0f, 0.0f);
-    physics->update(1.0f);
-    EXPECT_EQ(e.getPosition(), vec2(1.0f, 1.0f));
-    EXPECT_EQ(physics->force, vec2(8.0f, 0.0f));
-    EXPECT_EQ(physics->velocity, vec2(0.0f, 0.0f));
-    e.setActive(true);
-    physics->update(0.5f);
-    EXPECT_EQ(physics->velocity, vec2(4.0f, 0.0f));
-    EXPECT_EQ(physics->force, vec2(0.0f, 0.0f));
-}
-
 class ForceControlTest : public test::EntityTest {
 protected:
     // A ship with 1 s acceleration time and 600 units/s top speed.
@@ -93,30 +80,6 @@ protected:
     PhysicsComponent* physics = nullptr;
     ForceControlledComponent* control = nullptr;
 };
-
-TEST_F(ForceControlTest, ConstructorTunesDragThrustAndTurnRateFromAccelerationTimeAndMaxSpeed) {
-    GameEntity& other = make();
-    auto* otherPhysics = new PhysicsComponent(other, 1000);
-    otherPhysics->drag = 123.0f;
-    new ForceControlledComponent(other, 0.5f, 300.0f);
-    const ForceControlledComponent& c = other.getComponent<ForceControlledComponent>();
-    EXPECT_FLOAT_EQ(otherPhysics->drag, 10.0f);
-    EXPECT_FLOAT_EQ(c.thrust, 3000.0f);
-    EXPECT_FLOAT_EQ(c.turnRate, 3.0f * kPi);
-    EXPECT_EQ(&c.physics, otherPhysics);
-}
-
-TEST_F(ForceControlTest, ConstructorNeedsExactlyOnePhysicsComponentAndLeavesNothingWhenRefused) {
-    GameEntity& bare = make();
-    EXPECT_EQ(test::errorOf([&] { new ForceControlledComponent(bare, 1.0f, 100.0f); }),
-              "component was not found");
-    new PhysicsComponent(bare, 1);
-    new PhysicsComponent(bare, 2);
-    EXPECT_EQ(test::errorOf([&] { new ForceControlledComponent(bare, 1.0f, 100.0f); }),
-              "multiple components were found");
-    EXPECT_EQ(components.getComponents<ForceControlledComponent>().size(), 1u) << "the fixture's own";
-    EXPECT_EQ(bare.getComponents<UpdatableComponent>().size(), 2u);
-}
 
 TEST_F(ForceControlTest, FullThrustSettlesAtMaxSpeedAndBalancesTheDragAboveIt) {
     for (int i = 0; i < 60; ++i) {
@@ -150,19 +113,6 @@ TEST_F(ForceControlTest, InputIsCutToLengthOneAndConsumedByOneUpdate) {
     control->update(kFrame);
     EXPECT_EQ(physics->force, firstPush);
     EXPECT_EQ(control->controlMagnitude, 0.0f);
-}
-
-TEST_F(ForceControlTest, TinyInputOrAnInactiveShipNeitherTurnsNorThrustsAndKeepsTheInput) {
-    ship->setOrientation(1.0f);
-    control->setControlForce(vec2(0.005f, 0.0f));
-    control->update(kFrame);
-    EXPECT_FLOAT_EQ(control->controlMagnitude, 0.005f);
-    ship->setActive(false);
-    control->setControlForce(vec2(0.0f, -1.0f));
-    control->update(kFrame);
-    EXPECT_FLOAT_EQ(control->controlMagnitude, 1.0f);
-    EXPECT_FLOAT_EQ(ship->getOrientation(), 1.0f);
-    EXPECT_EQ(physics->force, vec2(0.0f, 0.0f));
 }
 
 TEST_F(ForceControlTest, TurnIsLimitedByTurnRateTheShorterWayAndThrustFollowsTheNewHeading) {

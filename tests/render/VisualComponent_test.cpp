@@ -1,15 +1,14 @@
 #include "engine/render/VisualComponent.hpp"
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "engine/render/Shape2D.hpp"
 #include "tests/support/EntityWorld.hpp"
 #include "tests/support/GlTestContext.hpp"
-#include "tests/support/PngWriter.hpp"
 
 namespace kv {
 namespace {
@@ -20,17 +19,9 @@ using test::Rgb;
 constexpr float kQuarterTurn = 1.5707964f; // radians
 constexpr float kStep = AnimationTimeline::kFrameTime;
 constexpr Rgb kWhite{255, 255, 255};
-
-// Counts its destructions; draws nothing.
-class CountingDrawable : public Drawable {
-public:
-    explicit CountingDrawable(int& destroyed) : destroyed(destroyed) {}
-    ~CountingDrawable() override { ++destroyed; }
-    void draw() override {}
-
-private:
-    int& destroyed;
-};
+constexpr Rgb kRed{255, 0, 0};
+// 256 x 256 sheet of 64 x 64 frames: red, green, blue, yellow across the top row.
+const std::vector<std::uint32_t> kTopRow{0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff};
 
 class VisualComponentTest : public test::GlTest, public test::EntityWorld {
 protected:
@@ -39,29 +30,25 @@ protected:
         shapeShader = test::loadShippedShader("debug");
         spriteShader = test::loadShippedShader("sprite");
     }
-
     // The entities hold GL objects, which must go before the context.
     void TearDown() override {
         deleteAll();
         GlTest::TearDown();
     }
-
     VisualComponent* circle(GameEntity& entity, float radius) {
         return new VisualComponent(entity, shapeShader,
                                    new Shape2D(generateCircleFan(40, radius), GL_TRIANGLE_FAN), 0);
     }
-
     // A sheet of size x size pixels cut into frameSize x frameSize cells of the given colours.
     std::shared_ptr<Sprite> makeSheet(int size, int frameSize, int frameCount,
                                       const std::vector<std::uint32_t>& colors = {}) {
-        const std::string path =
-            scratchPath("sheet_" + std::to_string(size) + "_" + std::to_string(frameSize) + ".png");
-        test::writePng(path, size, size, test::makeCellImage(size, size, frameSize, frameSize, colors));
+        const std::string path = scratchPath("sheet_" + std::to_string(size) + "_" + std::to_string(frameSize) + ".png");
+        test::writeCellPng(path, size, size, frameSize, frameSize, colors);
         return std::make_shared<Sprite>(path, vec2(0.5f), vec2(1.0f), frameSize, frameSize, frameCount);
     }
-
     // Draws every registered VisualComponent in registry order, as the game does.
     void drawAll() {
+        clear();
         for (VisualComponent* visual : components.getComponents<VisualComponent>()) {
             visual->draw(pixelProjection());
         }
@@ -71,169 +58,110 @@ protected:
     std::shared_ptr<Shader> spriteShader;
 };
 
-TEST_F(VisualComponentTest, ShapeIsDrawnInItsTintAndScaleAtTheEntity) {
+TEST_F(VisualComponentTest, ShapeIsDrawnInItsTintAndScaleAtTheEntityUnlessTheEntityIsOff) {
     VisualComponent* visual = circle(make(vec2(100, 140)), 20.0f);
     visual->tint = vec4(0.0f, 1.0f, 1.0f, 1.0f);
     drawAll();
     const Rgb cyan{0, 255, 255};
-    EXPECT_EQ(readPixel(100, 140), cyan);
     EXPECT_EQ(readPixel(116, 140), cyan);
     EXPECT_EQ(readPixel(100, 124), cyan);
     EXPECT_EQ(readPixel(124, 140), kBlack);
-    EXPECT_EQ(readPixel(100, 164), kBlack);
-
     visual->scale = 2.0f;
-    clear();
     drawAll();
     EXPECT_EQ(readPixel(135, 140), cyan);
-    EXPECT_EQ(readPixel(100, 105), cyan);
     EXPECT_EQ(readPixel(145, 140), kBlack);
+    visual->entity.setActive(false);
+    drawAll();
+    EXPECT_EQ(readPixel(100, 140), kBlack);
 }
 
 TEST_F(VisualComponentTest, OrientationTurnsTheShapeCounterClockwise) {
     // Tip 30 ahead along +x, base 60 wide 30 behind; tested off the axis, where the two ends differ.
     GameEntity& entity = make(vec2(128, 128));
-    new VisualComponent(entity, shapeShader,
-                        std::make_shared<Shape2D>(generateTriangle(60.0f), GL_TRIANGLE_FAN), 0);
+    new VisualComponent(entity, shapeShader, std::make_shared<Shape2D>(generateTriangle(60.0f), GL_TRIANGLE_FAN), 0);
     drawAll();
     EXPECT_EQ(readPixel(148, 128), kWhite) << "tip towards +x";
     EXPECT_EQ(readPixel(108, 148), kWhite) << "base behind";
     EXPECT_EQ(readPixel(148, 148), kBlack);
-
-    clear();
     entity.setOrientation(kQuarterTurn);
     drawAll();
     EXPECT_EQ(readPixel(128, 148), kWhite) << "tip turned towards +y";
     EXPECT_EQ(readPixel(148, 108), kWhite) << "base turned below";
-    EXPECT_EQ(readPixel(148, 148), kBlack);
     EXPECT_EQ(readPixel(108, 148), kBlack);
 }
 
-TEST_F(VisualComponentTest, InactiveEntityIssuesNoGlCall) {
-    GameEntity& entity = make(vec2(100, 100));
-    circle(entity, 20.0f);
-    entity.setActive(false);
-    glUseProgram(0);
+// Enemies are tinted sprites; flames are translucent ones.
+TEST_F(VisualComponentTest, SpriteColoursAreMultipliedByTheTint) {
+    VisualComponent* visual = new VisualComponent(make(vec2(128, 128)), spriteShader, makeSheet(64, 64, 1, {0xffffffff}), 0);
+    visual->tint = vec4(1.0f, 0.6f, 0.2f, 1.0f);
     drawAll();
-    GLint current = -1;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
-    EXPECT_EQ(current, 0);
-    EXPECT_EQ(readPixel(100, 100), kBlack);
-    entity.setActive(true);
+    EXPECT_TRUE(test::isNear(readPixel(128, 128), Rgb{255, 153, 51}, 1));
+    visual->tint = vec4(1.0f, 1.0f, 1.0f, 0.35f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     drawAll();
-    EXPECT_EQ(readPixel(100, 100), kWhite);
+    EXPECT_TRUE(test::isNear(readPixel(128, 128), Rgb{89, 89, 89}, 1));
 }
 
-TEST_F(VisualComponentTest, HandedOverDrawableGoesWithItsComponentAndItsRegistration) {
-    int destroyed = 0;
-    GameEntity& entity = make();
-    new VisualComponent(entity, shapeShader, new CountingDrawable(destroyed), 0);
-    EXPECT_EQ(components.getComponents<VisualComponent>().size(), 1u);
-    destroy(entity);
-    EXPECT_EQ(destroyed, 1);
-    EXPECT_TRUE(components.getComponents<VisualComponent>().empty());
-}
-
-TEST_F(VisualComponentTest, SpriteAnimationRegistersOnlyAsVisualAndCreatesItsTimeline) {
-    GameEntity& entity = make();
-    auto* visual = new SpriteAnimationComponent(entity, spriteShader, makeSheet(64, 8, 64), 2.0f, 5);
-    ASSERT_EQ(components.getComponents<VisualComponent>().size(), 1u);
-    EXPECT_EQ(*components.getComponents<VisualComponent>().begin(), visual);
-    EXPECT_TRUE(components.getComponents<SpriteAnimationComponent>().empty());
-    EXPECT_TRUE(components.getComponents<AnimationTimeline>().empty());
-    ASSERT_EQ(entity.getComponents<UpdatableComponent>().size(), 1u);
-    auto* timeline = dynamic_cast<AnimationTimeline*>(*entity.getComponents<UpdatableComponent>().begin());
-    ASSERT_NE(timeline, nullptr);
-    EXPECT_EQ(timeline->priority, AnimationTimeline::kDefaultPriority);
-    EXPECT_EQ(timeline->getAnimation(), visual->getAnimation());
-}
-
-TEST_F(VisualComponentTest, SpriteAnimationDrawsTheCurrentFrameUntintedAtItsOwnScale) {
-    // 256 x 256 sheet of 64 x 64 frames: red, green, blue, yellow across the top row.
-    auto* visual = new SpriteAnimationComponent(
-        make(vec2(128, 128)), spriteShader,
-        makeSheet(256, 64, 4, {0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff}), 0.5f, 0);
+TEST_F(VisualComponentTest, AnimationDrawsItsCurrentFrameUntintedAndLaterSpritesTheirOwnPart) {
+    const std::shared_ptr<Sprite> sheet = makeSheet(256, 64, 4, kTopRow);
+    auto* explosion = new SpriteAnimationComponent(make(vec2(64, 128)), spriteShader, sheet, 0.5f, 0);
     // Neither of these applies to an animation.
-    visual->tint = vec4(0.0f, 0.0f, 0.0f, 1.0f);
-    visual->scale = 4.0f;
+    explosion->tint = vec4(0.0f, 0.0f, 0.0f, 1.0f);
+    explosion->scale = 4.0f;
+    explosion->getAnimation()->currentFrame = 2;
+    // Drawn after the explosion: the same sheet as a still sprite, which shows its first frame.
+    new VisualComponent(make(vec2(192, 128)), spriteShader, sheet, 1);
     drawAll();
-    EXPECT_EQ(readPixel(128, 128), (Rgb{255, 0, 0}));
-    // Half of 64 pixels: 112 to 144 across.
-    EXPECT_EQ(readPixel(113, 128), (Rgb{255, 0, 0}));
-    EXPECT_EQ(readPixel(111, 128), kBlack);
-    visual->getAnimation()->currentFrame = 2;
-    clear();
-    drawAll();
-    EXPECT_EQ(readPixel(128, 128), (Rgb{0, 0, 255}));
+    EXPECT_EQ(readPixel(64, 128), (Rgb{0, 0, 255}));
+    // Half of 64 pixels: 48 to 80 across.
+    EXPECT_EQ(readPixel(49, 128), (Rgb{0, 0, 255}));
+    EXPECT_EQ(readPixel(47, 128), kBlack);
+    EXPECT_EQ(readPixel(192, 128), kRed);
 }
 
-TEST_F(VisualComponentTest, ProgramWithoutTexOffsetDrawsEveryAnimationFrameAsTheFirst) {
-    // The shape program declares no texOffset; it draws the tint, so the frame can't matter.
-    auto* visual =
-        new SpriteAnimationComponent(make(vec2(128, 128)), shapeShader, makeSheet(256, 64, 4), 1.0f, 0);
-    visual->getAnimation()->currentFrame = 3;
-    drawAll();
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_EQ(readPixel(128, 128), kWhite);
-}
-
-class AnimationTimelineTest : public VisualComponentTest {
-protected:
-    // 64 x 64 sheet of 8 x 8 frames: room for 64 frames.
-    AnimationTimeline& makeTimeline(GameEntity& entity, int frameCount) {
-        return *new AnimationTimeline(entity, makeSheet(64, 8, frameCount),
-                                      AnimationTimeline::kDefaultPriority);
-    }
-};
-
-TEST_F(AnimationTimelineTest, EveryFrameShowsOnceThenTheEntityGoesOffOnTheWrap) {
-    for (int frameCount : {1, 4, 21, 64}) {
+TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff) {
+    const struct {
+        int frameCount;
+        std::vector<float> updates; // seconds
+        std::vector<int> shown;     // frames after each update; -1: the entity went off
+    } cases[] = {
+        {1, {kStep * 0.9f, kStep * 0.2f}, {0, -1}},
+        {4, {0.01f, 0.01f, kStep, kStep, kStep}, {0, 1, 2, 3, -1}},
+        {64, {0.05f}, {2}},
+        {4, {1.0f}, {-1}},
+    };
+    for (const auto& c : cases) {
         GameEntity& entity = make();
-        AnimationTimeline& timeline = makeTimeline(entity, frameCount);
-        std::vector<int> shown{0};
-        float played = 0.0f;
-        // Shorter than a step, so no update takes two.
-        while (entity.isActive() && played < 2.0f) {
-            timeline.update(0.01f);
-            played += 0.01f;
-            if (shown.back() != timeline.getAnimation()->currentFrame) {
-                shown.push_back(timeline.getAnimation()->currentFrame);
-            }
+        auto* timeline = new AnimationTimeline(entity, makeSheet(64, 8, c.frameCount), AnimationTimeline::kDefaultPriority);
+        std::vector<int> shown;
+        for (float dt : c.updates) {
+            timeline->update(dt);
+            shown.push_back(entity.isActive() ? timeline->getAnimation()->currentFrame : -1);
         }
-        std::vector<int> expected;
-        for (int frame = 0; frame < frameCount; ++frame) {
-            expected.push_back(frame);
-        }
-        if (frameCount > 1) {
-            expected.push_back(0);
-        }
-        EXPECT_EQ(shown, expected) << frameCount << " frames";
-        EXPECT_FALSE(entity.isActive()) << frameCount << " frames";
-        EXPECT_NEAR(played, frameCount * kStep, 0.015f) << frameCount << " frames";
+        EXPECT_EQ(shown, c.shown) << c.frameCount << " frames";
     }
-}
-
-TEST_F(AnimationTimelineTest, UpdateTakesEveryWholeStepKeepsTheRestAndStopsAtTheWrap) {
+    // Every frame of the longest sheet once, in 64 steps.
     GameEntity& entity = make();
-    AnimationTimeline& timeline = makeTimeline(entity, 64);
-    timeline.update(0.05f);
-    EXPECT_EQ(timeline.getAnimation()->currentFrame, 2);
-    EXPECT_NEAR(timeline.getElapsed(), 0.05f - 2 * kStep, 1e-6f);
-    GameEntity& shortLived = make();
-    AnimationTimeline& shortTimeline = makeTimeline(shortLived, 4);
-    shortTimeline.update(1.0f);
-    EXPECT_EQ(shortTimeline.getAnimation()->currentFrame, 0);
-    EXPECT_FALSE(shortLived.isActive());
-    EXPECT_NEAR(shortTimeline.getElapsed(), 1.0f - 4 * kStep, 1e-5f);
-}
-
-TEST_F(AnimationTimelineTest, InactiveEntityFreezesTheTimeline) {
-    GameEntity& entity = make();
-    AnimationTimeline& timeline = makeTimeline(entity, 64);
-    entity.setActive(false);
-    timeline.update(0.5f);
-    EXPECT_EQ(timeline.getAnimation()->currentFrame, 0);
-    EXPECT_EQ(timeline.getElapsed(), 0.0f);
+    auto* timeline = new AnimationTimeline(entity, makeSheet(64, 8, 64), AnimationTimeline::kDefaultPriority);
+    std::vector<int> shown;
+    for (int frame = 0; frame < 64 && entity.isActive(); ++frame) {
+        shown.push_back(timeline->getAnimation()->currentFrame);
+        timeline->update(kStep * 1.0001f);
+    }
+    EXPECT_FALSE(entity.isActive());
+    ASSERT_EQ(shown.size(), 64u);
+    for (int frame = 0; frame < 64; ++frame) {
+        EXPECT_EQ(shown[static_cast<std::size_t>(frame)], frame);
+    }
+    // While the entity is off, time stands still.
+    GameEntity& asleep = make();
+    asleep.setActive(false);
+    auto* frozen = new AnimationTimeline(asleep, makeSheet(64, 8, 64), AnimationTimeline::kDefaultPriority);
+    frozen->update(0.5f);
+    asleep.setActive(true);
+    frozen->update(0.5f * kStep);
+    EXPECT_EQ(frozen->getAnimation()->currentFrame, 0);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Shared set-up of the tests that need an OpenGL context: a test window, pixel read-back, the shader
-// sources of the source tree and a scratch directory for generated files.
+// Shared set-up of the tests that need an OpenGL context: a test window, pixel read-back, the shipped
+// shaders, test images and a scratch directory.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,7 @@
 #include <glm/vec4.hpp>
 
 #include "engine/core/Game.hpp"
+#include "engine/render/OrthoCamera.hpp"
 #include "engine/render/Shader.hpp"
 
 namespace kv::test {
@@ -22,14 +23,13 @@ namespace kv::test {
 // A game with nothing to load, update or draw: it provides the window and the current context.
 class ContextGame : public Game {
 public:
-    ContextGame(int width, int height);
+    ContextGame(int width, int height) : Game("kv gl tests", width, height) {}
     void load() override {}
     void update(float) override {}
     void render() override {}
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }
-    GLFWwindow* getWindow() const { return window; }
 };
 
 // One framebuffer pixel; the default framebuffer may have no alpha, so only colour is compared.
@@ -46,17 +46,22 @@ constexpr Rgb kBlack{0, 0, 0};
 // Channel-wise within tolerance (0..255 units).
 ::testing::AssertionResult isNear(const Rgb& actual, const Rgb& expected, int tolerance);
 
-// Source-tree path of a shipped shader file, e.g. shaderPath("debug.vert").
-std::string shaderPath(const std::string& fileName);
-// Loads the shipped pair name.vert / name.frag.
+// Loads the shipped pair name.vert / name.frag of the source tree.
 std::shared_ptr<Shader> loadShippedShader(const std::string& name);
+
+// The window point (y downward) that the camera maps to the game point p.
+vec2 windowPointOf(const OrthoCamera& camera, const vec2& p);
+
+// Writes a PNG of solid cells; cellColors (0xRRGGBBAA) row by row from the top-left cell, opaque black
+// beyond the list.
+void writeCellPng(const std::string& path, int width, int height, int cellWidth, int cellHeight,
+                  const std::vector<std::uint32_t>& cellColors);
 
 // Every test gets a fresh window (only one may exist at a time) with the viewport on its whole
 // framebuffer, blending off and a black back buffer, which is where pixels are drawn and read.
 class GlTest : public ::testing::Test {
 protected:
-    // Requested window size in pixels; the framebuffer size is read back from the game.
-    static constexpr int kWindowSize = 256;
+    static constexpr int kWindowSize = 256; // pixels requested; the framebuffer size is read back
 
     void SetUp() override;
     void TearDown() override;
@@ -66,9 +71,8 @@ protected:
     // One world unit per framebuffer pixel, origin at the bottom-left corner (as glReadPixels counts).
     glm::mat4 pixelProjection() const;
     void clear(const glm::vec4& color = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
-    // x, y from the bottom-left corner of the framebuffer.
-    Rgb readPixel(int x, int y) const;
-    // Row by row from the bottom.
+    // x, y from the bottom-left corner of the framebuffer; row by row from the bottom.
+    Rgb readPixel(int x, int y) const { return readPixels(x, y, 1, 1).front(); }
     std::vector<Rgb> readPixels(int x, int y, int width, int height) const;
     // A path in a directory of this test's own, removed when the test ends.
     std::string scratchPath(const std::string& fileName);

@@ -1,16 +1,18 @@
 #include "tests/support/GlfwCallLog.hpp"
 
+#include <optional>
+
 #include <GLFW/glfw3.h>
 
 namespace kv::test {
 
 namespace {
 struct LogState {
-    bool recording = false;
     std::vector<std::string> events;
     bool failWindowCreation = false;
     int errorCode = 0;
     const char* description = nullptr;
+    std::optional<double> testTime;
 };
 
 LogState& state() {
@@ -18,30 +20,12 @@ LogState& state() {
     return instance;
 }
 
-// GLFW hands out the installed callback only when a new one is set; put it straight back.
-GLFWerrorfun currentErrorCallback() {
-    const GLFWerrorfun callback = glfwSetErrorCallback(nullptr);
-    glfwSetErrorCallback(callback);
-    return callback;
+void record(const char* event) {
+    state().events.emplace_back(event);
 }
 } // namespace
 
-void GlfwCallLog::start() {
-    state().events.clear();
-    state().recording = true;
-}
-
-void GlfwCallLog::stop() {
-    state().recording = false;
-}
-
-void GlfwCallLog::record(const std::string& event) {
-    if (state().recording) {
-        state().events.push_back(event);
-    }
-}
-
-const std::vector<std::string>& GlfwCallLog::events() {
+std::vector<std::string>& GlfwCallLog::events() {
     return state().events;
 }
 
@@ -51,25 +35,37 @@ void GlfwCallLog::failNextWindowCreation(int errorCode, const char* description)
     state().description = description;
 }
 
-} // namespace kv::test
+void GlfwCallLog::setTestTime(double seconds) {
+    state().testTime = seconds;
+}
 
-using kv::test::GlfwCallLog;
+void GlfwCallLog::advanceTestTime(double seconds) {
+    state().testTime = state().testTime.value_or(0.0) + seconds;
+}
+
+void GlfwCallLog::useRealTime() {
+    state().testTime.reset();
+}
+
+} // namespace kv::test
 
 // The linker sends the program's calls of glfwX to __wrap_glfwX; __real_glfwX is GLFW's own function.
 extern "C" {
 GLFWwindow* __real_glfwCreateWindow(int width, int height, const char* title, GLFWmonitor* monitor,
                                     GLFWwindow* share);
 void __real_glfwTerminate();
-void __real_glfwSwapBuffers(GLFWwindow* window);
-void __real_glfwPollEvents();
+double __real_glfwGetTime();
 
 GLFWwindow* __wrap_glfwCreateWindow(int width, int height, const char* title, GLFWmonitor* monitor,
                                     GLFWwindow* share) {
-    GlfwCallLog::record("glfwCreateWindow");
+    kv::test::record("glfwCreateWindow");
     auto& failure = kv::test::state();
     if (failure.failWindowCreation) {
         failure.failWindowCreation = false;
-        if (const GLFWerrorfun callback = kv::test::currentErrorCallback()) {
+        // GLFW hands out the installed callback only when a new one is set; put it straight back.
+        const GLFWerrorfun callback = glfwSetErrorCallback(nullptr);
+        glfwSetErrorCallback(callback);
+        if (callback != nullptr) {
             callback(failure.errorCode, failure.description);
         }
         return nullptr;
@@ -78,17 +74,11 @@ GLFWwindow* __wrap_glfwCreateWindow(int width, int height, const char* title, GL
 }
 
 void __wrap_glfwTerminate() {
-    GlfwCallLog::record("glfwTerminate");
+    kv::test::record("glfwTerminate");
     __real_glfwTerminate();
 }
 
-void __wrap_glfwSwapBuffers(GLFWwindow* window) {
-    GlfwCallLog::record("glfwSwapBuffers");
-    __real_glfwSwapBuffers(window);
-}
-
-void __wrap_glfwPollEvents() {
-    GlfwCallLog::record("glfwPollEvents");
-    __real_glfwPollEvents();
+double __wrap_glfwGetTime() {
+    return kv::test::state().testTime.value_or(__real_glfwGetTime());
 }
 }

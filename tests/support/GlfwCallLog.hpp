@@ -1,5 +1,5 @@
-// Records the GLFW calls the shell makes, in order, interleaved with the test's own events. The test
-// executable is linked with --wrap for the recorded functions, so every call passes through here first.
+// Stands between the shell and GLFW in the GL tests (the executable is linked with --wrap for these calls):
+// records window creation and termination, fails a window creation on request, and offers a test clock.
 #pragma once
 
 #include <string>
@@ -9,15 +9,17 @@ namespace kv::test {
 
 class GlfwCallLog {
 public:
-    // Starts an empty log; calls are recorded only between start() and stop().
-    static void start();
-    static void stop();
-    static void record(const std::string& event);
-    static const std::vector<std::string>& events();
+    // The recorded calls, oldest first; tests clear it when they start watching.
+    static std::vector<std::string>& events();
 
     // The next glfwCreateWindow reports this error through the installed error callback instead of
     // creating a window, the way GLFW reports an unavailable context version.
     static void failNextWindowCreation(int errorCode, const char* description);
+
+    // While set, glfwGetTime answers this time in seconds instead of GLFW's clock.
+    static void setTestTime(double seconds);
+    static void advanceTestTime(double seconds);
+    static void useRealTime();
 };
 
 } // namespace kv::test

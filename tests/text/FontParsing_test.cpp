@@ -19,8 +19,6 @@ std::string rest(std::istream& in) {
 }
 
 TEST(FontParsing, NextTagSkipsLineEndsReadsUpToItsDelimiterAndConsumesIt) {
-    EXPECT_NO_THROW(verifyTag("info", "info"));
-    EXPECT_EQ(errorOf([] { verifyTag("page", "info"); }), "Unexpected tag, expected: info, actual: page");
     const struct {
         const char* input;
         const char* tag;
@@ -37,18 +35,6 @@ TEST(FontParsing, NextTagSkipsLineEndsReadsUpToItsDelimiterAndConsumesIt) {
     verifyNextTag(last, "kernings", ' ');
     EXPECT_TRUE(last.eof());
     EXPECT_FALSE(last.fail()) << "running into the end is what getline does";
-}
-
-TEST(FontParsing, NextTagAtTheEndOrAfterAFailedNumberReadsAnEmptyToken) {
-    std::istringstream atEnd("   \n");
-    EXPECT_EQ(errorOf([&] { verifyNextTag(atEnd, "kernings", ' '); }),
-              "Unexpected tag, expected: kernings, actual: ");
-    std::istringstream afterFailure("size=abc bold=0");
-    int size = -1;
-    parseProperty<int>(afterFailure, "size", size, '=');
-    ASSERT_TRUE(afterFailure.fail());
-    EXPECT_EQ(errorOf([&] { verifyNextTag(afterFailure, "bold", '='); }),
-              "Unexpected tag, expected: bold, actual: ");
 }
 
 TEST(FontParsing, NextTagStopsReadingAnEndlessToken) {
@@ -90,31 +76,6 @@ TEST(FontParsing, PropertiesCheckTheirTagAndReadQuotedStringsWithSpacesAndSigned
     EXPECT_EQ(amount, -2);
     EXPECT_EQ(size, 32);
     EXPECT_FALSE(in.fail());
-}
-
-TEST(FontParsing, MalformedStringPropertiesAreReported) {
-    const struct {
-        const char* input;
-        bool skipped;
-        const char* message;
-    } cases[] = {
-        {"file=font.png", false, "Invalid string property, expected: \", actual: f"},
-        {"face=\"x\"", false, "Unexpected tag, expected: file, actual: face"},
-        {"file=Open", true, "Invalid string property, expected: \", actual: O"},
-    };
-    for (const auto& c : cases) {
-        std::istringstream in(c.input);
-        std::string value;
-        EXPECT_EQ(errorOf([&] {
-                      if (c.skipped) {
-                          skipStringProperty(in, "file", '=');
-                      } else {
-                          parseProperty<std::string>(in, "file", value, '=');
-                      }
-                  }),
-                  c.message)
-            << c.input;
-    }
 }
 
 } // namespace
