@@ -10,6 +10,7 @@ packages=(
   xvfb openbox xdotool mesa-utils x11-utils libgl1-mesa-dri
   clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream lintian
+  python3
 )
 
 missing=()
