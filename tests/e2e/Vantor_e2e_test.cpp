@@ -54,12 +54,13 @@ TEST(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
     for (const auto& entry : fs::directory_iterator(work)) {
         written.insert(entry.path().filename().string());
     }
-    EXPECT_EQ(written, (std::set<std::string>{"HighScore.txt", "fonts", "screenshot_1.png", "shaders", "sounds",
-                                              "sprites", "stderr.txt", "stdout.txt"}));
+    EXPECT_EQ(written, (std::set<std::string>{"HighScore.txt", "fonts", "screenshot_1.png", "shaders",
+                                              "sounds", "sprites", "stderr.txt", "stdout.txt"}));
 
     const fs::path shot = work / "screenshot_1.png";
     PngSize size;
-    const long flame = countPixels(shot, [](int r, int g, int b) { return r > 120 && r > g + 40 && g > b + 20; }, &size);
+    const long flame = countPixels(
+        shot, [](int r, int g, int b) { return r > 120 && r > g + 40 && g > b + 20; }, &size);
     ASSERT_GE(flame, 0) << "a real PNG";
     EXPECT_EQ(size.width, 1024);
     EXPECT_EQ(size.height, 768);

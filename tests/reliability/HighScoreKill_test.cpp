@@ -13,8 +13,8 @@
 namespace kv::testsupport {
 namespace {
 
-constexpr int kDefaultKills = 300;  // VANTOR_HIGH_SCORE_KILLS overrides it
-constexpr int kLongestDelay = 6000; // microseconds between the writer's start and its kill
+constexpr int kDefaultKills = 300;   // VANTOR_HIGH_SCORE_KILLS overrides it
+constexpr int kLongestDelay = 6000;  // microseconds between the writer's start and its kill
 constexpr int kMostSavesAwaited = 2; // saved scores the test waits for before a kill
 
 TEST(HighScoreKill, EveryKillLeavesTheOldOrTheNewCompleteFile) {
@@ -44,7 +44,8 @@ TEST(HighScoreKill, EveryKillLeavesTheOldOrTheNewCompleteFile) {
 
         const std::string content = readFile(file);
         std::smatch match;
-        ASSERT_TRUE(std::regex_match(content, match, complete)) << "after kill " << kill << ": '" << content << "'";
+        ASSERT_TRUE(std::regex_match(content, match, complete))
+            << "after kill " << kill << ": '" << content << "'";
         const long value = std::stol(match[1]);
         ASSERT_GE(value, previous) << "after kill " << kill;
         if (awaitedSaves > 0) {
@@ -53,7 +54,8 @@ TEST(HighScoreKill, EveryKillLeavesTheOldOrTheNewCompleteFile) {
         advanced += value > previous ? 1 : 0;
         previous = value;
     }
-    std::printf("%d kills, %d of them after at least one new score, last score %ld\n", rounds, advanced, previous);
+    std::printf("%d kills, %d of them after at least one new score, last score %ld\n", rounds, advanced,
+                previous);
 }
 
 } // namespace

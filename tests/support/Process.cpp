@@ -1,6 +1,6 @@
 #include "support/Process.hpp"
 
-#include <array>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -25,19 +25,16 @@ constexpr int kLitLevel = 60; // sum of red, green and blue above which a pixel 
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP, SIGSYS};
 } // namespace
 
-CommandResult run(const std::string& command) {
-    CommandResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
+std::string run(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+            output += buffer;
+        }
+        ::pclose(pipe);
     }
-    std::array<char, 256> buffer{};
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
-        result.output += buffer.data();
-    }
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return output;
 }
 
 std::string readFile(const fs::path& path) {
@@ -48,20 +45,17 @@ std::string readFile(const fs::path& path) {
 }
 
 void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    if (!out) {
+    if (!(std::ofstream(path, std::ios::binary) << bytes)) {
         throw std::runtime_error("cannot write " + path.string());
     }
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
+    for (const auto deadline = std::chrono::steady_clock::now() + limit;
+         std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(kPollInterval)) {
         if (condition()) {
             return true;
         }
-        std::this_thread::sleep_for(kPollInterval);
     }
     return condition();
 }
@@ -85,7 +79,7 @@ void linkAssetFolders(const fs::path& directory) {
     }
 }
 
-Process::Process(const std::vector<std::string>& argv, const fs::path& workingDirectory,
+Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory,
                  const fs::path& outputDirectory)
     : outputDirectory(outputDirectory) {
     posix_spawn_file_actions_t actions;
@@ -94,20 +88,16 @@ Process::Process(const std::vector<std::string>& argv, const fs::path& workingDi
     int channel[2] = {-1, -1};
     const std::string out = (outputDirectory / "stdout.txt").string();
     const std::string err = (outputDirectory / "stderr.txt").string();
-    if (outputDirectory.empty()) {
-        if (::pipe(channel) != 0) {
-            throw std::runtime_error("cannot make a pipe");
-        }
+    if (outputDirectory.empty() && ::pipe(channel) == 0) {
         posix_spawn_file_actions_adddup2(&actions, channel[1], 1);
         posix_spawn_file_actions_addclose(&actions, channel[0]);
-    } else {
+    } else if (!outputDirectory.empty()) {
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     }
     posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
-    std::vector<std::string> arguments = argv;
     std::vector<char*> pointers;
-    for (std::string& argument : arguments) {
+    for (std::string& argument : argv) {
         pointers.push_back(argument.data());
     }
     pointers.push_back(nullptr);
@@ -124,10 +114,7 @@ Process::Process(const std::vector<std::string>& argv, const fs::path& workingDi
 }
 
 Process::~Process() {
-    if (pid > 0) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-    }
+    kill(SIGKILL);
     if (pipeEnd >= 0) {
         ::close(pipeEnd);
     }
@@ -140,7 +127,9 @@ bool Process::ended() {
     return pid <= 0;
 }
 
-bool Process::waitForEnd(std::chrono::seconds limit) { return waitFor([this] { return ended(); }, limit); }
+bool Process::waitForEnd(std::chrono::seconds limit) {
+    return waitFor([this] { return ended(); }, limit);
+}
 
 int Process::readByte() {
     unsigned char byte = 0;
@@ -155,46 +144,39 @@ void Process::kill(int signal) {
     }
 }
 
-bool Process::exitedWith(int code) const { return pid <= 0 && WIFEXITED(status) && WEXITSTATUS(status) == code; }
+bool Process::exitedWith(int code) const {
+    return pid <= 0 && WIFEXITED(status) && WEXITSTATUS(status) == code;
+}
 
-bool Process::killedBy(int signal) const { return pid <= 0 && WIFSIGNALED(status) && WTERMSIG(status) == signal; }
+bool Process::killedBy(int signal) const {
+    return pid <= 0 && WIFSIGNALED(status) && WTERMSIG(status) == signal;
+}
 
 bool Process::crashed() const {
-    for (int signal : kCrashSignals) {
-        if (killedBy(signal)) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(std::begin(kCrashSignals), std::end(kCrashSignals),
+                       [this](int s) { return killedBy(s); });
 }
 
 std::string Process::describe() const {
-    if (pid > 0) {
-        return "running";
-    }
-    return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
-                             : "signal " + std::to_string(WTERMSIG(status));
+    return pid > 0             ? "running"
+           : WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
+                               : "signal " + std::to_string(WTERMSIG(status));
 }
-
-std::string Process::standardError() const { return readFile(outputDirectory / "stderr.txt"); }
-
-std::string Process::standardOutput() const { return readFile(outputDirectory / "stdout.txt"); }
 
 bool waitForFullScreen(Process& game, std::chrono::seconds limit) {
     return waitFor(
         [&] {
-            if (game.ended()) {
-                return false;
-            }
-            std::string window = run("xdotool search --name '^Vantor v0.2$' 2>/dev/null | head -n 1").output;
+            std::string window = run("xdotool search --name '^Vantor v0.2$' 2>/dev/null | head -n 1");
             window.erase(window.find_last_not_of(" \n") + 1);
-            return !window.empty() &&
-                   run("xprop -id " + window + " _NET_WM_STATE").output.find("FULLSCREEN") != std::string::npos;
+            return !game.ended() && !window.empty() &&
+                   run("xprop -id " + window + " _NET_WM_STATE").find("FULLSCREEN") != std::string::npos;
         },
         limit);
 }
 
-bool xdotool(const std::string& arguments) { return std::system(("xdotool " + arguments).c_str()) == 0; }
+bool xdotool(const std::string& arguments) {
+    return std::system(("xdotool " + arguments).c_str()) == 0;
+}
 
 long countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate, PngSize* size) {
     PngSize read;
@@ -216,7 +198,8 @@ long countPixels(const fs::path& png, const std::function<bool(int, int, int)>& 
 
 double litFraction(const fs::path& png) {
     PngSize size;
-    const long lit = countPixels(png, [](int r, int g, int b) { return r + g + b > kLitLevel; }, &size);
+    const long lit = countPixels(
+        png, [](int r, int g, int b) { return r + g + b > kLitLevel; }, &size);
     return lit < 0 ? -1.0 : static_cast<double>(lit) / (static_cast<double>(size.width) * size.height);
 }
 

@@ -15,16 +15,17 @@
 namespace kv {
 namespace {
 
-constexpr int kFrame = 256;          // pixels, square
-constexpr unsigned char kClear = 8;  // alpha below which a frame's edge shows nothing
+constexpr int kFrame = 256;               // pixels, square
+constexpr unsigned char kClear = 8;       // alpha below which a frame's edge shows nothing
 constexpr float kRadiusTolerance = 0.25f; // share of the intended fireball radius
 
 struct ExplosionFile {
     const char* name;
     int frameCount;
-    int width; // 0: any whole number of columns
+    int width;            // 0: any whole number of columns
     float fireballRadius; // pixels, at the explosion's fullest
-} const kExplosions[] = {{"player_ship_explosion.png", 64, 2048, 110.0f}, {"enemy1_explosion.png", 21, 0, 60.0f}};
+} const kExplosions[] = {{"player_ship_explosion.png", 64, 2048, 110.0f},
+                         {"enemy1_explosion.png", 21, 0, 60.0f}};
 
 // Frames are read row by row from the top-left, as the game plays them.
 TEST(ExplosionFiles, HoldEveryFrameGrowFromAFlashToTheirFireballAndFadeWithinTheirFrames) {
@@ -50,7 +51,8 @@ TEST(ExplosionFiles, HoldEveryFrameGrowFromAFlashToTheirFireballAndFadeWithinThe
             for (int y = top; y < top + kFrame; ++y) {
                 for (int x = left; x < left + kFrame; ++x) {
                     count += image.alphaAt(x, y) >= kSolid ? 1 : 0;
-                    const bool edge = x == left || y == top || x == left + kFrame - 1 || y == top + kFrame - 1;
+                    const bool edge =
+                        x == left || y == top || x == left + kFrame - 1 || y == top + kFrame - 1;
                     ASSERT_FALSE(edge && image.alphaAt(x, y) >= kClear) << "frame " << frame << " is cut off";
                 }
             }
@@ -68,7 +70,8 @@ TEST(ExplosionFiles, HoldEveryFrameGrowFromAFlashToTheirFireballAndFadeWithinThe
 
 TEST(Generators, PaintAndSynthesizeTheSameOnEveryRun) {
     EXPECT_TRUE(paintSwarmer().toRgba8() == paintSwarmer().toRgba8());
-    EXPECT_TRUE(paintExplosionFrame(smallExplosion(), 5).toRgba8() == paintExplosionFrame(smallExplosion(), 5).toRgba8());
+    EXPECT_TRUE(paintExplosionFrame(smallExplosion(), 5).toRgba8() ==
+                paintExplosionFrame(smallExplosion(), 5).toRgba8());
     EXPECT_TRUE(synthesizeGunshot() == synthesizeGunshot());
     EXPECT_TRUE(synthesizeBoom() == synthesizeBoom());
 }

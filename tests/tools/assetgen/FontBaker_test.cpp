@@ -15,9 +15,10 @@ namespace {
 constexpr int kFirstPrintable = 33; // the space has no box
 constexpr int kLastPrintable = 126;
 constexpr unsigned char kOutline = 128; // alpha of the distance field at a glyph's outline
-constexpr unsigned char kMostEdge = 48; // alpha at the edge of a box: it reaches out far enough for soft edges
-constexpr int kGap = 2;                 // pixels between boxes, so that filtering never bleeds into a neighbour
-constexpr int kLeastSize = 42;          // nominal pixels: sharp for text of twenty to sixty pixels
+constexpr unsigned char kMostEdge =
+    48;                        // alpha at the edge of a box: it reaches out far enough for soft edges
+constexpr int kGap = 2;        // pixels between boxes, so that filtering never bleeds into a neighbour
+constexpr int kLeastSize = 42; // nominal pixels: sharp for text of twenty to sixty pixels
 constexpr int kMostSize = 48;
 
 TEST(FontFiles, HoldEveryPrintableGlyphInItsOwnBoxWithTheOutlineInsideAndTheUsualKerning) {
@@ -26,10 +27,12 @@ TEST(FontFiles, HoldEveryPrintableGlyphInItsOwnBoxWithTheOutlineInsideAndTheUsua
     ASSERT_TRUE(page.loaded()) << atlas.pageFile << " is named bare, next to the description";
     EXPECT_EQ(page.width, atlas.scaleW);
     EXPECT_EQ(page.height, atlas.scaleH);
-    EXPECT_TRUE(atlas.size >= kLeastSize && atlas.size <= kMostSize && atlas.lineHeight > atlas.size) << atlas.size;
+    EXPECT_TRUE(atlas.size >= kLeastSize && atlas.size <= kMostSize && atlas.lineHeight > atlas.size)
+        << atlas.size;
     for (int i = 0; i < page.width * page.height; ++i) {
         const unsigned char* pixel = page.pixel(i % page.width, i / page.width);
-        ASSERT_TRUE(pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255) << "the field is in white pixels' alpha";
+        ASSERT_TRUE(pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255)
+            << "the field is in white pixels' alpha";
     }
     for (int a = kFirstPrintable; a <= kLastPrintable; ++a) {
         const Glyph& glyph = atlas.getGlyph(a);

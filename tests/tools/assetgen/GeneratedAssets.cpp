@@ -7,7 +7,9 @@
 
 namespace kv {
 
-std::string assetPath(const std::string& relative) { return std::string(VANTOR_ASSET_DIR) + "/" + relative; }
+std::string assetPath(const std::string& relative) {
+    return std::string(VANTOR_ASSET_DIR) + "/" + relative;
+}
 
 LoadedImage loadImage(const std::string& relative) {
     LoadedImage image;
@@ -20,7 +22,9 @@ LoadedImage loadImage(const std::string& relative) {
     return image;
 }
 
-DecodedSound decodeSound(const std::string& relative) { return decodeOggVorbisFile(assetPath(relative)); }
+DecodedSound decodeSound(const std::string& relative) {
+    return decodeOggVorbisFile(assetPath(relative));
+}
 
 int peakOf(const DecodedSound& sound) {
     int largest = 0;

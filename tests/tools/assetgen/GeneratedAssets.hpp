@@ -18,7 +18,9 @@ struct LoadedImage {
     std::vector<unsigned char> rgba;
 
     bool loaded() const { return !rgba.empty(); }
-    const unsigned char* pixel(int x, int y) const { return &rgba[(static_cast<std::size_t>(y) * width + x) * 4]; }
+    const unsigned char* pixel(int x, int y) const {
+        return &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+    }
     unsigned char alphaAt(int x, int y) const { return pixel(x, y)[3]; }
 };
 

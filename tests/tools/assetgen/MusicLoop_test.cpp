@@ -12,8 +12,8 @@
 namespace kv {
 namespace {
 
-constexpr int kWindow = 2205;            // frames: 50 ms
-constexpr double kLeastSeamLevel = 0.1;  // share of the middle's level at either side of the seam
+constexpr int kWindow = 2205;                // frames: 50 ms
+constexpr double kLeastSeamLevel = 0.1;      // share of the middle's level at either side of the seam
 constexpr int kLeastChannelDifference = 100; // mean 16-bit difference between left and right
 
 TEST(MusicFile, LoopsWithoutAJumpOrAGapAndUsesBothChannelsDifferently) {
@@ -22,7 +22,9 @@ TEST(MusicFile, LoopsWithoutAJumpOrAGapAndUsesBothChannelsDifferently) {
     ASSERT_EQ(music.channels, 2);
     // Any sample more or less would put a gap or a jump into every repetition.
     EXPECT_EQ(music.frames, kMusicLoopSamples);
-    auto at = [&](int frame, int channel) { return music.samples[static_cast<std::size_t>(frame) * 2 + channel]; };
+    auto at = [&](int frame, int channel) {
+        return music.samples[static_cast<std::size_t>(frame) * 2 + channel];
+    };
     auto rms = [&](int first, int channel) {
         double sum = 0.0;
         for (int i = first; i < first + kWindow; ++i) {

@@ -11,10 +11,11 @@ namespace kv {
 namespace {
 
 constexpr const char* kGunshotFile = "sounds/255716_varno12_silenced-pistol-layered-powerful.ogg";
-constexpr int kSampleRate = 44100;  // Hz
-constexpr int kEdgeSamples = 4;     // a tenth of a millisecond
-constexpr int kSilentLevel = 328;   // 1 % of full scale
-constexpr double kMostBrightness = 0.18; // difference energy share of a sine at 3 kHz: (2 sin(pi 3000 / 44100))^2
+constexpr int kSampleRate = 44100; // Hz
+constexpr int kEdgeSamples = 4;    // a tenth of a millisecond
+constexpr int kSilentLevel = 328;  // 1 % of full scale
+constexpr double kMostBrightness =
+    0.18; // difference energy share of a sine at 3 kHz: (2 sin(pi 3000 / 44100))^2
 
 struct SoundFile {
     const char* path;
@@ -40,7 +41,8 @@ TEST(SoundFiles, DecodeAtTheirLengthAndLevelAndEffectsStartAndEndWithoutAClick) 
         EXPECT_GT(peakOf(sound), kMinusSixDbfs);
         for (int i = 0; file.effect && i < kEdgeSamples; ++i) {
             EXPECT_LT(std::abs(sound.samples[i]), kSilentLevel) << "sample " << i;
-            EXPECT_LT(std::abs(sound.samples[sound.frames - 1 - i]), kSilentLevel) << "sample from the end " << i;
+            EXPECT_LT(std::abs(sound.samples[sound.frames - 1 - i]), kSilentLevel)
+                << "sample from the end " << i;
         }
     }
 }

@@ -10,9 +10,9 @@
 namespace kv {
 namespace {
 
-constexpr int kLeastSoftEdge = 20;          // pixels between transparent and opaque: no jagged edges
-constexpr float kLengthTolerance = 0.12f;   // share of the intended length
-constexpr float kShipPivot = 0.4f;          // share of the ship image's width the game turns it about
+constexpr int kLeastSoftEdge = 20;            // pixels between transparent and opaque: no jagged edges
+constexpr float kLengthTolerance = 0.12f;     // share of the intended length
+constexpr float kShipPivot = 0.4f;            // share of the ship image's width the game turns it about
 constexpr float kLeastEnemyLightness = 0.45f; // mean of red, green and blue, so that the red tint shows
 constexpr float kMostEnemyColour = 0.1f;      // spread of red, green and blue: nearly neutral
 
@@ -41,9 +41,12 @@ struct SpriteFile {
     float pixelScaleX; // as in the game's sprite table
     float length;      // intended in-game extent along x, game units
     bool enemy;
-} const kSprites[] = {{"space_ship.png", 1.0f, 100.0f, false},     {"dual_turret.png", 1.0f, 60.0f, false},
-                      {"blueshuttlenoweps.png", 0.65f, 100.0f, true}, {"bluecargoship.png", 0.3f, 100.0f, true},
-                      {"WB_baseu3_d0.png", 0.35f, 300.0f, true},      {"WB_base_d0.png", 0.6f, 100.0f, true},
+} const kSprites[] = {{"space_ship.png", 1.0f, 100.0f, false},
+                      {"dual_turret.png", 1.0f, 60.0f, false},
+                      {"blueshuttlenoweps.png", 0.65f, 100.0f, true},
+                      {"bluecargoship.png", 0.3f, 100.0f, true},
+                      {"WB_baseu3_d0.png", 0.35f, 300.0f, true},
+                      {"WB_base_d0.png", 0.6f, 100.0f, true},
                       {"firebolt.png", 1.0f, 22.0f, false}};
 
 TEST(SpriteFiles, HaveSoftEdgesATransparentBorderTheirLengthInGameAndEnemiesTakeTheTint) {
