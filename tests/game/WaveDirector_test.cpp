@@ -42,23 +42,17 @@ protected:
     void play(float seconds) { step(static_cast<int>(seconds * 60.0f + 0.5f)); }
 };
 
-TEST_F(WaveDirector, FirstSwarmerComesInTheFirstFrameAndDiversAfterTwelveSeconds) {
+TEST_F(WaveDirector, FirstSwarmerComesAtOnceDiversAfterTwelveSecondsAndIntervalsShrinkWithTime) {
     startWaves();
     step(1);
     EXPECT_EQ(count(kTagSwarmer), 1);
+    EXPECT_NEAR(intervals()[0], 2.0f, 1e-3);  // swarmers: 1 / (t / 100 + 0.5)
+    EXPECT_NEAR(intervals()[1], 10.0f, 1e-2); // divers: 1 / (t / 200 + 0.1)
     play(11.9f);
     EXPECT_EQ(count(kTagDiver), 0);
     play(0.2f);
     EXPECT_EQ(count(kTagDiver), 1);
-}
-
-TEST_F(WaveDirector, IntervalsShrinkWithDirectorTime) {
-    startWaves();
-    step(1);
-    std::vector<float> start = intervals();
-    EXPECT_NEAR(start[0], 2.0f, 1e-3);  // swarmers: 1 / (t / 100 + 0.5)
-    EXPECT_NEAR(start[1], 10.0f, 1e-2); // divers: 1 / (t / 200 + 0.1)
-    play(20.0f);
+    play(7.9f);
     EXPECT_NEAR(intervals()[1], 5.0f, 0.01f);
 }
 
