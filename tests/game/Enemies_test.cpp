@@ -13,19 +13,19 @@ using Enemies = GameFixture;
 
 TEST_F(Enemies, SpawnOutsideTheArenaWithTheirTagsAndWorth) {
     startGame(1, 1);
-    GameEntity* swarmer = game->spawnSwarmer();
-    GameEntity* diver = game->spawnDiver();
-    GameEntity* mothership = game->spawnMothership();
-    EXPECT_NEAR(std::hypot(swarmer->getPosition().x, swarmer->getPosition().y), 2100.0f, 0.01f);
-    EXPECT_NEAR(std::hypot(diver->getPosition().x, diver->getPosition().y), 2100.0f, 0.01f);
-    EXPECT_NEAR(std::hypot(mothership->getPosition().x, mothership->getPosition().y), 2300.0f, 0.01f);
-    EXPECT_EQ(swarmer->getTags(), (std::set<int>{kTagEnemy, kTagSwarmer}));
-    EXPECT_EQ(diver->getTags(), (std::set<int>{kTagEnemy, kTagDiver}));
-    EXPECT_EQ(mothership->getTags(), (std::set<int>{kTagEnemy, kTagMothership}));
-    EXPECT_EQ(swarmer->getComponent<ScoreComponent>().score, 5);
-    EXPECT_EQ(diver->getComponent<ScoreComponent>().score, 7);
-    EXPECT_EQ(mothership->getComponent<ScoreComponent>().score, 300);
-    EXPECT_FLOAT_EQ(diver->getComponent<PhysicsComponent>().lateralDragFactor, 1.5f);
+    const struct {
+        GameEntity* enemy;
+        float distance;
+        int tag;
+        int score;
+    } spawned[] = {{game->spawnSwarmer(), 2100, kTagSwarmer, 5},
+                   {game->spawnDiver(), 2100, kTagDiver, 7},
+                   {game->spawnMothership(), 2300, kTagMothership, 300}};
+    for (const auto& [enemy, distance, tag, score] : spawned) {
+        EXPECT_NEAR(std::hypot(enemy->getPosition().x, enemy->getPosition().y), distance, 0.01f);
+        EXPECT_EQ(enemy->getTags(), (std::set<int>{kTagEnemy, tag}));
+        EXPECT_EQ(enemy->getComponent<ScoreComponent>().score, score);
+    }
 }
 
 TEST_F(Enemies, SixSwarmerRamsDestroyTheShipAndScoreNothing) {
@@ -78,18 +78,14 @@ TEST_F(Enemies, DiverBreaksOffAtSixHundredAndReturnsBeyondSixFifty) {
     auto& ai = diver.getComponent<EnemyAiComponent>();
     auto& control = diver.getComponent<ForceControlledComponent>();
     ai.aiEnabled = true;
-    ai.updateAi(kFrame);
-    EXPECT_FALSE(diver.getComponent<TimedEntitySpawner>().enabled);
-    EXPECT_NEAR(control.controlDirection.x, 1.0f, 1e-6) << "steers straight away";
-    diver.setPosition(vec2(640, 0));
-    ai.updateAi(kFrame);
-    EXPECT_NEAR(control.controlDirection.x, 1.0f, 1e-6) << "still retreating inside 650";
-    diver.setPosition(vec2(651, 0));
-    ai.updateAi(kFrame);
-    EXPECT_NEAR(control.controlDirection.x, -1.0f, 1e-6) << "attacks again";
-    diver.setPosition(vec2(620, 0));
-    ai.updateAi(kFrame);
-    EXPECT_NEAR(control.controlDirection.x, -1.0f, 1e-6) << "keeps attacking down to 600";
+    // Distances in order, and the way the diver steers along x (+1 away from the ship at the origin).
+    const std::pair<float, float> moves[] = {{599, 1}, {640, 1}, {651, -1}, {620, -1}};
+    for (const auto& [distance, away] : moves) {
+        diver.setPosition(vec2(distance, 0));
+        ai.updateAi(kFrame);
+        EXPECT_NEAR(control.controlDirection.x, away, 1e-6) << distance;
+        EXPECT_TRUE(away < 0 || !diver.getComponent<TimedEntitySpawner>().enabled) << "no shots while away";
+    }
 }
 
 TEST_F(Enemies, MothershipLaunchesFiveAfterTwoSecondsAndNineWhenEnraged) {
@@ -108,40 +104,26 @@ TEST_F(Enemies, MothershipLaunchesFiveAfterTwoSecondsAndNineWhenEnraged) {
     EXPECT_EQ(count(kTagSwarmer) + count(kTagDiver) - before, 9);
 }
 
-TEST_F(Enemies, EscortsLeaveAlongTheFanAwayFromTheShip) {
+TEST_F(Enemies, EscortsLeaveAwayFromTheShipCoastingThenSwitchTheirAiOn) {
     startGame(1, 1);
     ship().getComponent<HealthComponent>().health = 1e9f;
     GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(1000, 0));
     mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
     stepUntil([&] { return count(kTagSwarmer) > 0; }, 200);
-    const vec2 towardsShip = -mothership.getPosition() / std::hypot(mothership.getPosition().x, mothership.getPosition().y);
-    for (GameEntity* escort : game->getTaggedRegistry().getEntities(kTagEnemy)) {
-        if (escort == &mothership) {
-            continue;
-        }
+    const EntitySet& enemies = game->getTaggedRegistry().getEntities(kTagEnemy);
+    std::vector<GameEntity*> escorts(enemies.begin(), enemies.end());
+    std::erase(escorts, &mothership);
+    ASSERT_EQ(escorts.size(), 5u);
+    for (GameEntity* escort : escorts) {
+        // The fan spans 90 to 270 degrees from the ship's direction: never towards the ship (at the origin).
         const vec2 velocity = escort->getComponent<PhysicsComponent>().velocity;
-        // The fan spans 90 to 270 degrees from the ship's direction; its first escort leaves square to it.
-        EXPECT_LE(velocity.x * towardsShip.x + velocity.y * towardsShip.y, 1.0f) << "launched away from the ship";
-        const float speed = std::hypot(velocity.x, velocity.y);
-        // 1125 for a swarmer, 2250 for a diver, less what one frame of drag has taken since.
-        EXPECT_TRUE((speed > 1000.0f && speed <= 1125.5f) || (speed > 1900.0f && speed <= 2250.5f)) << speed;
+        EXPECT_GE(velocity.x, -1.0f) << "launched away from the ship";
         EXPECT_FALSE(escort->getComponent<EnemyAiComponent>().aiEnabled) << "coasting until it slows down";
     }
-}
-
-TEST_F(Enemies, MothershipCoreTurnsFourTimesFasterWhenEnraged) {
-    startGame(1, 1);
-    GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(1500, 0));
-    GameEntity& core = **mothership.getChildren().begin();
-    step(1);
-    const float calm = core.getOrientation();
-    step(1);
-    EXPECT_NEAR(core.getOrientation() - calm, kFrame * 3.1415927f / 4.0f, 1e-5);
-    mothership.getComponent<HealthComponent>().doDamage(100.0f);
-    step(1); // the watcher sees half health
-    const float start = core.getOrientation();
-    step(1);
-    EXPECT_NEAR(core.getOrientation() - start, kFrame * 3.1415927f, 1e-5);
+    step(120);
+    for (GameEntity* escort : escorts) {
+        EXPECT_TRUE(escort->getComponent<EnemyAiComponent>().aiEnabled) << "hunting once slowed down";
+    }
 }
 
 TEST_F(Enemies, WithTheShipDeadMothershipsNeitherSteerNorLaunch) {

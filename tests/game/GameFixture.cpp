@@ -1,43 +1,42 @@
 #include "game/GameFixture.hpp"
 
-#include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
-#include <unistd.h>
 
 #include "engine/components/Motion.hpp"
 #include "game/GameState.hpp"
-#include "support/GameWorkingDirectory.hpp"
 #include "game/VantorGui.hpp"
+#include "support/GameWorkingDirectory.hpp"
 
 namespace kv {
 
-namespace fs = std::filesystem;
+namespace {
+constexpr int kFullScreenPolls = 300; // of 10 ms each: a bound on a hang, not a wait
+} // namespace
 
-std::string GameFixture::makeWorkingDirectory() { return testsupport::makeGameWorkingDirectory("vantor-game"); }
+std::set<int> GameFixture::heldKeys;
+
+extern "C" int __wrap_glfwGetKey(GLFWwindow*, int key) {
+    return GameFixture::heldKeys.count(key) != 0 ? GLFW_PRESS : GLFW_RELEASE;
+}
 
 void GameFixture::SetUp() {
-    previousDirectory = fs::current_path().string();
-    workingDirectory = makeWorkingDirectory();
-    fs::current_path(workingDirectory);
-
+    previousDirectory = std::filesystem::current_path();
+    workingDirectory.emplace("vantor-game");
+    testsupport::linkAssetFolders(workingDirectory->path());
+    std::filesystem::current_path(workingDirectory->path());
     testsupport::resetGameState();
-
+    heldKeys.clear();
     beforeGameStarts();
     game = std::make_unique<ArcadeStyleShooterGame>();
     game->load();
     // The window system confirms full screen asynchronously; let its size events arrive before the test.
     const GLFWvidmode* mode = glfwGetVideoMode(glfwGetPrimaryMonitor());
-    int framebufferWidth = 0;
-    int framebufferHeight = 0;
-    for (int poll = 0; poll < 300; ++poll) {
+    for (int poll = 0; poll < kFullScreenPolls; ++poll) {
         glfwWaitEventsTimeout(0.01);
-        glfwGetFramebufferSize(game->getWindow(), &framebufferWidth, &framebufferHeight);
-        if (framebufferWidth == mode->width && framebufferHeight == mode->height &&
-            game->getGuiCamera().bufferWidth == static_cast<float>(mode->width) &&
+        if (game->getGuiCamera().bufferWidth == static_cast<float>(mode->width) &&
             game->getGuiCamera().bufferHeight == static_cast<float>(mode->height)) {
             break;
         }
@@ -46,15 +45,8 @@ void GameFixture::SetUp() {
 
 void GameFixture::TearDown() {
     game.reset();
-    fs::current_path(previousDirectory);
-    std::error_code ignored;
-    fs::remove_all(workingDirectory, ignored);
-}
-
-void GameFixture::step(int frames, float dt) {
-    for (int i = 0; i < frames; ++i) {
-        game->update(dt);
-    }
+    std::filesystem::current_path(previousDirectory);
+    workingDirectory.reset();
 }
 
 void GameFixture::startGame(int mainWeapon, int secondaryWeapon, bool withWaves) {
@@ -64,7 +56,8 @@ void GameFixture::startGame(int mainWeapon, int secondaryWeapon, bool withWaves)
     // The turret follows the real pointer, which the window manager's placement of the window moves
     // relative to the game: tests hold the aim fixed along +x instead.
     const auto aims = game->getComponentRegistry().getComponents<OrientTowardsPointComponent>();
-    for (OrientTowardsPointComponent* aim : std::vector<OrientTowardsPointComponent*>(aims.begin(), aims.end())) {
+    for (OrientTowardsPointComponent* aim :
+         std::vector<OrientTowardsPointComponent*>(aims.begin(), aims.end())) {
         delete aim;
     }
     if (!withWaves) {
@@ -72,7 +65,9 @@ void GameFixture::startGame(int mainWeapon, int secondaryWeapon, bool withWaves)
     }
 }
 
-GameEntity& GameFixture::ship() { return game->getTaggedRegistry().getEntity(kTagPlayer); }
+GameEntity& GameFixture::ship() {
+    return game->getTaggedRegistry().getEntity(kTagPlayer);
+}
 
 GameEntity& GameFixture::placeEnemy(GameEntity* enemy, const vec2& position, float orientation) {
     enemy->setPosition(position);
@@ -82,10 +77,22 @@ GameEntity& GameFixture::placeEnemy(GameEntity* enemy, const vec2& position, flo
     return *enemy;
 }
 
-void GameFixture::press(int button) { game->handleMouseButton(button, GLFW_PRESS, 0); }
+void GameFixture::press(int button) {
+    game->handleMouseButton(button, GLFW_PRESS, 0);
+}
 
-void GameFixture::release(int button) { game->handleMouseButton(button, GLFW_RELEASE, 0); }
+void GameFixture::release(int button) {
+    game->handleMouseButton(button, GLFW_RELEASE, 0);
+}
 
-int GameFixture::count(int tag) { return static_cast<int>(game->getTaggedRegistry().getEntities(tag).size()); }
+void GameFixture::fire(int button) {
+    press(button);
+    step(1);
+    release(button);
+}
+
+int GameFixture::count(int tag) {
+    return static_cast<int>(game->getTaggedRegistry().getEntities(tag).size());
+}
 
 } // namespace kv

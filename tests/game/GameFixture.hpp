@@ -2,35 +2,40 @@
 #pragma once
 
 #include <memory>
-#include <string>
+#include <optional>
+#include <set>
 
 #include <gtest/gtest.h>
 
 #include "engine/components/HealthAndScore.hpp"
 #include "engine/core/GameEntity.hpp"
 #include "game/ArcadeStyleShooterGame.hpp"
+#include "support/Process.hpp"
 
 namespace kv {
 
 constexpr float kFrame = 1.0f / 60.0f; // seconds
 
 class GameFixture : public ::testing::Test {
+public:
+    // Keys the game finds held when it asks (the executable wraps glfwGetKey); none at the start of a test.
+    static std::set<int> heldKeys;
+
 protected:
     void SetUp() override;
     void TearDown() override;
-
     // Runs in the fresh working directory before the game is built (to lay down files it reads).
     virtual void beforeGameStarts() {}
 
-    // A fresh directory holding links to the asset folders; the test's working directory until TearDown.
-    static std::string makeWorkingDirectory();
-
-    void step(int frames, float dt = kFrame);
-    // Steps until the predicate holds or the frame budget runs out; returns the frames taken.
-    template <typename Predicate>
-    int stepUntil(Predicate predicate, int maxFrames, float dt = kFrame) {
+    void step(int frames) {
+        for (int i = 0; i < frames; ++i) {
+            game->update(kFrame);
+        }
+    }
+    // Steps until the predicate holds or the frame budget runs out; returns the frames taken, or -1.
+    template <typename Predicate> int stepUntil(Predicate predicate, int maxFrames) {
         for (int frame = 1; frame <= maxFrames; ++frame) {
-            game->update(dt);
+            game->update(kFrame);
             if (predicate()) {
                 return frame;
             }
@@ -45,12 +50,14 @@ protected:
     GameEntity& placeEnemy(GameEntity* enemy, const vec2& position, float orientation = 0.0f);
     void press(int button);
     void release(int button);
+    // A press and release around one frame: one shot.
+    void fire(int button);
     int count(int tag);
     float healthOf(GameEntity& entity) { return entity.getComponent<HealthComponent>().health; }
 
     std::unique_ptr<ArcadeStyleShooterGame> game;
-    std::string workingDirectory;
-    std::string previousDirectory;
+    std::optional<testsupport::TemporaryDirectory> workingDirectory;
+    std::filesystem::path previousDirectory;
 };
 
 } // namespace kv

@@ -1,10 +1,10 @@
-// Where the build wrote the generated assets, and loaders that read them the way the game does.
+// Where the build wrote the generated assets, and readers that take them as the game does.
 #pragma once
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "engine/sound/SoundDecoder.hpp"
 
 namespace kv {
 
@@ -18,44 +18,23 @@ struct LoadedImage {
     std::vector<unsigned char> rgba;
 
     bool loaded() const { return !rgba.empty(); }
-    unsigned char alphaAt(int x, int y) const {
-        return rgba[(static_cast<std::size_t>(y) * width + x) * 4 + 3];
-    }
     const unsigned char* pixel(int x, int y) const {
         return &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
     }
+    unsigned char alphaAt(int x, int y) const { return pixel(x, y)[3]; }
 };
 
 // Alpha from which a pixel counts as solid: what the player perceives as the object's extent.
 inline constexpr unsigned char kSolid = 128;
+// Sixteen-bit levels of -1 dBFS, which no sample may reach, and of -6 dBFS, which every sound exceeds.
+inline constexpr int kMinusOneDbfs = 29204;
+inline constexpr int kMinusSixDbfs = 16384;
 
 // Empty (loaded() false) when SOIL cannot read the file.
 LoadedImage loadImage(const std::string& relative);
-
-// The whole file decoded with stb_vorbis into interleaved 16-bit samples, as the sound manager does.
-struct DecodedSound {
-    int channels = 0;
-    int sampleRate = 0;
-    int frames = 0; // samples per channel; negative when decoding failed
-    std::vector<short> samples;
-
-    short at(int frame, int channel) const {
-        return samples[static_cast<std::size_t>(frame) * channels + channel];
-    }
-    float seconds() const { return static_cast<float>(frames) / static_cast<float>(sampleRate); }
-    // The largest magnitude of any sample, 16-bit units.
-    int peak() const {
-        int largest = 0;
-        for (short sample : samples) {
-            largest = std::max(largest, std::abs(static_cast<int>(sample)));
-        }
-        return largest;
-    }
-};
-
+// Decoded with the game's own decoder.
 DecodedSound decodeSound(const std::string& relative);
-
-// Sixteen-bit level of -1 dBFS: no sample may reach it.
-inline constexpr int kMinusOneDbfs = 29204;
+// The largest magnitude of any sample, 16-bit units.
+int peakOf(const DecodedSound& sound);
 
 } // namespace kv

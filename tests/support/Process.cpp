@@ -1,0 +1,206 @@
+#include "support/Process.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include <SOIL/SOIL.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace kv::testsupport {
+
+namespace {
+constexpr auto kPollInterval = std::chrono::milliseconds(50);
+constexpr int kLitLevel = 60; // sum of red, green and blue above which a pixel counts as lit
+// Not SIGABRT: an unreadable asset ends the program through an uncaught exception, as documented.
+constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP, SIGSYS};
+} // namespace
+
+std::string run(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+            output += buffer;
+        }
+        ::pclose(pipe);
+    }
+    return output;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+    if (!(std::ofstream(path, std::ios::binary) << bytes)) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
+    for (const auto deadline = std::chrono::steady_clock::now() + limit;
+         std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(kPollInterval)) {
+        if (condition()) {
+            return true;
+        }
+    }
+    return condition();
+}
+
+TemporaryDirectory::TemporaryDirectory(const std::string& prefix) {
+    std::string pattern = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot make a temporary directory");
+    }
+    root = pattern;
+}
+
+TemporaryDirectory::~TemporaryDirectory() {
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+}
+
+void linkAssetFolders(const fs::path& directory) {
+    for (const char* folder : kAssetFolders) {
+        fs::create_directory_symlink(fs::path(VANTOR_RUNTIME_DIR) / folder, directory / folder);
+    }
+}
+
+Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory,
+                 const fs::path& outputDirectory)
+    : outputDirectory(outputDirectory) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    int channel[2] = {-1, -1};
+    const std::string out = (outputDirectory / "stdout.txt").string();
+    const std::string err = (outputDirectory / "stderr.txt").string();
+    if (outputDirectory.empty() && ::pipe(channel) == 0) {
+        posix_spawn_file_actions_adddup2(&actions, channel[1], 1);
+        posix_spawn_file_actions_addclose(&actions, channel[0]);
+    } else if (!outputDirectory.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+    std::vector<char*> pointers;
+    for (std::string& argument : argv) {
+        pointers.push_back(argument.data());
+    }
+    pointers.push_back(nullptr);
+    const int failure = posix_spawnp(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (channel[1] >= 0) {
+        ::close(channel[1]);
+        pipeEnd = channel[0];
+    }
+    if (failure != 0) {
+        pid = -1;
+        throw std::runtime_error("cannot start " + argv.front());
+    }
+}
+
+Process::~Process() {
+    kill(SIGKILL);
+    if (pipeEnd >= 0) {
+        ::close(pipeEnd);
+    }
+}
+
+bool Process::ended() {
+    if (pid > 0 && ::waitpid(pid, &status, WNOHANG) == pid) {
+        pid = -1;
+    }
+    return pid <= 0;
+}
+
+bool Process::waitForEnd(std::chrono::seconds limit) {
+    return waitFor([this] { return ended(); }, limit);
+}
+
+int Process::readByte() {
+    unsigned char byte = 0;
+    return ::read(pipeEnd, &byte, 1) == 1 ? byte : -1;
+}
+
+void Process::kill(int signal) {
+    if (pid > 0) {
+        ::kill(pid, signal);
+        ::waitpid(pid, &status, 0);
+        pid = -1;
+    }
+}
+
+bool Process::exitedWith(int code) const {
+    return pid <= 0 && WIFEXITED(status) && WEXITSTATUS(status) == code;
+}
+
+bool Process::killedBy(int signal) const {
+    return pid <= 0 && WIFSIGNALED(status) && WTERMSIG(status) == signal;
+}
+
+bool Process::crashed() const {
+    return std::any_of(std::begin(kCrashSignals), std::end(kCrashSignals),
+                       [this](int s) { return killedBy(s); });
+}
+
+std::string Process::describe() const {
+    return pid > 0             ? "running"
+           : WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
+                               : "signal " + std::to_string(WTERMSIG(status));
+}
+
+bool waitForFullScreen(Process& game, std::chrono::seconds limit) {
+    return waitFor(
+        [&] {
+            std::string window = run("xdotool search --name '^Vantor v0.2$' 2>/dev/null | head -n 1");
+            window.erase(window.find_last_not_of(" \n") + 1);
+            return !game.ended() && !window.empty() &&
+                   run("xprop -id " + window + " _NET_WM_STATE").find("FULLSCREEN") != std::string::npos;
+        },
+        limit);
+}
+
+bool xdotool(const std::string& arguments) {
+    return std::system(("xdotool " + arguments).c_str()) == 0;
+}
+
+long countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate, PngSize* size) {
+    PngSize read;
+    int channels = 0;
+    unsigned char* pixels = SOIL_load_image(png.c_str(), &read.width, &read.height, &channels, SOIL_LOAD_RGB);
+    if (pixels == nullptr) {
+        return -1;
+    }
+    long count = 0;
+    for (long i = 0; i < static_cast<long>(read.width) * read.height; ++i) {
+        count += predicate(pixels[3 * i], pixels[3 * i + 1], pixels[3 * i + 2]) ? 1 : 0;
+    }
+    SOIL_free_image_data(pixels);
+    if (size != nullptr) {
+        *size = read;
+    }
+    return count;
+}
+
+double litFraction(const fs::path& png) {
+    PngSize size;
+    const long lit = countPixels(
+        png, [](int r, int g, int b) { return r + g + b > kLitLevel; }, &size);
+    return lit < 0 ? -1.0 : static_cast<double>(lit) / (static_cast<double>(size.width) * size.height);
+}
+
+} // namespace kv::testsupport

@@ -1,0 +1,86 @@
+// Running programs from tests: shell commands, child processes with their own working directory and output
+// files, temporary and game directories, and the X display helpers.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace kv::testsupport {
+
+namespace fs = std::filesystem;
+
+// Runs a shell command; its standard output.
+std::string run(const std::string& command);
+std::string readFile(const fs::path& path);
+void writeFile(const fs::path& path, const std::string& bytes);
+// Polls until the condition holds; the limit only bounds a hang, it never decides a result alone.
+bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit);
+
+// A new directory under the system's temporary folder, removed with everything in it on destruction.
+class TemporaryDirectory {
+public:
+    explicit TemporaryDirectory(const std::string& prefix);
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+    const fs::path& path() const { return root; }
+
+private:
+    fs::path root;
+};
+
+// The folders of generated assets the game reads from its working directory.
+inline const char* const kAssetFolders[] = {"shaders", "sprites", "fonts", "sounds"};
+// Links each asset folder of the build's runtime directory into the directory.
+void linkAssetFolders(const fs::path& directory);
+
+// A child process, killed if still running at the end. With an output directory its standard output and
+// error go to stdout.txt and stderr.txt there; without one its standard output is a pipe for readByte.
+class Process {
+public:
+    Process(std::vector<std::string> argv, const fs::path& workingDirectory,
+            const fs::path& outputDirectory = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool ended();
+    bool waitForEnd(std::chrono::seconds limit); // false when still running after the limit
+    int readByte();                              // -1 when the read fails
+    void kill(int signal);                       // and reap it
+    bool exitedWith(int code) const;
+    bool killedBy(int signal) const;
+    // Ended by a signal that reports a fault of the program itself (a segmentation fault and the like).
+    bool crashed() const;
+    std::string describe() const; // "exit 1", "signal 11" or "running", for failure messages
+    std::string standardOutput() const { return readFile(outputDirectory / "stdout.txt"); }
+    std::string standardError() const { return readFile(outputDirectory / "stderr.txt"); }
+
+private:
+    pid_t pid = -1;
+    int status = 0;
+    int pipeEnd = -1;
+    fs::path outputDirectory;
+};
+
+// The game's X window, once it is full screen (which it becomes at the end of loading).
+bool waitForFullScreen(Process& game, std::chrono::seconds limit);
+// Runs xdotool with the arguments on the current display; true on success.
+bool xdotool(const std::string& arguments);
+
+struct PngSize {
+    int width = 0;
+    int height = 0;
+};
+// Pixels of the PNG whose red, green and blue satisfy the predicate; -1 when it is no readable image.
+long countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate,
+                 PngSize* size = nullptr);
+// Share of the PNG's pixels that are not near black, or -1 when it is no readable image.
+double litFraction(const fs::path& png);
+
+} // namespace kv::testsupport
