@@ -150,6 +150,23 @@ TEST_F(ShooterGame, ClicksInPlayReachOnlyMouseComponents) {
     EXPECT_EQ(game->getMenu().getMainWeapon(), before);
 }
 
+// A move and a press delivered in one event poll, through GLFW, with no update between them.
+TEST_F(ShooterGame, AMenuClickLandsOnTheButtonUnderThePointerAtTheClick) {
+    VantorGui& menu = game->getMenu();
+    const OrthoCamera& camera = menu.getCamera();
+    auto pointAt = [&](const GlLabelButton& button) {
+        const vec2 ndc = (button.label.position - camera.position) / vec2(camera.halfWidth, camera.halfHeight);
+        glfwSetCursorPos(game->getWindow(), (ndc.x + 1.0f) * 0.5f * camera.bufferWidth,
+                         (1.0f - ndc.y) * 0.5f * camera.bufferHeight);
+    };
+    pointAt(menu.ionCannonButton);
+    game->update(kFrame);
+    ASSERT_TRUE(menu.ionCannonButton.isHovered());
+    pointAt(menu.flamethrowerButton);
+    Game::handleMouseButtonStatic(game->getWindow(), GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0);
+    EXPECT_EQ(menu.getMainWeapon(), 3);
+}
+
 TEST_F(ShooterGame, NoticesAppearAfterTheShipDies) {
     startGame(1, 1);
     ship().getComponent<HealthComponent>().doDamage(6.0f);

@@ -112,6 +112,18 @@ TEST_F(GlLabelButtonTest, OnlyALeftPressWhileHoveredClicksAndNeedsAnAction) {
     EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(GlLabelButtonTest, AClickGivenThePointerIsJudgedThereWhateverTheLastUpdateSaw) {
+    const OrthoCamera camera = screenCamera();
+    GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
+    int clicks = 0;
+    button.onClick = [&clicks] { ++clicks; };
+    moveMouse(button, camera, vec2(0, 0));
+    button.handleMouseButton(kLeft, kPress, 0, camera, windowPointOf(camera, vec2(80, 0)));
+    EXPECT_EQ(clicks, 0);
+    button.handleMouseButton(kLeft, kPress, 0, camera, windowPointOf(camera, vec2(10, 5)));
+    EXPECT_EQ(clicks, 1);
+}
+
 class GlLabelButtonPixels : public GlLabelButtonTest {
 protected:
     // A button of 100 x 40 at (20, -30): framebuffer pixels x 98..197, y 78..117 (from the bottom).
