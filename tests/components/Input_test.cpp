@@ -65,7 +65,7 @@ TEST_F(InputTest, KeyOfAnInactiveEntityStillReacts) {
     EXPECT_TRUE(components.getComponents<UpdatableComponent>().empty());
 }
 
-TEST_F(InputTest, MouseButtonReportsPressAndReleaseOnlyWithExactlyItsModifiers) {
+TEST_F(InputTest, MouseButtonReportsPressesWithExactlyItsModifiersAndEveryRelease) {
     std::vector<bool> left;
     std::vector<bool> shiftedRight;
     new MouseButtonComponent(owner, kLeftButton, recordInto(left));
@@ -74,9 +74,11 @@ TEST_F(InputTest, MouseButtonReportsPressAndReleaseOnlyWithExactlyItsModifiers) 
     mouse(kLeftButton, kModControl, true);
     mouse(kLeftButton, 0, true);
     mouse(kLeftButton, 0, false);
+    mouse(kLeftButton, 0, true);
+    mouse(kLeftButton, kModShift | kModControl, false); // a modifier taken up while the button was held
     mouse(kRightButton, kModShift, true);
-    mouse(kRightButton, kModShift, false);
-    EXPECT_EQ(left, (std::vector<bool>{true, false}));
+    mouse(kRightButton, 0, false);
+    EXPECT_EQ(left, (std::vector<bool>{true, false, true, false}));
     EXPECT_EQ(shiftedRight, (std::vector<bool>{true, false}));
 }
 
