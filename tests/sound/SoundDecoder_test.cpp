@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -41,6 +42,11 @@ TEST_F(SoundDecoder, DecodesEveryFrameOfAStereoFile) {
     EXPECT_EQ(sound.sampleRate, 22050);
     EXPECT_EQ(sound.frames, 11025);
     EXPECT_EQ(sound.samples.size(), 2u * 11025u);
+    // In the host's byte order the peaks are the tone's half scale; swapped bytes would read as noise.
+    constexpr double kFullScale = 32767.0;
+    const auto [low, high] = std::minmax_element(sound.samples.begin(), sound.samples.end());
+    EXPECT_NEAR(*high / kFullScale, 0.5, 0.05);
+    EXPECT_NEAR(*low / kFullScale, -0.5, 0.05);
 }
 
 TEST_F(SoundDecoder, AMissingFileGivesNoSamples) {

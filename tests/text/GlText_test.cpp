@@ -1,5 +1,7 @@
 #include "engine/text/GlText.hpp"
 
+#include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -134,6 +136,18 @@ TEST_F(GlTextTest, ScaleIsRequestedSizeOverAtlasSizeAndDimensionsFollowStringAnd
     EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("Wide text", 0.5f * atlasSize()));
 }
 
+TEST_F(GlTextTest, AFontWithoutAPositiveSizeIsDrawnAndMeasuredAtItsOwnSize) {
+    for (const char* size : {"0", "-5"}) {
+        std::istringstream description(std::string("info face=\"Bare\" size=") + size +
+                                       " bold=0 italic=0 charset=\"\" unicode=1\n"
+                                       "common lineHeight=44 base=35 scaleW=256 scaleH=128 pages=1 packed=0\n"
+                                       "page id=0 file=\"Bare_0.png\"\nchars count=0\nkernings count=0\n");
+        const GlText text(std::make_shared<const GlyphAtlas>(description), nullptr, "", 20.0f);
+        EXPECT_EQ(text.getScale(), 1.0f) << size;
+        EXPECT_EQ(text.getDimensions(), vec2(0.0f, 44.0f)) << size;
+    }
+}
+
 TEST_F(GlTextTest, UnsupportedCharacterFailsAtDrawAndKeepsTheTextDirty) {
     GlText text = factory->createText("12", 0);
     text.draw();
@@ -160,6 +174,8 @@ TEST_F(GlTextTest, MovedTextTakesOverTheGlNamesAndTheMovedFromReleasesNothing) {
         EXPECT_FALSE(target.isDirty());
         EXPECT_EQ(source.getVertexBuffer(), 0u);
         EXPECT_EQ(source.getText(), "");
+        EXPECT_EQ(source.getScale(), 1.0f);
+        EXPECT_EQ(source.getDimensions(), vec2(0.0f, static_cast<float>(atlas().lineHeight)));
     }
     EXPECT_FALSE(glIsBuffer(vbo));
     EXPECT_FALSE(glIsVertexArray(vao));
