@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <memory>
 
 #include "engine/components/Collision.hpp"
@@ -274,14 +273,14 @@ void CollisionBroadPhase::collect(const TagIndex& index, float x, float y, float
         }
     }
     found.insert(found.end(), index.everyQuery.begin(), index.everyQuery.end());
-    // Entries are in ascending address order, so their positions sort the entities.
+    // Entries are in the live set's order, so their positions sort the entities.
     std::sort(found.begin(), found.end());
 
     std::vector<GameEntity*>& candidates = scratch.candidates;
     candidates.clear();
     for (std::uint32_t item : found) {
         GameEntity* entity = index.entries[item].entity;
-        if (after == nullptr || std::less<const GameEntity*>()(after, entity)) {
+        if (after == nullptr || EntityCreationOrder()(after, entity)) {
             candidates.push_back(entity);
         }
     }
