@@ -178,7 +178,7 @@ void ArcadeStyleShooterGame::deleteAllEntities() {
 
 void ArcadeStyleShooterGame::update(float dt) {
     if (mainMenuActive) {
-        menu->update(dt, getMousePosition());
+        menu->update(dt, getMouseFramebufferPosition());
         return;
     }
     updateDeadTimer(dt);
@@ -203,7 +203,7 @@ void ArcadeStyleShooterGame::updateDeadTimer(float dt) {
 }
 
 void ArcadeStyleShooterGame::aimAtMouse() {
-    const vec2 aim = gameCamera.screenToGameCoordinates(getMousePosition());
+    const vec2 aim = gameCamera.screenToGameCoordinates(getMouseFramebufferPosition());
     for (OrientTowardsPointComponent* component : componentRegistry.getComponents<OrientTowardsPointComponent>()) {
         component->setControlPoint(aim);
     }
@@ -299,7 +299,8 @@ void ArcadeStyleShooterGame::handleKey(int key, int /*scancode*/, int action, in
 
 void ArcadeStyleShooterGame::handleMouseButton(int button, int action, int mods) {
     if (mainMenuActive) {
-        menu->handleMouseButton(button, action, mods);
+        // Judged by where the pointer is now: a move and a click can arrive in one poll, after the update.
+        menu->handleMouseButton(button, action, mods, getMouseFramebufferPosition());
         return;
     }
     const bool pressed = action == GLFW_PRESS;

@@ -1,8 +1,9 @@
 // The player's ship: hull, turret, weapon mounts and every projectile they fire.
+#include <cstdint>
 #include <memory>
+#include <set>
 
 #include <glm/vec4.hpp>
-#include <set>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -90,7 +91,8 @@ const vec4 kEmpTint(0.4f, 0.6f, 1.0f, 0.75f);
 const vec4 kGravityOrbTint(0.3f, 0.3f, 0.3f, 0.3f);
 const vec4 kShockwaveTint(0.7f, 0.8f, 0.7f, 0.35f);
 
-using HitSet = std::set<GameEntity*>;
+// Entities already hit, by creation number: an address may be reused by an entity born after one died.
+using HitSet = std::set<std::uint64_t>;
 
 std::shared_ptr<Drawable> makeFan(const std::vector<float>& points) {
     return std::make_shared<Shape2D>(points, GL_TRIANGLE_FAN);
@@ -237,7 +239,7 @@ GameEntity* ArcadeStyleShooterGame::createPlayerShip() {
         new CollisionComponent(
             *beam, shape, bulletTargetTags,
             [hits = HitSet()](int, GameEntity& other, float) mutable {
-                if (!hits.insert(&other).second) {
+                if (!hits.insert(other.getCreationNumber()).second) {
                     return false;
                 }
                 damageAndScore(other, kGaussCoilDamage);
@@ -268,7 +270,7 @@ GameEntity* ArcadeStyleShooterGame::createPlayerShip() {
         new CollisionComponent(
             *flame, size, bulletTargetTags,
             [flameHits](int, GameEntity& other, float dt) {
-                if (!flameHits->insert(&other).second) {
+                if (!flameHits->insert(other.getCreationNumber()).second) {
                     return false;
                 }
                 damageAndScore(other, kFlameDamagePerSecond * dt);
@@ -398,7 +400,7 @@ GameEntity* ArcadeStyleShooterGame::createEmpEffect(const vec2& position) {
     new CollisionComponent(
         *effect, kEmpRadius, bulletTargetTags,
         [this, hits = HitSet()](int, GameEntity& other, float) mutable {
-            if (!hits.insert(&other).second) {
+            if (!hits.insert(other.getCreationNumber()).second) {
                 return false;
             }
             other.getComponent<EnemyAiComponent>().aiEnabled = false;

@@ -68,6 +68,12 @@ void VantorGui::handleMouseButton(int button, int action, int mods) {
     }
 }
 
+void VantorGui::handleMouseButton(int button, int action, int mods, const vec2& mouseWindowPosition) {
+    for (GlLabelButton* target : buttons) {
+        target->handleMouseButton(button, action, mods, camera, mouseWindowPosition);
+    }
+}
+
 void VantorGui::handleFramebufferSize(int width, int height) {
     camera.resizeBuffer(static_cast<float>(width), static_cast<float>(height));
     organizeGui();

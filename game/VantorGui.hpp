@@ -32,6 +32,8 @@ public:
     // Buttons first, then the headings.
     void draw();
     void handleMouseButton(int button, int action, int mods);
+    // Each button judges the event by the cursor position at the event, given as update takes it.
+    void handleMouseButton(int button, int action, int mods, const vec2& mouseWindowPosition);
     void handleFramebufferSize(int width, int height);
     void organizeGui();
     // Numbers outside 1 to 3 are stored and leave no button of the row active.

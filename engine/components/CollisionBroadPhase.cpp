@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <memory>
 
 #include "engine/components/Collision.hpp"
@@ -212,22 +211,36 @@ void CollisionBroadPhase::collect(const TagIndex& index, float x, float y, float
         return dx * dx + dy * dy <= reach * reach;
     };
 
-    // Cells to look at on each level; when they outnumber the entries, testing every entry is cheaper.
+    // Cells to look at on each level, within the indexable range (no gridded entry lies beyond it); a level
+    // whose span misses that range entirely is skipped. When the cells outnumber the entries, testing every
+    // entry is cheaper.
     struct Span {
-        double x0, x1, y0, y1;
+        std::int32_t x0, x1, y0, y1;
+        bool empty;
+    };
+    auto clampToRange = [](double cell) {
+        return static_cast<std::int32_t>(std::clamp(cell, -kLargestCellIndex, kLargestCellIndex));
     };
     Span spans[kLevelCount];
     double cells = 0.0;
     for (std::int32_t level = 0; level < kLevelCount; ++level) {
+        Span& span = spans[level];
+        span.empty = true;
         if (index.levelSize[level] == 0) {
             continue;
         }
         const double reach = reachOf(radius, index.levelRadius[level]);
         const double size = cellSizeOf(level);
-        Span& span = spans[level];
-        span = Span{std::floor((qx - reach) / size), std::floor((qx + reach) / size),
-                    std::floor((qy - reach) / size), std::floor((qy + reach) / size)};
-        cells += (span.x1 - span.x0 + 1.0) * (span.y1 - span.y0 + 1.0);
+        const double x0 = std::floor((qx - reach) / size);
+        const double x1 = std::floor((qx + reach) / size);
+        const double y0 = std::floor((qy - reach) / size);
+        const double y1 = std::floor((qy + reach) / size);
+        if (x1 < -kLargestCellIndex || x0 > kLargestCellIndex || y1 < -kLargestCellIndex ||
+            y0 > kLargestCellIndex) {
+            continue;
+        }
+        span = Span{clampToRange(x0), clampToRange(x1), clampToRange(y0), clampToRange(y1), false};
+        cells += (static_cast<double>(span.x1) - span.x0 + 1.0) * (static_cast<double>(span.y1) - span.y0 + 1.0);
     }
     if (cells > static_cast<double>(index.entries.size())) {
         for (std::uint32_t item = 0; item < index.entries.size(); ++item) {
@@ -238,17 +251,12 @@ void CollisionBroadPhase::collect(const TagIndex& index, float x, float y, float
         }
     } else {
         for (std::int32_t level = 0; level < kLevelCount; ++level) {
-            if (index.levelSize[level] == 0) {
+            const Span& span = spans[level];
+            if (span.empty) {
                 continue;
             }
-            const Span& span = spans[level];
-            // Cells beyond the indexable range hold no gridded entry.
-            const auto x0 = static_cast<std::int32_t>(std::max(span.x0, -kLargestCellIndex - 1.0));
-            const auto x1 = static_cast<std::int32_t>(std::min(span.x1, kLargestCellIndex + 1.0));
-            const auto y0 = static_cast<std::int32_t>(std::max(span.y0, -kLargestCellIndex - 1.0));
-            const auto y1 = static_cast<std::int32_t>(std::min(span.y1, kLargestCellIndex + 1.0));
-            for (std::int32_t cellY = y0; cellY <= y1; ++cellY) {
-                for (std::int32_t cellX = x0; cellX <= x1; ++cellX) {
+            for (std::int32_t cellY = span.y0; cellY <= span.y1; ++cellY) {
+                for (std::int32_t cellX = span.x0; cellX <= span.x1; ++cellX) {
                     const std::uint32_t bucket = hashCell(level, cellX, cellY) & index.bucketMask;
                     for (std::uint32_t at = index.bucketStart[bucket]; at < index.bucketStart[bucket + 1];
                          ++at) {
@@ -265,14 +273,14 @@ void CollisionBroadPhase::collect(const TagIndex& index, float x, float y, float
         }
     }
     found.insert(found.end(), index.everyQuery.begin(), index.everyQuery.end());
-    // Entries are in ascending address order, so their positions sort the entities.
+    // Entries are in the live set's order, so their positions sort the entities.
     std::sort(found.begin(), found.end());
 
     std::vector<GameEntity*>& candidates = scratch.candidates;
     candidates.clear();
     for (std::uint32_t item : found) {
         GameEntity* entity = index.entries[item].entity;
-        if (after == nullptr || std::less<const GameEntity*>()(after, entity)) {
+        if (after == nullptr || EntityCreationOrder()(after, entity)) {
             candidates.push_back(entity);
         }
     }

@@ -22,8 +22,8 @@ class GameEntity;
 // shape measure say that something it was built from has changed.
 //
 // Exactness: a pass through the broad phase calls the callbacks with the same arguments in the same order
-// as the full walk over the tag's live set. The full walk visits entities in ascending address order; the
-// broad phase visits, in ascending address order, those whose bounding circle reaches the component's
+// as the full walk over the tag's live set. The full walk visits entities in ascending creation order; the
+// broad phase visits, in the same order, those whose bounding circle reaches the component's
 // (the shape tests can only succeed for them) and every entity that lacks exactly one CollisionComponent
 // (the full walk reports those). Skipping the others changes nothing but handledEntities. After each visit
 // it checks the revision counters: once a callback has tagged, moved or reshaped anything, it rebuilds
@@ -71,7 +71,7 @@ private:
         const std::uint64_t* revision = nullptr;
         bool built = false;
         Stamp builtAt;
-        std::vector<Entry> entries;            // ascending entity address
+        std::vector<Entry> entries;            // ascending creation order of the entities
         std::vector<std::uint32_t> everyQuery; // entries returned by every query
         std::vector<std::uint32_t>
             bucketStart; // hashed cells: bucket b holds bucketItems[start[b], start[b+1])

@@ -45,7 +45,7 @@ MouseButtonComponent::~MouseButtonComponent() {
 }
 
 void MouseButtonComponent::handleMouseButton(int pressedButton, int heldModifiers, bool pressed) {
-    if (pressedButton == button && heldModifiers == modifiers) {
+    if (pressedButton == button && (heldModifiers == modifiers || !pressed)) {
         callback(pressed);
     }
 }

@@ -31,7 +31,8 @@ public:
     PressCallback callback;
 };
 
-// Reports presses and releases of one mouse button held with exactly one modifier mask.
+// Reports presses of one mouse button held with exactly one modifier mask, and every release of the button
+// whatever the modifiers: a modifier pressed or let go while the button is held must not keep it down.
 class MouseButtonComponent : public EntityComponent {
 public:
     MouseButtonComponent(GameEntity& entity, int button, int modifiers, PressCallback callback);

@@ -4,7 +4,8 @@
 
 namespace kv {
 
-EntityComponent::EntityComponent(GameEntity& entity, int priority) : entity(entity), priority(priority) {
+EntityComponent::EntityComponent(GameEntity& entity, int priority)
+    : entity(entity), priority(priority), creationNumber(entity.takeCreationNumber()) {
     entity.registerComponent<EntityComponent>(*this);
 }
 

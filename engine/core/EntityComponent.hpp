@@ -1,6 +1,8 @@
 // Base classes of all behaviour attached to a GameEntity.
 #pragma once
 
+#include <cstdint>
+
 namespace kv {
 
 class GameEntity;
@@ -19,6 +21,9 @@ public:
     GameEntity& entity;
     // Lower values update and draw first; must not change while registered.
     const int priority;
+    // Drawn from the counter of the game-wide registry at construction: orders equal priorities the same
+    // way in every run, which addresses would not.
+    const std::uint64_t creationNumber;
 };
 
 // A component with a per-frame step; dt is the frame time in seconds.

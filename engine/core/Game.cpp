@@ -1,5 +1,6 @@
 #include "engine/core/Game.hpp"
 
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
@@ -16,6 +17,13 @@ Game* gameOf(GLFWwindow* window) {
     return static_cast<Game*>(glfwGetWindowUserPointer(window));
 }
 } // namespace
+
+vec2 windowToFramebuffer(const vec2& point, const glm::ivec2& windowSize, const glm::ivec2& framebufferSize) {
+    if (windowSize.x <= 0 || windowSize.y <= 0) {
+        return point;
+    }
+    return point * vec2(framebufferSize) / vec2(windowSize);
+}
 
 void glfwErrorCallback(int code, const char* description) {
     throwRuntimeError([&](std::stringstream& out) {
@@ -36,6 +44,7 @@ Game::Game(const std::string& title, int width, int height) : width(width), heig
         glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
         window = glfwCreateWindow(this->width, this->height, title.c_str(), nullptr, nullptr);
         glfwGetFramebufferSize(window, &this->width, &this->height);
+        glfwGetWindowSize(window, &windowSize.x, &windowSize.y);
         glfwMakeContextCurrent(window);
 
         // Core profiles need the experimental path, or GLEW misses entry points it probes via extensions.
@@ -74,7 +83,7 @@ void Game::start() {
     double previousTime = glfwGetTime();
     while (!glfwWindowShouldClose(window)) {
         const double currentTime = glfwGetTime();
-        const float dt = static_cast<float>(currentTime - previousTime);
+        const float dt = std::min(static_cast<float>(currentTime - previousTime), kLongestFrameStep);
         previousTime = currentTime;
         update(dt);
         render();
@@ -96,6 +105,10 @@ vec2 Game::getMousePosition() const {
     double y = 0.0;
     glfwGetCursorPos(window, &x, &y);
     return vec2(static_cast<float>(x), static_cast<float>(y));
+}
+
+vec2 Game::getMouseFramebufferPosition() const {
+    return windowToFramebuffer(getMousePosition(), windowSize, glm::ivec2(width, height));
 }
 
 glm::ivec3 Game::getOpenGLVersion() const {
@@ -127,6 +140,7 @@ void Game::handleFramebufferSizeStatic(GLFWwindow* window, int width, int height
     if (Game* game = gameOf(window)) {
         game->width = width;
         game->height = height;
+        glfwGetWindowSize(window, &game->windowSize.x, &game->windowSize.y);
         glViewport(0, 0, width, height);
         game->handleFramebufferSize(width, height);
     }

@@ -14,6 +14,14 @@ namespace kv {
 
 using glm::vec2;
 
+// The longest step one frame plays. After a longer gap (a system suspend, a stalled window) the game goes on
+// where it was, instead of moving everything by the whole gap at once.
+constexpr float kLongestFrameStep = 0.1f; // seconds
+
+// A point in window coordinates in framebuffer pixels: scaled by the ratio of the two sizes, which differs
+// from 1 on a display with a content scale. Unchanged while the window has no extent (minimised).
+vec2 windowToFramebuffer(const vec2& point, const glm::ivec2& windowSize, const glm::ivec2& framebufferSize);
+
 // The GLFW error callback: turns every error GLFW reports into a std::runtime_error, thrown out through
 // the GLFW call that reported it.
 void glfwErrorCallback(int code, const char* description);
@@ -29,7 +37,7 @@ public:
     Game& operator=(const Game&) = delete;
 
     virtual void load() = 0;
-    // dt: seconds since the previous frame.
+    // dt: seconds since the previous frame, at most kLongestFrameStep.
     virtual void update(float dt) = 0;
     virtual void render() = 0;
     // GLFW's own codes, passed through unchanged; the base versions ignore the events.
@@ -46,6 +54,8 @@ public:
     bool isKeyPressed(int key) const;
     // Window coordinates: origin at the top-left of the client area, y downward.
     vec2 getMousePosition() const;
+    // The cursor in framebuffer pixels, the units of the viewport and the cameras.
+    vec2 getMouseFramebufferPosition() const;
     // Stored as (revision, minor, major).
     glm::ivec3 getOpenGLVersion() const;
     // "major.minor.revision" of the created context.
@@ -60,6 +70,10 @@ protected:
     int width;
     int height;
     GLFWwindow* window = nullptr;
+
+private:
+    // Window size in screen units, read with the framebuffer size (asking each frame costs a server trip).
+    glm::ivec2 windowSize{0, 0};
 };
 
 } // namespace kv

@@ -13,9 +13,14 @@ constexpr float kTwoPi = 6.2831855f; // 2 pi rounded to float
 constexpr float kPi = 3.1415927f;    // pi rounded to float
 } // namespace
 
+bool EntityCreationOrder::operator()(const GameEntity* a, const GameEntity* b) const {
+    return a->getCreationNumber() < b->getCreationNumber();
+}
+
 GameEntity::GameEntity(TaggedEntityRegistry& registry, TypedComponentRegistry* componentRegistry,
                        const vec2& position, float orientation)
-    : TypedComponentRegistry(componentRegistry), entityRegistry(&registry), position(position),
+    : TypedComponentRegistry(componentRegistry), entityRegistry(&registry),
+      creationNumber(registry.takeCreationNumber()), position(position),
       orientation(orientation) {
     entityRegistry->registerEntity(*this);
 }

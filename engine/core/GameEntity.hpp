@@ -1,6 +1,7 @@
 // The scene object: a placed, turnable, taggable node of an entity tree that owns its components.
 #pragma once
 
+#include <cstdint>
 #include <set>
 
 #include <glm/vec2.hpp>
@@ -41,6 +42,8 @@ public:
     const vec2& getPosition() const { return position; }
     float getOrientation() const { return orientation; }
     bool isActive() const { return active; }
+    // From the counter of the top registry: entities are walked and remembered by it, never by address.
+    std::uint64_t getCreationNumber() const { return creationNumber; }
     bool hasTag(int tag) const { return tags.count(tag) != 0; }
     GameEntity* getParent() const { return parent; }
     const std::set<int>& getTags() const { return tags; }
@@ -55,6 +58,7 @@ private:
     void detachFromParent();
 
     TaggedEntityRegistry* entityRegistry;
+    std::uint64_t creationNumber;
     GameEntity* parent = nullptr;
     bool inheritPosition = false;
     vec2 relativePosition{0.0f, 0.0f};

@@ -14,9 +14,14 @@ namespace kv {
 
 class GameEntity;
 
-// Address-ordered, so walks over a tag visit entities in ascending address order. The registry's own sets
-// keep their nodes in a pool each; sets made elsewhere use the heap.
-using EntitySet = std::set<GameEntity*, std::less<GameEntity*>, NodePoolAllocator<GameEntity*>>;
+// Ascending creation number (GameEntity::getCreationNumber): walks over a tag visit entities in the order
+// they were made, the same in every run.
+struct EntityCreationOrder {
+    bool operator()(const GameEntity* a, const GameEntity* b) const;
+};
+
+// The registry's own sets keep their nodes in a pool each; sets made elsewhere use the heap.
+using EntitySet = std::set<GameEntity*, EntityCreationOrder, NodePoolAllocator<GameEntity*>>;
 
 // Does not own entities; each entity registers in its constructor and leaves in its destructor.
 // Every change is repeated in the parent registry, if any.
@@ -69,13 +74,16 @@ public:
     // caches keyed by tag must see.
     void noteMemberChange(GameEntity& entity);
 
+    // The next number of the counter at the top of the chain, which every entity of the chain draws from.
+    std::uint64_t takeCreationNumber() { return parent != nullptr ? parent->takeCreationNumber() : created++; }
+
     Attachment* getAttachment() const { return attachment.get(); }
     void setAttachment(std::unique_ptr<Attachment> newAttachment);
 
 private:
     // The entities of one tag, with an index of their nodes, so that removing one needs no search.
     struct Tag {
-        Tag() : members(std::less<GameEntity*>(), NodePoolAllocator<GameEntity*>(&pool)) {}
+        Tag() : members(EntityCreationOrder(), NodePoolAllocator<GameEntity*>(&pool)) {}
         Tag(const Tag&) = delete;
         Tag& operator=(const Tag&) = delete;
 
@@ -91,6 +99,7 @@ private:
     TaggedEntityRegistry* parent;
     std::map<int, Tag> entities;
     std::uint64_t placementRevision = 0;
+    std::uint64_t created = 0; // entities numbered so far, used without parent only
     std::unique_ptr<Attachment> attachment;
 };
 

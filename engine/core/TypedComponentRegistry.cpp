@@ -1,7 +1,6 @@
 #include "engine/core/TypedComponentRegistry.hpp"
 
 #include <algorithm>
-#include <functional>
 #include <stdexcept>
 
 #include "engine/core/EntityComponent.hpp"
@@ -12,7 +11,7 @@ bool ComponentComparator::operator()(const EntityComponent* a, const EntityCompo
     if (a->priority != b->priority) {
         return a->priority < b->priority;
     }
-    return std::less<const EntityComponent*>()(a, b);
+    return a->creationNumber < b->creationNumber;
 }
 
 namespace {
@@ -104,8 +103,8 @@ const std::vector<ComponentKey>& TypedComponentRegistry::ClassSet::orderedKeys()
     auto same = [&](const ComponentKey& a, const ComponentKey& b) { return !less(a, b) && !less(b, a); };
     std::sort(flat->added.begin(), flat->added.end(), less);
     std::sort(flat->removed.begin(), flat->removed.end(), less);
-    // ordered + added - removed, as sorted multisets: a component removed and another made at its address
-    // since the last call cancel out in the right order.
+    // ordered + added - removed, as sorted sets (creation numbers make every key unique): a component made
+    // and removed since the last call cancels out.
     std::vector<ComponentKey>& merged = flat->merged;
     merged.clear();
     merged.reserve(flat->ordered.size() + flat->added.size());

@@ -3,7 +3,7 @@
 
 #include <cassert>
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <set>
@@ -15,7 +15,8 @@
 
 namespace kv {
 
-// Ascending priority, ties broken by address: two distinct components never compare equal.
+// Ascending priority, ties broken by creation number: two distinct components never compare equal, and
+// the order is the same in every run.
 struct ComponentComparator {
     bool operator()(const EntityComponent* a, const EntityComponent* b) const;
 };
@@ -24,6 +25,7 @@ struct ComponentComparator {
 // has to read the component itself (a cache miss per tree level in a large set).
 struct ComponentKey {
     int priority;
+    std::uint64_t creationNumber;
     EntityComponent* component;
 };
 
@@ -33,7 +35,7 @@ struct ComponentKeyOrder {
         if (a.priority != b.priority) {
             return a.priority < b.priority;
         }
-        return std::less<const EntityComponent*>()(a.component, b.component);
+        return a.creationNumber < b.creationNumber;
     }
 };
 
@@ -168,6 +170,9 @@ public:
 
     TypedComponentRegistry* getParent() const { return parent; }
 
+    // The next number of the counter at the top of the chain, which every component of the chain draws from.
+    std::uint64_t takeCreationNumber() { return parent != nullptr ? parent->takeCreationNumber() : created++; }
+
 private:
     // The components of one class. In a registry without parent, where sets grow large, the set takes its
     // nodes from a pool and an index of its nodes by component spares removals the search; and a flat,
@@ -202,7 +207,7 @@ private:
     };
 
     static ComponentKey keyOf(EntityComponent& component) {
-        return ComponentKey{component.priority, &component};
+        return ComponentKey{component.priority, component.creationNumber, &component};
     }
     const EntityComponent* findSingle(std::size_t typeId) const;
 
@@ -218,6 +223,7 @@ private:
     ComponentSet& setFor(std::size_t typeId) { return classSetFor(typeId).set; }
 
     TypedComponentRegistry* parent;
+    std::uint64_t created = 0; // components numbered so far, used without parent only
     // Indexed by componentTypeId; null where the class never registered here. Each set is allocated on its
     // own, so views of it stay valid while other classes are added.
     std::vector<std::unique_ptr<ClassSet>> sets;

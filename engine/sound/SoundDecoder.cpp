@@ -1,6 +1,7 @@
 #include "engine/sound/SoundDecoder.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <limits>
 
@@ -12,7 +13,8 @@ namespace {
 
 constexpr int kBytesPerSample = 2;          // signed 16 bit
 constexpr int kReadBytes = 16384;           // asked of the decoder per call
-constexpr int kLittleEndian = 0;            // ov_read's byte order flag
+// ov_read's byte order flag (1 big-endian): the host's, since the samples are read back as int16_t.
+constexpr int kHostByteOrder = std::endian::native == std::endian::big ? 1 : 0;
 constexpr int kSigned = 1;                  // ov_read's signedness flag
 
 struct OpenFile {
@@ -48,7 +50,7 @@ DecodedSound decodeOggVorbisFile(const std::string& path) {
         }
         int section = 0;
         const long bytes = ov_read(&input.file, reinterpret_cast<char*>(samples.data() + used), kReadBytes,
-                                   kLittleEndian, kBytesPerSample, kSigned, &section);
+                                   kHostByteOrder, kBytesPerSample, kSigned, &section);
         if (bytes == 0) {
             break;
         }

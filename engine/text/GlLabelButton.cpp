@@ -47,6 +47,12 @@ void GlLabelButton::handleMouseButton(int button, int action, int /*mods*/) {
     }
 }
 
+void GlLabelButton::handleMouseButton(int button, int action, int mods, const OrthoCamera& camera,
+                                      const vec2& mouseWindowPosition) {
+    update(0.0f, camera, mouseWindowPosition);
+    handleMouseButton(button, action, mods);
+}
+
 const vec4& GlLabelButton::getBackgroundColor() const {
     if (active) {
         return activeColor;

@@ -42,6 +42,10 @@ public:
     void update(float dt, const OrthoCamera& camera, const vec2& mouseWindowPosition);
     // Runs onClick for a left press while hovered; everything else, releases included, is ignored.
     void handleMouseButton(int button, int action, int mods);
+    // The same, judged by the cursor at the event: the hover state is refreshed first, so that a click
+    // arriving with the move that brought the pointer here lands here, whatever the last update saw.
+    void handleMouseButton(int button, int action, int mods, const OrthoCamera& camera,
+                           const vec2& mouseWindowPosition);
     // Rectangle with dbgShader in the colour of the state (active before hovered), then the caption.
     void draw(const mat4& projectionView);
 

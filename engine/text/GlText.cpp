@@ -34,7 +34,7 @@ GlText::GlText(std::shared_ptr<const GlyphAtlas> atlas, std::shared_ptr<const Gl
 }
 
 GlText::GlText(GlText&& other) noexcept
-    : atlas(std::move(other.atlas)), texture(std::move(other.texture)), text(std::move(other.text)),
+    : atlas(other.atlas), texture(std::move(other.texture)), text(std::move(other.text)),
       fontSize(other.fontSize), bufferedText(std::move(other.bufferedText)), dimensions(other.dimensions),
       dirty(other.dirty), bufferCapacity(other.bufferCapacity), glyphCount(other.glyphCount),
       vao(std::exchange(other.vao, 0)), vbo(std::exchange(other.vbo, 0)), buildCount(other.buildCount) {
@@ -49,7 +49,7 @@ GlText::GlText(GlText&& other) noexcept
 GlText& GlText::operator=(GlText&& other) noexcept {
     if (this != &other) {
         release();
-        atlas = std::move(other.atlas);
+        atlas = other.atlas;
         texture = std::move(other.texture);
         text = std::exchange(other.text, std::string());
         fontSize = other.fontSize;
@@ -93,7 +93,7 @@ void GlText::setFontSize(float size) {
 }
 
 float GlText::getScale() const {
-    return fontSize > 0.0f ? fontSize / static_cast<float>(atlas->size) : 1.0f;
+    return atlas->scaleFor(fontSize);
 }
 
 const vec2& GlText::getDimensions() const {

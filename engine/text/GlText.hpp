@@ -35,7 +35,8 @@ class GlText {
 public:
     GlText(std::shared_ptr<const GlyphAtlas> atlas, std::shared_ptr<const GlTexture> texture,
            const std::string& text, float fontSize);
-    // The source keeps no GL names and an empty string, so its destructor releases nothing.
+    // The source keeps no GL names and an empty string, so its destructor releases nothing; it still shares
+    // the atlas, so that measuring it stays valid.
     GlText(GlText&& other) noexcept;
     GlText& operator=(GlText&& other) noexcept;
     GlText(const GlText&) = delete;
@@ -47,7 +48,7 @@ public:
     // Only the measurements change: the vertices stay in font pixels and the size is a scale.
     void setFontSize(float size);
 
-    // fontSize / atlas size, or 1 when no size was requested.
+    // The atlas' scale for fontSize (GlyphAtlas::scaleFor): what the text is drawn and measured with.
     float getScale() const;
     // Scaled (width, line height), computed on first request after a change.
     const vec2& getDimensions() const;

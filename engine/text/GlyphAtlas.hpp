@@ -68,6 +68,8 @@ public:
     // Calls visit(glyph, penX, lineHeight) for each character, left to right; the first glyph's left edge
     // lands at x = 0 and kerning applies between characters.
     void walkForRender(const std::string& text, std::function<void(const Glyph&, int, int)> visit) const;
+    // fontSize / size; 1 when either is not positive (a font without a size is drawn at its own size).
+    float scaleFor(float fontSize) const;
 
     int size = 0;         // nominal font size, pixels
     int lineHeight = 0;   // pixels
@@ -79,7 +81,6 @@ public:
 
 private:
     void parse(std::istream& in);
-    float scaleFor(float fontSize) const;
 };
 
 } // namespace kv

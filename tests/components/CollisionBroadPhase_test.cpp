@@ -343,6 +343,20 @@ TEST_F(NearAndFar, ATargetWithoutCollisionComponentFailsBothPassesAfterTheSameHi
     EXPECT_EQ(hitOrder, fullHits);
 }
 
+// Cells there lie far beyond 32 bits: the pass must still end, and find only what touches.
+TEST_F(NearAndFar, QueriesFarBeyondTheGridEndAndFindOnlyWhatTouches) {
+    for (int i = 0; i < 20; ++i) {
+        target(vec2(30.0f * static_cast<float>(i), 0.0f));
+    }
+    GameEntity& far = target(vec2(5e10f, 5e10f));
+    CollisionComponent& collider = hunter();
+    for (const vec2& at : {vec2(5e10f, 5e10f), vec2(-5e10f, 3e10f), vec2(2e10f, -4e10f), vec2(0.0f, 5e10f)}) {
+        collider.entity.setPosition(at);
+        EXPECT_EQ(pass(collider, true), "finished");
+        EXPECT_EQ(hitOrder, at == far.getPosition() ? std::vector<GameEntity*>{&far} : std::vector<GameEntity*>{});
+    }
+}
+
 class CollisionBroadPhaseEquivalence : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(CollisionBroadPhaseEquivalence, RandomScenesCallTheSameCallbacksInTheSameOrder) {

@@ -46,16 +46,19 @@ TEST_F(InputTest, KeysAndButtonsReportPressAndReleaseOnlyWithExactlyTheirModifie
         shifted->handleKey(key, modifiers, pressed);
         lambda->callback(key, modifiers, pressed);
     }
-    const std::tuple<int, int, bool> buttons[] = {{kRightButton, 0, true}, {kLeftButton, kModControl, true},
-                                                  {kLeftButton, 0, true},  {kLeftButton, 0, false},
-                                                  {kRightButton, kModShift, true}, {kRightButton, kModShift, false}};
+    // A press needs exactly the button's modifiers; any release of the button ends the hold, even with a
+    // modifier taken up or let go while it was held.
+    const std::tuple<int, int, bool> buttons[] = {
+        {kRightButton, 0, true}, {kLeftButton, kModControl, true},  {kLeftButton, 0, true},
+        {kLeftButton, 0, false}, {kLeftButton, 0, true},            {kLeftButton, kModShift | kModControl, false},
+        {kRightButton, kModShift, true}, {kRightButton, 0, false}};
     for (const auto& [button, modifiers, pressed] : buttons) {
         left->handleMouseButton(button, modifiers, pressed);
         right->handleMouseButton(button, modifiers, pressed);
     }
     EXPECT_EQ(plainKey, (std::vector<bool>{true, false}));
     EXPECT_EQ(shiftedKey, (std::vector<bool>{false})) << "a release with other modifiers is not this key's";
-    EXPECT_EQ(leftButton, (std::vector<bool>{true, false}));
+    EXPECT_EQ(leftButton, (std::vector<bool>{true, false, true, false}));
     EXPECT_EQ(shiftedRight, (std::vector<bool>{true, false}));
     EXPECT_EQ(raw, (std::vector<std::tuple<int, int, bool>>(std::begin(keys), std::end(keys))));
 }

@@ -69,16 +69,17 @@ TEST_F(GameShellTest, OpensA32CoreContextOfTheFramebufferSize) {
     EXPECT_THAT(game.getSize(), ElementsAre(width, height));
 }
 
-// The clock is the test's: loading takes 5 s, the second frame 0.5 s, the others 10 ms.
-TEST_F(GameShellTest, EachTimeStepIsTheLastFrameAloneNeverTheLoadingTime) {
+// The clock is the test's: loading takes 5 s, the second frame an hour (a suspended machine), the others
+// 10 ms. A stall plays as the longest step, and the step after it is short again.
+TEST_F(GameShellTest, EachTimeStepIsTheLastFrameAloneNeverTheLoadingTimeAndAtMostTheLongestStep) {
     constexpr double kLoading = 5.0;   // seconds
     constexpr double kShort = 0.01;    // seconds
-    constexpr double kLong = 0.5;      // seconds
+    constexpr double kStall = 3600.0;  // seconds
     GlfwCallLog::setTestTime(100.0);
     ProbeGame game;
     game.onLoad = [] { GlfwCallLog::advanceTestTime(kLoading); };
     game.onUpdate = [](ProbeGame& self) {
-        const double frames[] = {kShort, kLong, kShort};
+        const double frames[] = {kShort, kStall, kShort};
         const std::size_t done = self.timeSteps.size();
         if (done > 3) {
             self.quit();
@@ -88,7 +89,13 @@ TEST_F(GameShellTest, EachTimeStepIsTheLastFrameAloneNeverTheLoadingTime) {
     };
     game.start();
     EXPECT_THAT(game.timeSteps, ElementsAre(0.0f, ::testing::FloatNear(kShort, 1e-5),
-                                            ::testing::FloatNear(kLong, 1e-5), ::testing::FloatNear(kShort, 1e-5)));
+                                            kLongestFrameStep, ::testing::FloatNear(kShort, 1e-5)));
+}
+
+TEST(WindowToFramebuffer, ScalesByTheSizeRatioAndLeavesAWindowWithoutExtentAlone) {
+    EXPECT_EQ(windowToFramebuffer(vec2(100, 30), glm::ivec2(800, 600), glm::ivec2(1600, 1200)), vec2(200, 60));
+    EXPECT_EQ(windowToFramebuffer(vec2(100, 30), glm::ivec2(800, 600), glm::ivec2(800, 600)), vec2(100, 30));
+    EXPECT_EQ(windowToFramebuffer(vec2(100, 30), glm::ivec2(0, 0), glm::ivec2(0, 0)), vec2(100, 30));
 }
 
 TEST_F(GameShellTest, FramebufferSizeSetsMembersAndViewportBeforeTheHandlerZeroIncluded) {

@@ -75,7 +75,7 @@ TEST(TaggedEntityRegistry, RevisionsCountChangesOfTheirOwnTagAndPlacementsOfAnyE
 }
 
 // Sets keep their nodes in pools and find them by address for removal: through much coming and going they
-// must still hold exactly the live entities, in address order.
+// must still hold exactly the live entities, in creation order.
 TEST(TaggedEntityRegistry, SetsStayExactThroughManyEntitiesComingAndGoing) {
     TaggedEntityRegistry registry;
     std::vector<GameEntity*> live;
@@ -90,9 +90,7 @@ TEST(TaggedEntityRegistry, SetsStayExactThroughManyEntitiesComingAndGoing) {
             live.erase(live.begin() + static_cast<std::ptrdiff_t>(gone));
         }
     }
-    std::vector<GameEntity*> sorted = live;
-    std::sort(sorted.begin(), sorted.end(), std::less<GameEntity*>());
-    EXPECT_EQ(std::vector<GameEntity*>(registry.getEntities(0).begin(), registry.getEntities(0).end()), sorted);
+    EXPECT_EQ(std::vector<GameEntity*>(registry.getEntities(0).begin(), registry.getEntities(0).end()), live);
     std::size_t tagged = 0;
     for (int tag = 1; tag <= 3; ++tag) {
         for (GameEntity* entity : registry.getEntities(tag)) {

@@ -95,6 +95,22 @@ TEST_F(ShooterGame, SpaceSavesNumberedPngScreenshotsWithoutOverwriting) {
     EXPECT_FALSE(fs::exists("screenshot_4.png")) << "the repeat saved nothing";
 }
 
+// A move and a press delivered in one event poll, the press through GLFW's callback, with no update between.
+TEST_F(ShooterGame, AMenuClickLandsOnTheButtonUnderThePointerAtTheClick) {
+    VantorGui& menu = game->getMenu();
+    const OrthoCamera& camera = menu.getCamera();
+    auto pointAt = [&](const GlLabelButton& button) {
+        const vec2 ndc = (button.label.position - camera.position) / vec2(camera.halfWidth, camera.halfHeight);
+        pointer = glm::dvec2((ndc.x + 1.0f) * 0.5f * camera.bufferWidth, (1.0f - ndc.y) * 0.5f * camera.bufferHeight);
+    };
+    pointAt(menu.ionCannonButton);
+    game->update(kFrame);
+    ASSERT_TRUE(menu.ionCannonButton.isHovered());
+    pointAt(menu.flamethrowerButton);
+    Game::handleMouseButtonStatic(game->getWindow(), GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0);
+    EXPECT_EQ(menu.getMainWeapon(), 3);
+}
+
 // After the ship's death, "New highscore!" shows once the score has reached the high score (a tie counts),
 // from half a second on; the escape hint from a second and a half. Both go with the game.
 TEST_F(ShooterGame, NoticesAppearAfterTheShipDies) {

@@ -17,9 +17,22 @@ constexpr int kFullScreenPolls = 300; // of 10 ms each: a bound on a hang, not a
 } // namespace
 
 std::set<int> GameFixture::heldKeys;
+std::optional<glm::dvec2> GameFixture::pointer;
 
 extern "C" int __wrap_glfwGetKey(GLFWwindow*, int key) {
     return GameFixture::heldKeys.count(key) != 0 ? GLFW_PRESS : GLFW_RELEASE;
+}
+
+extern "C" void __wrap_glfwGetCursorPos(GLFWwindow* window, double* x, double* y) {
+    glm::dvec2 at = GameFixture::pointer.value_or(glm::dvec2(0.0));
+    if (!GameFixture::pointer) {
+        int width = 0;
+        int height = 0;
+        glfwGetWindowSize(window, &width, &height);
+        at = 0.5 * glm::dvec2(width, height);
+    }
+    *x = at.x;
+    *y = at.y;
 }
 
 void GameFixture::SetUp() {
@@ -29,6 +42,7 @@ void GameFixture::SetUp() {
     std::filesystem::current_path(workingDirectory->path());
     testsupport::resetGameState();
     heldKeys.clear();
+    pointer.reset();
     beforeGameStarts();
     game = std::make_unique<ArcadeStyleShooterGame>();
     game->load();

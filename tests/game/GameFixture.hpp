@@ -20,6 +20,9 @@ class GameFixture : public ::testing::Test {
 public:
     // Keys the game finds held when it asks (the executable wraps glfwGetKey); none at the start of a test.
     static std::set<int> heldKeys;
+    // Where the game finds the pointer, in window coordinates (the executable wraps glfwGetCursorPos): the
+    // display is shared with other tests that move the real one. The window's centre at the start of a test.
+    static std::optional<glm::dvec2> pointer;
 
 protected:
     void SetUp() override;

@@ -47,7 +47,7 @@ std::uint64_t PlayState::hash(ArcadeStyleShooterGame& game) {
         }
         records.push_back(std::move(record));
     }
-    // The registries order entities by address, which differs between runs; the sorted records do not.
+    // Sorted, so that the hash tells states apart and not the order they were walked in.
     std::sort(records.begin(), records.end());
     std::uint64_t hash = kFnvOffset;
     mix(hash, static_cast<std::uint32_t>(records.size()));

@@ -2,12 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "tools/assetgen/VorbisWriter.hpp"
 
 namespace kv {
 namespace {
@@ -16,12 +19,30 @@ namespace fs = std::filesystem;
 
 const std::string kMusic = std::string(VANTOR_RUNTIME_DIR) + "/sounds/220332_r-tamosk_vel-23022014-game-loop-3.ogg";
 
-TEST(SoundDecoder, DecodesEveryFrameOfTheStereoMusic) {
-    const DecodedSound sound = decodeOggVorbisFile(kMusic);
+// A stereo tone at half scale, written by the asset generator's encoder. In the host's byte order its peaks
+// are at half scale; swapped bytes would read as noise.
+TEST(SoundDecoder, DecodesEveryFrameOfAStereoToneInTheHostsByteOrder) {
+    constexpr int kFrames = 11025;
+    constexpr float kHalfScale = 0.5f;
+    constexpr float kToneHz = 440.0f;
+    Signal tone(kFrames);
+    Oscillator oscillator;
+    for (float& sample : tone) {
+        sample = kHalfScale * oscillator.sine(kToneHz);
+    }
+    const fs::path path = fs::temp_directory_path() / ("kv_tone_" + std::to_string(::getpid()) + ".ogg");
+    writeOggVorbis(path.string(), {tone, tone}, 0.6f);
+    const DecodedSound sound = decodeOggVorbisFile(path.string());
+    fs::remove(path);
     ASSERT_TRUE(sound.loaded);
     EXPECT_EQ(sound.channels, 2);
-    EXPECT_GT(sound.frames, 0);
-    EXPECT_EQ(sound.samples.size(), 2u * static_cast<std::size_t>(sound.frames));
+    EXPECT_EQ(sound.sampleRate, kSampleRate);
+    EXPECT_EQ(sound.frames, kFrames);
+    EXPECT_EQ(sound.samples.size(), 2u * kFrames);
+    constexpr double kFullScale = 32767.0;
+    const auto [low, high] = std::minmax_element(sound.samples.begin(), sound.samples.end());
+    EXPECT_NEAR(*high / kFullScale, kHalfScale, 0.05);
+    EXPECT_NEAR(*low / kFullScale, -kHalfScale, 0.05);
 }
 
 TEST(SoundDecoder, MissingEmptyForeignAndCutFilesGiveNoSamples) {

@@ -76,6 +76,20 @@ TEST_F(GlLabelButtonTest, OnlyALeftPressWhileHoveredClicks) {
     EXPECT_EQ(clicks, 1);
 }
 
+// The pointer given with the event decides, whatever the last update saw: a quick click lands where it is.
+TEST_F(GlLabelButtonTest, AClickGivenThePointerIsJudgedThereWhateverTheLastUpdateSaw) {
+    const OrthoCamera camera(256, 256, 256);
+    GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
+    int clicks = 0;
+    button.onClick = [&clicks] { ++clicks; };
+    moveMouse(button, camera, vec2(0, 0));
+    button.handleMouseButton(kLeft, kPress, 0, camera, windowPointOf(camera, vec2(80, 0)));
+    EXPECT_EQ(clicks, 0);
+    moveMouse(button, camera, vec2(80, 0));
+    button.handleMouseButton(kLeft, kPress, 0, camera, windowPointOf(camera, vec2(10, 5)));
+    EXPECT_EQ(clicks, 1);
+}
+
 // A button of 100 x 40 at (20, -30) under a camera of one unit per pixel: framebuffer pixels x 98..197,
 // y 78..117 (from the bottom), in the colour of its state (active before hovered) beneath the caption.
 TEST_F(GlLabelButtonTest, RectangleCoversTheExtentInTheColourOfTheState) {

@@ -1,6 +1,8 @@
 #include "engine/text/GlText.hpp"
 
 #include <array>
+#include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -76,6 +78,18 @@ TEST_F(GlTextTest, DrawBuildsTheQuadsOfTheStringAgainOnlyWhenItChanged) {
     EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("12345", 3 * atlasSize()));
 }
 
+TEST_F(GlTextTest, AFontWithoutAPositiveSizeIsDrawnAndMeasuredAtItsOwnSize) {
+    for (const char* size : {"0", "-5"}) {
+        std::istringstream description(std::string("info face=\"Bare\" size=") + size +
+                                       " bold=0 italic=0 charset=\"\" unicode=1\n"
+                                       "common lineHeight=44 base=35 scaleW=256 scaleH=128 pages=1 packed=0\n"
+                                       "page id=0 file=\"Bare_0.png\"\nchars count=0\nkernings count=0\n");
+        const GlText text(std::make_shared<const GlyphAtlas>(description), nullptr, "", 20.0f);
+        EXPECT_EQ(text.getScale(), 1.0f) << size;
+        EXPECT_EQ(text.getDimensions(), vec2(0.0f, 44.0f)) << size;
+    }
+}
+
 TEST_F(GlTextTest, EmptyTextBuildsNothingAndAnUnsupportedCharacterFailsAtDrawKeepingTheTextDirty) {
     GlText empty = factory->createText("", 0);
     empty.draw();
@@ -99,6 +113,9 @@ TEST_F(GlTextTest, MovedTextTakesOverTheGlNamesAndTheMovedFromReleasesNothing) {
         GlText target(std::move(source));
         EXPECT_EQ(target.getVertexBuffer(), vbo);
         EXPECT_EQ(source.getVertexBuffer(), 0u);
+        // A moved-from text is still measurable.
+        EXPECT_EQ(source.getScale(), 1.0f);
+        EXPECT_EQ(source.getDimensions(), vec2(0.0f, static_cast<float>(atlas().lineHeight)));
     }
     EXPECT_FALSE(glIsBuffer(vbo));
     GlText target = factory->createText("1", 0);
