@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include <glm/common.hpp>
+
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/RgbaImage.hpp"
 
@@ -50,6 +52,8 @@ Sprite::Sprite(const std::string& path, const vec2& origin, const vec2& pixelSca
     const float right = sx - origin.x * sx;
     const float bottom = -origin.y * sy;
     const float top = sy - origin.y * sy;
+    // A negative pixel scale mirrors the quad.
+    quadBounds = Bounds2D{glm::min(vec2(left, bottom), vec2(right, top)), glm::max(vec2(left, bottom), vec2(right, top))};
     // Triangle strip: top-left, bottom-left, top-right, bottom-right. v = 0 is the top row of the file.
     const std::array<float, kQuadVertexCount * kComponentsPerVertex> quad{
         left, top, 0.0f, 0.0f, left, bottom, 0.0f, vMax, right, top, uMax, 0.0f, right, bottom, uMax, vMax};

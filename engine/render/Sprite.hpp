@@ -27,6 +27,8 @@ public:
     ~Sprite() override;
 
     void draw() override;
+    // The quad of one frame.
+    std::optional<Bounds2D> getBounds() const override { return quadBounds; }
 
     GLuint getTextureId() const { return textureId; }
     GLuint getVbo() const { return vbo; }
@@ -47,6 +49,7 @@ private:
     int imageWidth = 0;
     int imageHeight = 0;
     int frameCount;
+    Bounds2D quadBounds{};
 };
 
 // One frame of a sprite at a time; the caller sets getTextureOffset() on the shader before drawing.
@@ -55,6 +58,7 @@ public:
     explicit SpriteAnimation(const std::shared_ptr<Sprite>& sprite);
 
     void draw() override;
+    std::optional<Bounds2D> getBounds() const override { return sprite->getBounds(); }
     // Texture-coordinate offset of currentFrame's cell; (0, 0) for frame 0.
     vec2 getTextureOffset() const;
 

@@ -9,7 +9,50 @@ namespace kv {
 namespace {
 constexpr vec2 kNoTextureOffset{0.0f, 0.0f};
 constexpr vec4 kUntinted{1.0f, 1.0f, 1.0f, 1.0f};
+// Fraction of w by which a corner must pass a clip plane: far more than the rounding of the GPU's own
+// vertex transform, far less than the half pixel between the view's edge and its nearest pixel centre.
+constexpr float kClipMargin = 1.0e-4f;
+
+bool culling = true;
+
+// Each clip-plane distance (w - x, w + x, w - y, w + y) is linear over the box, and so is w: when it is
+// negative at all four corners, with w positive there, it is negative everywhere inside, and the clipper
+// removes every primitive within. NaN fails every comparison and keeps the visual.
+bool isBoxOutsideClipVolume(const mat4& matrix, const Bounds2D& box) {
+    bool allLeft = true;
+    bool allRight = true;
+    bool allBelow = true;
+    bool allAbove = true;
+    for (const vec2 corner : {box.min, vec2(box.max.x, box.min.y), vec2(box.min.x, box.max.y), box.max}) {
+        const vec4 p = matrix * vec4(corner.x, corner.y, 0.0f, 1.0f);
+        if (!(p.w > 0.0f)) {
+            return false;
+        }
+        const float limit = p.w * (1.0f + kClipMargin);
+        allLeft = allLeft && p.x < -limit;
+        allRight = allRight && p.x > limit;
+        allBelow = allBelow && p.y < -limit;
+        allAbove = allAbove && p.y > limit;
+    }
+    return allLeft || allRight || allBelow || allAbove;
+}
 } // namespace
+
+void VisualComponent::setCulling(bool on) {
+    culling = on;
+}
+
+bool VisualComponent::isCulling() {
+    return culling;
+}
+
+bool VisualComponent::isOutsideView(const mat4& projectionViewModel) const {
+    if (!culling) {
+        return false;
+    }
+    const std::optional<Bounds2D> bounds = drawable->getBounds();
+    return bounds && isBoxOutsideClipVolume(projectionViewModel, *bounds);
+}
 
 VisualComponent::VisualComponent(GameEntity& entity, const std::shared_ptr<Shader>& shader,
                                  const std::shared_ptr<Drawable>& drawable, int priority)
@@ -38,11 +81,14 @@ void VisualComponent::draw(const mat4& projectionView) {
     if (!entity.isActive()) {
         return;
     }
+    const mat4 projectionViewModel = projectionView * modelMatrix(scale);
+    if (isOutsideView(projectionViewModel)) {
+        return;
+    }
     shader->use();
-    const mat4 model = modelMatrix(scale);
     shader->setTextureOffset(kNoTextureOffset);
     shader->setTint(tint);
-    shader->setProjectionViewModel(projectionView * model);
+    shader->setProjectionViewModel(projectionViewModel);
     drawable->draw();
 }
 
@@ -62,9 +108,12 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
     if (!entity.isActive()) {
         return;
     }
+    const mat4 projectionViewModel = projectionView * modelMatrix(animationScale);
+    if (isOutsideView(projectionViewModel)) {
+        return;
+    }
     shader->use();
-    const mat4 model = modelMatrix(animationScale);
-    shader->setProjectionViewModel(projectionView * model);
+    shader->setProjectionViewModel(projectionViewModel);
     shader->setTextureOffset(animation->getTextureOffset());
     shader->setTint(kUntinted);
     animation->draw();

@@ -18,6 +18,10 @@ using glm::vec4;
 
 // Draws a drawable at the entity's world position, turned by its orientation and uniformly scaled.
 // Registers under VisualComponent; the game draws every one in registry order.
+//
+// A visual whose drawable's bounds lie wholly beyond one edge of the view (after projectionView x model)
+// issues no GL call: the clipper would have discarded every one of its primitives, so no pixel changes,
+// and every draw sets all the uniforms it uses, so no later draw depends on the skipped one.
 class VisualComponent : public EntityComponent {
 public:
     VisualComponent(GameEntity& entity, const std::shared_ptr<Shader>& shader,
@@ -34,12 +38,19 @@ public:
     const std::shared_ptr<Shader>& getShader() const { return shader; }
     const std::shared_ptr<Drawable>& getDrawable() const { return drawable; }
 
+    // Skipping of visuals outside the view, on by default for every component; off only to compare
+    // against drawing everything.
+    static void setCulling(bool on);
+    static bool isCulling();
+
     float scale = 1.0f;
     vec4 tint{1.0f, 1.0f, 1.0f, 1.0f}; // RGBA
 
 protected:
     // model = translate(position) * rotate(orientation) * scale(uniformScale).
     mat4 modelMatrix(float uniformScale) const;
+    // Whether culling is on and the drawable's bounds, carried by the matrix, miss the view entirely.
+    bool isOutsideView(const mat4& projectionViewModel) const;
 
     std::shared_ptr<Shader> shader;
     std::shared_ptr<Drawable> drawable;
