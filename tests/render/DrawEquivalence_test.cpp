@@ -1,7 +1,11 @@
 // Skipping visuals outside the view changes no pixel: the real game's scenes, drawn with every visual and
-// with the culled ones skipped, give identical framebuffers.
+// with the culled ones skipped, give identical framebuffers. And screenshots, written aside, still reach
+// the disk whole when the game ends at once.
 #include <cctype>
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -110,6 +114,29 @@ INSTANTIATE_TEST_SUITE_P(Scenes, DrawEquivalence, ::testing::ValuesIn(kScenes),
                              }
                              return name;
                          });
+
+using ScreenshotOnQuitting = GameFixture;
+
+TEST_F(ScreenshotOnQuitting, EveryPressIsWrittenWholeAndNoFileReplaced) {
+    std::ofstream("screenshot_2.png") << "an earlier run's file";
+    game->handleKey(GLFW_KEY_SPACE, 0, GLFW_PRESS, 0);
+    game->handleKey(GLFW_KEY_SPACE, 0, GLFW_RELEASE, 0);
+    game->handleKey(GLFW_KEY_SPACE, 0, GLFW_PRESS, 0);
+    game.reset();
+    auto contents = [](const char* name) {
+        std::ifstream file(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    EXPECT_EQ(contents("screenshot_2.png"), "an earlier run's file");
+    for (const char* name : {"screenshot_1.png", "screenshot_3.png"}) {
+        const std::string png = contents(name);
+        ASSERT_GT(png.size(), 8u) << name;
+        EXPECT_EQ(png.substr(1, 3), "PNG") << name;
+        EXPECT_EQ(png.substr(png.size() - 8, 4), "IEND") << name << " ends with its last chunk";
+    }
+    EXPECT_FALSE(std::filesystem::exists("screenshot_4.png"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 7) << "no temporary file left";
+}
 
 } // namespace
 } // namespace kv
