@@ -1,7 +1,6 @@
 // Skipping visuals outside the view changes no pixel: the real game's scenes, drawn with every visual and
 // with the culled ones skipped, give identical framebuffers. And screenshots, written aside, still reach
 // the disk whole when the game ends at once.
-#include <cctype>
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
@@ -40,80 +39,68 @@ const Scene kScenes[] = {
     {"bullets and a rocket", kMachineGun, {0.2f, 0.3f}, 2.0f},
 };
 
-class DrawEquivalence : public GameFixture, public ::testing::WithParamInterface<Scene> {
-protected:
-    // Ships of every kind just inside, on and beyond each edge of the view, a third of them exploding.
-    void surroundTheView() {
-        const OrthoCamera& camera = game->getGameCamera();
+using DrawEquivalence = GameFixture;
+
+// The frame drawn with every visual, or with those outside the view skipped, as read back.
+std::vector<unsigned char> drawFrame(ArcadeStyleShooterGame& game, bool culling) {
+    VisualComponent::setCulling(culling);
+    game.render();
+    VisualComponent::setCulling(true);
+    const auto width = static_cast<std::size_t>(game.getGameCamera().bufferWidth);
+    const auto height = static_cast<std::size_t>(game.getGameCamera().bufferHeight);
+    std::vector<unsigned char> pixels(width * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_RGBA, GL_UNSIGNED_BYTE,
+                 pixels.data());
+    return pixels;
+}
+
+TEST_F(DrawEquivalence, CullingChangesNoPixel) {
+    constexpr float kDeadly = 1.0e6f; // health points
+    const OrthoCamera& camera = game->getGameCamera();
+    for (const Scene& scene : kScenes) {
+        SCOPED_TRACE(scene.name);
+        startGame(scene.mainWeapon, kEmpRocket);
+        ship().setPosition(scene.shipPlace * vec2(camera.halfWidth, camera.halfHeight));
+        ship().setOrientation(scene.shipHeading);
+        // Ships of every kind just inside, on and beyond each edge of the view, two in three exploding.
         int index = 0;
         for (float beyond : {-150.0f, -30.0f, 0.0f, 40.0f, 200.0f, 500.0f, 1100.0f}) {
             for (float along : {-0.95f, -0.3f, 0.45f, 1.0f}) {
-                const vec2 edges[] = {{camera.halfWidth + beyond, along * camera.halfHeight},
-                                      {-camera.halfWidth - beyond, -along * camera.halfHeight},
-                                      {along * camera.halfWidth, camera.halfHeight + beyond},
-                                      {-along * camera.halfWidth, -camera.halfHeight - beyond}};
-                for (const vec2& place : edges) {
+                for (const vec2 place : {vec2(camera.halfWidth + beyond, along * camera.halfHeight),
+                                         vec2(-camera.halfWidth - beyond, -along * camera.halfHeight),
+                                         vec2(along * camera.halfWidth, camera.halfHeight + beyond),
+                                         vec2(-along * camera.halfWidth, -camera.halfHeight - beyond)}) {
                     GameEntity* enemy = index % 3 == 0   ? game->spawnSwarmer()
                                         : index % 3 == 1 ? game->spawnDiver()
                                                          : game->spawnMothership();
                     GameEntity& placed = placeEnemy(enemy, place, static_cast<float>(index));
-                    if (index % 3 != 2) {
+                    if (index++ % 3 != 2) {
                         placed.getComponent<HealthComponent>().doDamage(kDeadly);
                     }
-                    ++index;
                 }
             }
         }
-    }
-
-    std::vector<unsigned char> drawFrame(bool culling) {
-        VisualComponent::setCulling(culling);
-        int width = 0;
-        int height = 0;
-        glfwGetFramebufferSize(game->getWindow(), &width, &height);
-        game->render();
-        std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        VisualComponent::setCulling(true);
-        return pixels;
-    }
-
-    static constexpr float kDeadly = 1.0e6f; // health points
-};
-
-TEST_P(DrawEquivalence, CullingChangesNoPixel) {
-    const Scene& scene = GetParam();
-    startGame(scene.mainWeapon, kEmpRocket);
-    const OrthoCamera& camera = game->getGameCamera();
-    ship().setPosition(scene.shipPlace * vec2(camera.halfWidth, camera.halfHeight));
-    ship().setOrientation(scene.shipHeading);
-    surroundTheView();
-    press(GLFW_MOUSE_BUTTON_LEFT);
-    press(GLFW_MOUSE_BUTTON_RIGHT);
-    for (int comparison = 0; comparison < kComparisons; ++comparison) {
-        step(kFramesBetween);
-        const std::vector<unsigned char> everything = drawFrame(false);
-        const std::vector<unsigned char> culled = drawFrame(true);
-        std::size_t differing = 0;
-        std::size_t lit = 0;
-        for (std::size_t i = 0; i < everything.size(); ++i) {
-            differing += everything[i] != culled[i] ? 1 : 0;
-            lit += everything[i] != 0 ? 1 : 0;
+        press(GLFW_MOUSE_BUTTON_LEFT);
+        press(GLFW_MOUSE_BUTTON_RIGHT);
+        for (int comparison = 1; comparison <= kComparisons; ++comparison) {
+            step(kFramesBetween);
+            const std::vector<unsigned char> everything = drawFrame(*game, false);
+            const std::vector<unsigned char> culled = drawFrame(*game, true);
+            std::size_t differing = 0;
+            std::size_t lit = 0;
+            for (std::size_t i = 0; i < everything.size(); ++i) {
+                differing += everything[i] != culled[i] ? 1 : 0;
+                lit += everything[i] != 0 ? 1 : 0;
+            }
+            EXPECT_EQ(differing, 0u) << "after " << comparison * kFramesBetween << " frames";
+            EXPECT_GT(lit, everything.size() / 100) << "the scene fills part of the screen";
         }
-        EXPECT_EQ(differing, 0u) << "after " << (comparison + 1) * kFramesBetween << " frames";
-        EXPECT_GT(lit, everything.size() / 100) << "the scene should fill part of the screen";
+        release(GLFW_MOUSE_BUTTON_LEFT);
+        release(GLFW_MOUSE_BUTTON_RIGHT);
+        game->clearGame();
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Scenes, DrawEquivalence, ::testing::ValuesIn(kScenes),
-                         [](const ::testing::TestParamInfo<Scene>& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name) {
-                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             }
-                             return name;
-                         });
 
 using ScreenshotOnQuitting = GameFixture;
 
