@@ -1,6 +1,6 @@
-// Skipping visuals outside the view changes no pixel: the real game's scenes, drawn with every visual and
-// with the culled ones skipped, give identical framebuffers. And screenshots, written aside, still reach
-// the disk whole when the game ends at once.
+// Fast drawing changes no pixel: the real game's scenes, drawn with every visual in whole quads and with
+// the visuals outside the view skipped and the animations' quads fitted, give identical framebuffers.
+// And screenshots, written aside, still reach the disk whole when the game ends at once.
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
@@ -41,11 +41,11 @@ const Scene kScenes[] = {
 
 using DrawEquivalence = GameFixture;
 
-// The frame drawn with every visual, or with those outside the view skipped, as read back.
-std::vector<unsigned char> drawFrame(ArcadeStyleShooterGame& game, bool culling) {
-    VisualComponent::setCulling(culling);
+// The frame as read back, drawn straightforwardly or fast.
+std::vector<unsigned char> drawFrame(ArcadeStyleShooterGame& game, bool fast) {
+    VisualComponent::setFastDrawing(fast);
     game.render();
-    VisualComponent::setCulling(true);
+    VisualComponent::setFastDrawing(true);
     const auto width = static_cast<std::size_t>(game.getGameCamera().bufferWidth);
     const auto height = static_cast<std::size_t>(game.getGameCamera().bufferHeight);
     std::vector<unsigned char> pixels(width * height * 4);
@@ -55,7 +55,7 @@ std::vector<unsigned char> drawFrame(ArcadeStyleShooterGame& game, bool culling)
     return pixels;
 }
 
-TEST_F(DrawEquivalence, CullingChangesNoPixel) {
+TEST_F(DrawEquivalence, FastDrawingChangesNoPixel) {
     constexpr float kDeadly = 1.0e6f; // health points
     const OrthoCamera& camera = game->getGameCamera();
     for (const Scene& scene : kScenes) {
@@ -86,11 +86,11 @@ TEST_F(DrawEquivalence, CullingChangesNoPixel) {
         for (int comparison = 1; comparison <= kComparisons; ++comparison) {
             step(kFramesBetween);
             const std::vector<unsigned char> everything = drawFrame(*game, false);
-            const std::vector<unsigned char> culled = drawFrame(*game, true);
+            const std::vector<unsigned char> fast = drawFrame(*game, true);
             std::size_t differing = 0;
             std::size_t lit = 0;
             for (std::size_t i = 0; i < everything.size(); ++i) {
-                differing += everything[i] != culled[i] ? 1 : 0;
+                differing += everything[i] != fast[i] ? 1 : 0;
                 lit += everything[i] != 0 ? 1 : 0;
             }
             EXPECT_EQ(differing, 0u) << "after " << comparison * kFramesBetween << " frames";
