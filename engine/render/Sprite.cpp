@@ -36,7 +36,9 @@ TexelBox fitFrame(const RgbaImage& image, int cellLeft, int cellTop, int width, 
     for (int y = -kFilterReach; y < height + kFilterReach; ++y) {
         const int row = ((cellTop + y) % image.getHeight() + image.getHeight()) % image.getHeight();
         for (int x = -kFilterReach; x < width + kFilterReach; ++x) {
-            const int column = ((cellLeft + x) % image.getWidth() + image.getWidth()) % image.getWidth();
+            const int column = x >= 0 && x < width
+                                   ? cellLeft + x
+                                   : ((cellLeft + x) % image.getWidth() + image.getWidth()) % image.getWidth();
             const std::size_t index =
                 (static_cast<std::size_t>(row) * static_cast<std::size_t>(image.getWidth()) +
                  static_cast<std::size_t>(column)) * kBytesPerTexel + kAlphaByte;
