@@ -5,9 +5,11 @@
 #include <vector>
 
 #include <GL/glew.h>
+#include <GLFW/glfw3.h>
 
 #include "bench/AllocationCounter.hpp"
 #include "bench/BenchGame.hpp"
+#include "bench/Fragments.hpp"
 #include "bench/GlCallCounter.hpp"
 #include "bench/LateGameScene.hpp"
 #include "bench/Stats.hpp"
@@ -90,9 +92,14 @@ Figures runRender(const Options& options) {
     installGlCallCounter();
     LateGameScene scene(bench, options.quick ? 10 : 120);
     const int frames = options.quick ? 20 : 300;
-    std::vector<double> cpu;
-    std::vector<double> finished;
-    std::vector<double> calls;
+    // Frames alternate between drawing every visual with whole quads and fast drawing (culling and fitted
+    // quads), so that both meet the same scenes and the same moments of the machine's load.
+    struct Way {
+        const char* name;
+        bool fast;
+        std::vector<double> cpu, finished, calls, fragments;
+    };
+    Way ways[2] = {{"straightforward", false, {}, {}, {}, {}}, {"fast", true, {}, {}, {}, {}}};
     std::vector<double> drawn;
     for (int frame = 0; frame < frames; ++frame) {
         scene.topUp();
@@ -102,6 +109,8 @@ Figures runRender(const Options& options) {
             visible += visual->entity.isActive() ? 1.0 : 0.0;
         }
         drawn.push_back(visible);
+        Way& way = ways[frame % 2];
+        VisualComponent::setFastDrawing(way.fast);
         glFinish();
         resetGlCallCount();
         const std::int64_t start = nowNs();
@@ -109,17 +118,83 @@ Figures runRender(const Options& options) {
         const std::int64_t issued = nowNs();
         glFinish();
         const std::int64_t done = nowNs();
-        calls.push_back(static_cast<double>(glCallCount()));
-        cpu.push_back(ms(issued - start));
-        finished.push_back(ms(done - start));
+        way.calls.push_back(static_cast<double>(glCallCount()));
+        way.cpu.push_back(ms(issued - start));
+        way.finished.push_back(ms(done - start));
+        // Counted on further, untimed drawings of the same frame, both ways.
+        for (Way& counted : ways) {
+            VisualComponent::setFastDrawing(counted.fast);
+            counted.fragments.push_back(static_cast<double>(countFragments([&] { bench.render(); })));
+        }
     }
-    const Summary finishedSummary = summarize(finished);
+    VisualComponent::setFastDrawing(true);
+    Figures figures;
+    for (const Way& way : ways) {
+        const std::string name = std::string("drawing, ") + way.name;
+        const Summary finishedSummary = summarize(way.finished);
+        figures.push_back({name, "render call median", summarize(way.cpu).median, "ms"});
+        figures.push_back({name, "render to glFinish median", finishedSummary.median, "ms"});
+        figures.push_back({name, "render to glFinish p99", finishedSummary.p99, "ms"});
+        figures.push_back({name, "GL calls per frame", summarize(way.calls).median, ""});
+        figures.push_back({name, "fragments per frame", summarize(way.fragments).median, ""});
+    }
+    figures.push_back({"drawing", "visual components of active entities", summarize(drawn).median, ""});
+    for (const Way& way : ways) {
+        VisualComponent::setFastDrawing(way.fast);
+        const FragmentBreakdown last = breakDownFragments(bench);
+        const std::string name = std::string("last frame, ") + way.name;
+        figures.push_back({name, "fragments", last.total, ""});
+        figures.push_back({name, "explosions", last.explosions, ""});
+        figures.push_back({name, "explosions, alpha > 0", last.explosionsChanging, ""});
+        figures.push_back({name, "sprites", last.sprites, ""});
+        figures.push_back({name, "sprites, alpha > 0", last.spritesChanging, ""});
+        figures.push_back({name, "shapes", last.shapes, ""});
+        figures.push_back({name, "text", last.text, ""});
+        figures.push_back({name, "screen pixels", last.screenPixels, ""});
+    }
+    VisualComponent::setFastDrawing(true);
+    return figures;
+}
+
+Figures runScreenshot(const Options& options) {
+    BenchGame bench;
+    LateGameScene scene(bench, options.quick ? 10 : 120);
+    // Every kShotEvery-th frame takes a screenshot; alternately the frame then waits for the file, as when
+    // the encoding ran on the main thread, or goes on at once.
+    constexpr int kShotEvery = 10;
+    const int frames = options.quick ? 40 : 200;
+    std::vector<double> plain;
+    std::vector<double> shotWaited;
+    std::vector<double> shot;
+    for (int frame = 1; frame <= frames; ++frame) {
+        scene.topUp();
+        const bool shooting = frame % kShotEvery == 0;
+        const bool waiting = shooting && (frame / kShotEvery) % 2 == 0;
+        const std::int64_t start = nowNs();
+        if (shooting) {
+            // As the events of the last poll: the key reaches the game before the frame's update.
+            bench.game().handleKey(GLFW_KEY_SPACE, 0, GLFW_PRESS, 0);
+            bench.game().handleKey(GLFW_KEY_SPACE, 0, GLFW_RELEASE, 0);
+        }
+        bench.update();
+        bench.render();
+        if (waiting) {
+            bench.game().waitForScreenshots();
+        }
+        glFinish();
+        const double spent = ms(nowNs() - start);
+        (shooting ? (waiting ? shotWaited : shot) : plain).push_back(spent);
+        if (shooting && !waiting) {
+            // The next frames are measured without the file still being written beside them.
+            bench.game().waitForScreenshots();
+        }
+    }
+    const double median = summarize(plain).median;
     return {
-        {"drawing", "render call median", summarize(cpu).median, "ms"},
-        {"drawing", "render to glFinish median", finishedSummary.median, "ms"},
-        {"drawing", "render to glFinish p99", finishedSummary.p99, "ms"},
-        {"drawing", "GL calls per frame", summarize(calls).median, ""},
-        {"drawing", "visual components of active entities", summarize(drawn).median, ""},
+        {"screenshot", "frame median (no screenshot)", median, "ms"},
+        {"screenshot", "screenshot frame, written aside", summarize(shot).median, "ms"},
+        {"screenshot", "screenshot frame, waited for", summarize(shotWaited).median, "ms"},
+        {"screenshot", "written aside / median frame", summarize(shot).median / median, ""},
     };
 }
 

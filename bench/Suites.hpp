@@ -27,6 +27,7 @@ Figures runLateGame(const Options& options);
 Figures runScale(const Options& options);
 Figures runCollision(const Options& options);
 Figures runRender(const Options& options);
+Figures runScreenshot(const Options& options);
 Figures runStartup(const Options& options);
 Figures runAllocations(const Options& options);
 

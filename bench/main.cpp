@@ -20,12 +20,13 @@ using kv::bench::Options;
 const std::vector<std::pair<std::string, std::function<Figures(const Options&)>>> kSuites = {
     {"late", kv::bench::runLateGame},       {"scale", kv::bench::runScale},
     {"collision", kv::bench::runCollision}, {"render", kv::bench::runRender},
-    {"startup", kv::bench::runStartup},     {"alloc", kv::bench::runAllocations},
+    {"screenshot", kv::bench::runScreenshot}, {"startup", kv::bench::runStartup},
+    {"alloc", kv::bench::runAllocations},
 };
 
 void printUsage() {
     std::printf(
-        "usage: vantor_bench [--quick] [--repeat N] [late|scale|collision|render|startup|alloc]...\n");
+        "usage: vantor_bench [--quick] [--repeat N] [late|scale|collision|render|screenshot|startup|alloc]...\n");
 }
 
 } // namespace

@@ -44,7 +44,7 @@ std::string decimal(int value) {
 } // namespace
 
 ArcadeStyleShooterGame::ArcadeStyleShooterGame()
-    : Game("Vantor v0.2", kWindowWidth, kWindowHeight),
+    : Game("Vantor v0.2", kWindowWidth, kWindowHeight), screenshots(std::make_unique<ScreenshotWriter>()),
       gameCamera(kPlayFieldHeight, static_cast<float>(width), static_cast<float>(height)),
       guiCamera(static_cast<float>(height), static_cast<float>(width), static_cast<float>(height)) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -52,6 +52,10 @@ ArcadeStyleShooterGame::ArcadeStyleShooterGame()
 }
 
 ArcadeStyleShooterGame::~ArcadeStyleShooterGame() {
+    // Space pressed in the last events before quitting: no frame followed to take the screenshot from.
+    if (screenshotsRequested > 0) {
+        render();
+    }
     // A window closed during play leaves a game behind; its entities refer to the registries and assets.
     deleteAllEntities();
     if (dbgShader == debugShader.get()) {
@@ -235,6 +239,10 @@ void ArcadeStyleShooterGame::sweepRetiredEntities() {
     }
 }
 
+void ArcadeStyleShooterGame::waitForScreenshots() {
+    screenshots->wait();
+}
+
 void ArcadeStyleShooterGame::refreshScoreTexts() {
     const std::string score = decimal(playerScore);
     scoreLabel->setText(score);
@@ -263,6 +271,10 @@ void ArcadeStyleShooterGame::render() {
     highScoreLabel->draw(guiCamera.projectionView);
     scoreStaticLabel->draw(guiCamera.projectionView);
     scoreLabel->draw(guiCamera.projectionView);
+    // A screenshot that cannot be written is ignored.
+    for (; screenshotsRequested > 0; --screenshotsRequested) {
+        screenshots->take(width, height, shIndex);
+    }
 }
 
 void ArcadeStyleShooterGame::handleKey(int key, int /*scancode*/, int action, int mods) {
@@ -281,10 +293,9 @@ void ArcadeStyleShooterGame::handleKey(int key, int /*scancode*/, int action, in
         toggleFullScreen();
     }
     if (key == GLFW_KEY_SPACE && pressed) {
-        // Key events arrive after the buffer swap, when the back buffer's content is undefined: draw the
-        // unchanged scene again and read that. A screenshot that cannot be written is ignored.
-        render();
-        saveScreenshot(width, height, shIndex);
+        // Key events arrive after the buffer swap, when the back buffer's content is undefined: the next
+        // frame is read once drawn, rather than drawing this one twice.
+        ++screenshotsRequested;
     }
     // Walk copies: a callback may add or remove input components.
     const auto keys = componentRegistry.getComponents<KeyboardKeyComponent>();

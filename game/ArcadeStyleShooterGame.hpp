@@ -21,6 +21,7 @@ class CollisionComponent;
 class Drawable;
 class GlLabel;
 class GlLabelFactory;
+class ScreenshotWriter;
 class Shader;
 class SoundManager;
 class Sprite;
@@ -68,6 +69,9 @@ public:
     VantorGui& getMenu() { return *menu; }
     const std::shared_ptr<GlLabel>& getScoreLabel() const { return scoreLabel; }
     GLFWwindow* getWindow() const { return window; }
+    // Space takes a screenshot of the next frame drawn, written in the background; this returns once all
+    // taken so far are on disk.
+    void waitForScreenshots();
 
 private:
     void reportLoadStage(const char* stage) const {
@@ -77,6 +81,9 @@ private:
     }
 
     std::function<void(const char* stage)> loadStageObserver; // empty unless a profiler sets it
+    // Its destructor waits for the files still being written.
+    std::unique_ptr<ScreenshotWriter> screenshots;
+    int screenshotsRequested = 0; // presses of Space since the last frame drawn
     void updateDeadTimer(float dt);
     void aimAtMouse();
     void resetCollisions();

@@ -1,14 +1,51 @@
-// Saves the current framebuffer as a PNG file named "screenshot_<n>.png" in the working directory.
+// Screenshots: the framebuffer saved as PNG files named "screenshot_<n>.png" in the working directory.
 #pragma once
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace kv {
 
-// Reads the whole framebuffer (width x height pixels) from the current read buffer and writes it upright
-// as PNG. The number n goes
-// up from lastIndex + 1 past every name already taken, so no earlier file is overwritten; lastIndex
-// becomes the number used (or tried last). Returns the file name, or "" when nothing could be written.
-std::string saveScreenshot(int width, int height, int& lastIndex);
+// Saves screenshots without stalling the frame that takes them: the framebuffer is read at once, on the
+// GL thread; encoding and writing follow on a thread of the writer's own (started with the first
+// screenshot), in the order taken. A file appears whole under its name or not at all, and never replaces
+// an existing one. The destructor waits for every pending file, so none is lost on quitting.
+class ScreenshotWriter {
+public:
+    ScreenshotWriter() = default;
+    ~ScreenshotWriter();
+    ScreenshotWriter(const ScreenshotWriter&) = delete;
+    ScreenshotWriter& operator=(const ScreenshotWriter&) = delete;
+
+    // Reads the whole framebuffer (width x height pixels) from the current read buffer, to be written
+    // upright. The number n goes up from lastIndex + 1 past every name already taken; lastIndex becomes
+    // it. Returns the name meant, or "" for an empty framebuffer. Should another program take that name
+    // before the file is written, the next free number is used. A file that cannot be written is dropped.
+    std::string take(int width, int height, int& lastIndex);
+    // Returns once every screenshot taken so far is written or given up.
+    void wait();
+
+private:
+    struct Job {
+        std::vector<unsigned char> pixels; // bottom row first, as read
+        int width;
+        int height;
+        int number;
+    };
+
+    void run();
+
+    std::mutex mutex;
+    std::condition_variable jobAdded;
+    std::condition_variable allDone;
+    std::deque<Job> jobs;
+    bool busy = false;
+    bool stopping = false;
+    std::thread worker;
+};
 
 } // namespace kv

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include <glm/common.hpp>
+
 #include "engine/core/Diagnostics.hpp"
 
 namespace kv {
@@ -21,6 +23,11 @@ void appendRimPoints(std::vector<float>& points, int segments, float radius) {
 } // namespace
 
 Shape2D::Shape2D(const std::vector<float>& vertices, int drawMode) : vertices(vertices), drawMode(drawMode) {
+    for (std::size_t i = 0; i + 1 < this->vertices.size(); i += kComponentsPerPoint) {
+        const vec2 point(this->vertices[i], this->vertices[i + 1]);
+        bounds = bounds ? Bounds2D{glm::min(bounds->min, point), glm::max(bounds->max, point)}
+                        : Bounds2D{point, point};
+    }
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     glGenBuffers(1, &vbo);

@@ -3,6 +3,7 @@
 
 #include <GL/glew.h>
 
+#include <optional>
 #include <vector>
 
 #include <glm/vec2.hpp>
@@ -10,6 +11,12 @@
 namespace kv {
 
 using glm::vec2;
+
+// An axis-aligned box in model units.
+struct Bounds2D {
+    vec2 min;
+    vec2 max;
+};
 
 // Issues its draw call with whatever program is current; the caller sets the uniforms first.
 class Drawable {
@@ -20,6 +27,9 @@ public:
     Drawable& operator=(const Drawable&) = delete;
 
     virtual void draw() = 0;
+    // A box holding every point the draw call can cover, in model units; none when unknown, and a drawable
+    // without one is always drawn.
+    virtual std::optional<Bounds2D> getBounds() const { return std::nullopt; }
 };
 
 // Points (x, y, x, y, ...) in model units, fed to attribute 0 as vec2. Owns its buffer and vertex array.
@@ -30,6 +40,8 @@ public:
     ~Shape2D() override;
 
     void draw() override;
+    // None for a shape without points.
+    std::optional<Bounds2D> getBounds() const override { return bounds; }
 
     const std::vector<float>& getVertices() const { return vertices; }
     int getDrawMode() const { return drawMode; }
@@ -39,6 +51,7 @@ public:
 private:
     std::vector<float> vertices;
     int drawMode;
+    std::optional<Bounds2D> bounds;
     GLuint vbo = 0;
     GLuint vao = 0;
 };

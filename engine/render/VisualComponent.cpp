@@ -1,6 +1,11 @@
 #include "engine/render/VisualComponent.hpp"
 
+#include <algorithm>
+#include <limits>
+
 #include <glm/gtc/matrix_transform.hpp>
+#include <glm/mat2x2.hpp>
+#include <glm/matrix.hpp>
 
 #include "engine/core/GameEntity.hpp"
 
@@ -9,7 +14,70 @@ namespace kv {
 namespace {
 constexpr vec2 kNoTextureOffset{0.0f, 0.0f};
 constexpr vec4 kUntinted{1.0f, 1.0f, 1.0f, 1.0f};
+// Fraction of w by which a corner must pass a clip plane: far more than the rounding of the GPU's own
+// vertex transform, far less than the half pixel between the view's edge and its nearest pixel centre.
+constexpr float kClipMargin = 1.0e-4f;
+
+// Fitted quads hold for the base level only: drawn larger than this, no mipmap level is sampled, with a
+// margin for the driver's approximation of the level of detail.
+constexpr float kMaxFittedTexelsPerPixel = 0.9f;
+
+bool fastDrawing = true;
+
+// The largest number of texels a step of one pixel crosses (the driver's rho), from the map of texels to
+// window pixels: the model axes scaled by the texel size, carried by the matrix and the viewport.
+float texelsPerPixel(const mat4& projectionViewModel, const vec2& pixelScale) {
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const glm::mat2 halfViewport(0.5f * static_cast<float>(viewport[2]), 0.0f, 0.0f,
+                                 0.5f * static_cast<float>(viewport[3]));
+    const glm::mat2 modelToClip{vec2(projectionViewModel[0]), vec2(projectionViewModel[1])};
+    const glm::mat2 texelToPixel = halfViewport * modelToClip * glm::mat2(pixelScale.x, 0.0f, 0.0f, pixelScale.y);
+    if (glm::determinant(texelToPixel) == 0.0f) {
+        return std::numeric_limits<float>::infinity();
+    }
+    const glm::mat2 pixelToTexel = glm::inverse(texelToPixel);
+    return std::max(glm::length(pixelToTexel[0]), glm::length(pixelToTexel[1]));
+}
+
+// Each clip-plane distance (w - x, w + x, w - y, w + y) is linear over the box, and so is w: when it is
+// negative at all four corners, with w positive there, it is negative everywhere inside, and the clipper
+// removes every primitive within. NaN fails every comparison and keeps the visual.
+bool isBoxOutsideClipVolume(const mat4& matrix, const Bounds2D& box) {
+    bool allLeft = true;
+    bool allRight = true;
+    bool allBelow = true;
+    bool allAbove = true;
+    for (const vec2 corner : {box.min, vec2(box.max.x, box.min.y), vec2(box.min.x, box.max.y), box.max}) {
+        const vec4 p = matrix * vec4(corner.x, corner.y, 0.0f, 1.0f);
+        if (!(p.w > 0.0f)) {
+            return false;
+        }
+        const float limit = p.w * (1.0f + kClipMargin);
+        allLeft = allLeft && p.x < -limit;
+        allRight = allRight && p.x > limit;
+        allBelow = allBelow && p.y < -limit;
+        allAbove = allAbove && p.y > limit;
+    }
+    return allLeft || allRight || allBelow || allAbove;
+}
 } // namespace
+
+void VisualComponent::setFastDrawing(bool on) {
+    fastDrawing = on;
+}
+
+bool VisualComponent::isFastDrawing() {
+    return fastDrawing;
+}
+
+bool VisualComponent::isOutsideView(const mat4& projectionViewModel) const {
+    if (!fastDrawing) {
+        return false;
+    }
+    const std::optional<Bounds2D> bounds = drawable->getBounds();
+    return bounds && isBoxOutsideClipVolume(projectionViewModel, *bounds);
+}
 
 VisualComponent::VisualComponent(GameEntity& entity, const std::shared_ptr<Shader>& shader,
                                  const std::shared_ptr<Drawable>& drawable, int priority)
@@ -38,11 +106,14 @@ void VisualComponent::draw(const mat4& projectionView) {
     if (!entity.isActive()) {
         return;
     }
+    const mat4 projectionViewModel = projectionView * modelMatrix(scale);
+    if (isOutsideView(projectionViewModel)) {
+        return;
+    }
     shader->use();
-    const mat4 model = modelMatrix(scale);
     shader->setTextureOffset(kNoTextureOffset);
     shader->setTint(tint);
-    shader->setProjectionViewModel(projectionView * model);
+    shader->setProjectionViewModel(projectionViewModel);
     drawable->draw();
 }
 
@@ -62,12 +133,20 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
     if (!entity.isActive()) {
         return;
     }
+    const mat4 projectionViewModel = projectionView * modelMatrix(animationScale);
+    if (isOutsideView(projectionViewModel)) {
+        return;
+    }
     shader->use();
-    const mat4 model = modelMatrix(animationScale);
-    shader->setProjectionViewModel(projectionView * model);
+    shader->setProjectionViewModel(projectionViewModel);
     shader->setTextureOffset(animation->getTextureOffset());
     shader->setTint(kUntinted);
-    animation->draw();
+    Sprite& sprite = *animation->sprite;
+    if (fastDrawing && texelsPerPixel(projectionViewModel, sprite.getPixelScale()) <= kMaxFittedTexelsPerPixel) {
+        sprite.drawFitted(animation->currentFrame);
+    } else {
+        animation->draw();
+    }
 }
 
 AnimationTimeline::AnimationTimeline(GameEntity& entity, const std::shared_ptr<Sprite>& sprite, int priority)

@@ -1,0 +1,129 @@
+// Fast drawing changes no pixel: the real game's scenes, drawn with every visual in whole quads and with
+// the visuals outside the view skipped and the animations' quads fitted, give identical framebuffers.
+// And screenshots, written aside, still reach the disk whole when the game ends at once.
+#include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "engine/components/HealthAndScore.hpp"
+#include "engine/render/VisualComponent.hpp"
+#include "game/GameFixture.hpp"
+
+namespace kv {
+namespace {
+
+constexpr int kMachineGun = 1;
+constexpr int kIonCannon = 2;
+constexpr int kFlamethrower = 3;
+constexpr int kEmpRocket = 1;
+constexpr int kComparisons = 3;  // moments compared per scene
+constexpr int kFramesBetween = 12; // frames stepped with the trigger held before each comparison
+
+struct Scene {
+    const char* name;
+    int mainWeapon;
+    vec2 shipPlace; // fraction of the view's half extents
+    float shipHeading;
+};
+
+const Scene kScenes[] = {
+    {"flames from the centre", kFlamethrower, {0.0f, 0.0f}, 0.0f},
+    {"flames into a corner", kFlamethrower, {0.7f, 0.8f}, 0.6f},
+    {"beams across the edge", kIonCannon, {-0.5f, -0.6f}, -2.4f},
+    {"bullets and a rocket", kMachineGun, {0.2f, 0.3f}, 2.0f},
+};
+
+using DrawEquivalence = GameFixture;
+
+// The frame as read back, drawn straightforwardly or fast.
+std::vector<unsigned char> drawFrame(ArcadeStyleShooterGame& game, bool fast) {
+    VisualComponent::setFastDrawing(fast);
+    game.render();
+    VisualComponent::setFastDrawing(true);
+    const auto width = static_cast<std::size_t>(game.getGameCamera().bufferWidth);
+    const auto height = static_cast<std::size_t>(game.getGameCamera().bufferHeight);
+    std::vector<unsigned char> pixels(width * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_RGBA, GL_UNSIGNED_BYTE,
+                 pixels.data());
+    return pixels;
+}
+
+TEST_F(DrawEquivalence, FastDrawingChangesNoPixel) {
+    constexpr float kDeadly = 1.0e6f; // health points
+    const OrthoCamera& camera = game->getGameCamera();
+    for (const Scene& scene : kScenes) {
+        SCOPED_TRACE(scene.name);
+        startGame(scene.mainWeapon, kEmpRocket);
+        ship().setPosition(scene.shipPlace * vec2(camera.halfWidth, camera.halfHeight));
+        ship().setOrientation(scene.shipHeading);
+        // Ships of every kind just inside, on and beyond each edge of the view, two in three exploding.
+        int index = 0;
+        for (float beyond : {-150.0f, -30.0f, 0.0f, 40.0f, 200.0f, 500.0f, 1100.0f}) {
+            for (float along : {-0.95f, -0.3f, 0.45f, 1.0f}) {
+                for (const vec2 place : {vec2(camera.halfWidth + beyond, along * camera.halfHeight),
+                                         vec2(-camera.halfWidth - beyond, -along * camera.halfHeight),
+                                         vec2(along * camera.halfWidth, camera.halfHeight + beyond),
+                                         vec2(-along * camera.halfWidth, -camera.halfHeight - beyond)}) {
+                    GameEntity* enemy = index % 3 == 0   ? game->spawnSwarmer()
+                                        : index % 3 == 1 ? game->spawnDiver()
+                                                         : game->spawnMothership();
+                    GameEntity& placed = placeEnemy(enemy, place, static_cast<float>(index));
+                    if (index++ % 3 != 2) {
+                        placed.getComponent<HealthComponent>().doDamage(kDeadly);
+                    }
+                }
+            }
+        }
+        press(GLFW_MOUSE_BUTTON_LEFT);
+        press(GLFW_MOUSE_BUTTON_RIGHT);
+        for (int comparison = 1; comparison <= kComparisons; ++comparison) {
+            step(kFramesBetween);
+            const std::vector<unsigned char> everything = drawFrame(*game, false);
+            const std::vector<unsigned char> fast = drawFrame(*game, true);
+            std::size_t differing = 0;
+            std::size_t lit = 0;
+            for (std::size_t i = 0; i < everything.size(); ++i) {
+                differing += everything[i] != fast[i] ? 1 : 0;
+                lit += everything[i] != 0 ? 1 : 0;
+            }
+            EXPECT_EQ(differing, 0u) << "after " << comparison * kFramesBetween << " frames";
+            EXPECT_GT(lit, everything.size() / 100) << "the scene fills part of the screen";
+        }
+        release(GLFW_MOUSE_BUTTON_LEFT);
+        release(GLFW_MOUSE_BUTTON_RIGHT);
+        game->clearGame();
+    }
+}
+
+using ScreenshotOnQuitting = GameFixture;
+
+TEST_F(ScreenshotOnQuitting, EveryPressIsWrittenWholeAndNoFileReplaced) {
+    std::ofstream("screenshot_2.png") << "an earlier run's file";
+    game->handleKey(GLFW_KEY_SPACE, 0, GLFW_PRESS, 0);
+    game->handleKey(GLFW_KEY_SPACE, 0, GLFW_RELEASE, 0);
+    game->handleKey(GLFW_KEY_SPACE, 0, GLFW_PRESS, 0);
+    game.reset();
+    auto contents = [](const char* name) {
+        std::ifstream file(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    EXPECT_EQ(contents("screenshot_2.png"), "an earlier run's file");
+    for (const char* name : {"screenshot_1.png", "screenshot_3.png"}) {
+        const std::string png = contents(name);
+        ASSERT_GT(png.size(), 8u) << name;
+        EXPECT_EQ(png.substr(1, 3), "PNG") << name;
+        EXPECT_EQ(png.substr(png.size() - 8, 4), "IEND") << name << " ends with its last chunk";
+    }
+    EXPECT_FALSE(std::filesystem::exists("screenshot_4.png"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 7) << "no temporary file left";
+}
+
+} // namespace
+} // namespace kv
