@@ -40,9 +40,12 @@ export DISPLAY=":$number"
 
 openbox >/dev/null 2>&1 &
 openbox_pid=$!
-# Wait until the window manager owns the screen before anything asks for full screen.
-for _ in $(seq 1 100); do
-  if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+# Wait until the window manager owns the screen and announces full-screen support before anything asks for
+# full screen: GLFW reads the announcement once, when it starts, and a busy machine can start a test between
+# the window manager taking the screen and announcing what it supports.
+for _ in $(seq 1 200); do
+  if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+    xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_WM_STATE_FULLSCREEN'; then
     break
   fi
   sleep 0.05
