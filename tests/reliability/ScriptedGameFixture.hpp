@@ -1,65 +1,62 @@
-// Runs the real game's main loop in a fresh working directory (linked to the generated assets) with a
-// scripted player on a fixed time step; the test supplies a move for every frame.
+// Runs the real game in a fresh working directory frame by frame as its main loop does, on a fixed step, with
+// keys and pointer set by the test (the executable links with --wrap=glfwGetKey,--wrap=glfwGetCursorPos, the
+// calls the game reads its input through), and reads its whole play state.
 #pragma once
 
-#include <functional>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
-#include <string>
+#include <optional>
+#include <set>
 
 #include <gtest/gtest.h>
 
 #include "engine/text/GlLabelButton.hpp"
 #include "game/ArcadeStyleShooterGame.hpp"
-#include "reliability/ScriptedPlayer.hpp"
+#include "support/Process.hpp"
 
 namespace kv {
 
 constexpr float kStep = 1.0f / 60.0f; // seconds per frame
 
 class ScriptedGameFixture : public ::testing::Test {
+public:
+    // What the wrapped calls report: held keys, and the pointer in window coordinates (y down).
+    static std::set<int> heldKeys;
+    static vec2 pointer;
+
 protected:
+    // Loads the game, runs its first frame and lets the switch to full screen arrive.
     void SetUp() override;
     void TearDown() override;
 
-    // Builds the game, waits for full screen at the first frame, then calls move after every frame until
-    // it returns false (the game is then asked to quit) or the game quits by itself.
-    void play(const std::function<bool()>& move);
+    // One pass of the main loop: update, render, swap, then the window system's events. The first update
+    // sees dt = 0: the loop reads the clock only after loading.
+    void frame();
+    virtual void afterFrame() {}
 
-    // The window point of a point of the given camera, the inverse of screenToGameCoordinates.
-    static vec2 windowPointOf(const OrthoCamera& camera, const vec2& point);
-    // Points at the button; it is hovered after the next frame's update.
-    void pointAt(const GlLabelButton& button);
-    // A left click at the pointer, as the window system delivers it.
-    void click();
+    void hold(int key, bool down);
+    // A mouse button or key event, through the game's own window callbacks.
+    void mouse(int button, int action);
+    void pressKey(int key);
+    // Clicks the two weapons and Start, each once a frame has seen the pointer on it (a late full-screen
+    // resize moves the buttons), with a frame after each click; true if a game started.
+    bool chooseAndStart(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon);
     bool playerAlive();
 
-    std::unique_ptr<ScriptedPlayer> player;
+    // FNV-1a over every entity's record (position, orientation, active flag, health, tags) in sorted order,
+    // then the scores: it tells play states apart, not where entities sit in memory. Floats enter exactly.
+    std::uint64_t playStateHash();
+    // Live entities (every entity carries tag 0), and components of any class.
+    std::size_t entityCount();
+    std::size_t componentCount();
+
+    long frames = 0; // completed
     std::unique_ptr<ArcadeStyleShooterGame> game;
-    std::string workingDirectory;
-    std::string previousDirectory;
-};
-
-// A frame-by-frame script: a queue of steps, each run once per frame until it reports that it is done.
-class PlayScript {
-public:
-    using Step = std::function<bool()>;
-
-    PlayScript& then(Step step);
-    // A step that runs action on each of frames frames.
-    PlayScript& during(int frames, std::function<void(int frame)> action);
-    PlayScript& wait(int frames);
-    // Runs action once, in this frame.
-    PlayScript& once(std::function<void()> action);
-    // Waits until the condition holds; throws after limit frames.
-    PlayScript& waitUntil(std::function<bool()> condition, int limit, const std::string& what);
-
-    // Runs one frame of the script; false once every step is done.
-    bool advance();
-    bool done() const { return next >= steps.size(); }
 
 private:
-    std::vector<Step> steps;
-    std::size_t next = 0;
+    std::optional<testsupport::TemporaryDirectory> workingDirectory;
+    std::filesystem::path previousDirectory;
 };
 
 } // namespace kv

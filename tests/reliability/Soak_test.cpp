@@ -12,8 +12,8 @@
 
 #include "game/GameState.hpp"
 #include "game/VantorGui.hpp"
-#include "reliability/PlayState.hpp"
 #include "reliability/ScriptedGameFixture.hpp"
+#include "support/GlTestContext.hpp"
 
 namespace kv {
 namespace {
@@ -39,51 +39,38 @@ protected:
         const auto nearest =
             std::min_element(enemies.begin(), enemies.end(),
                              [&](GameEntity* a, GameEntity* b) { return distance(a) < distance(b); });
-        player->releaseAllKeys();
+        heldKeys.clear();
         if (nearest == enemies.end() || distance(*nearest) < 1.0f) {
             return;
         }
-        player->setCursor(windowPointOf(game->getGameCamera(), (*nearest)->getPosition()));
+        pointer = test::windowPointOf(game->getGameCamera(), (*nearest)->getPosition());
         vec2 wanted = ((*nearest)->getPosition() - from) / distance(*nearest);
         if (distance(*nearest) < kCloseDistance) {
             wanted = -wanted;
         } else if (distance(*nearest) < kFarDistance) {
             wanted = vec2(-wanted.y, wanted.x); // circle it
         }
-        player->setKey(GLFW_KEY_D, wanted.x > kSteerThreshold);
-        player->setKey(GLFW_KEY_A, wanted.x < -kSteerThreshold);
-        player->setKey(GLFW_KEY_W, wanted.y > kSteerThreshold);
-        player->setKey(GLFW_KEY_S, wanted.y < -kSteerThreshold);
-        ScriptedPlayer::sendMouseButton(game->getWindow(), GLFW_MOUSE_BUTTON_RIGHT,
-                                        frameInGame % kSecondaryPeriod == 0 ? GLFW_PRESS : GLFW_RELEASE);
+        hold(GLFW_KEY_D, wanted.x > kSteerThreshold);
+        hold(GLFW_KEY_A, wanted.x < -kSteerThreshold);
+        hold(GLFW_KEY_W, wanted.y > kSteerThreshold);
+        hold(GLFW_KEY_S, wanted.y < -kSteerThreshold);
+        mouse(GLFW_MOUSE_BUTTON_RIGHT, frameInGame % kSecondaryPeriod == 0 ? GLFW_PRESS : GLFW_RELEASE);
     }
 
-    // The menu moves of the next game: its two weapons and Start, each pointed at before the click.
-    PlayScript chooseWeapons(int game) {
+    // The menu moves of the next game: its two weapons and Start; true if it started.
+    bool chooseWeapons(int game) {
         VantorGui& menu = this->game->getMenu();
         GlLabelButton* mains[] = {&menu.machineGunButton, &menu.ionCannonButton, &menu.flamethrowerButton};
         GlLabelButton* secondaries[] = {&menu.empRocketButton, &menu.gravityOrbButton, &menu.shockwaveButton};
-        PlayScript script;
-        for (GlLabelButton* button : {mains[game % 3], secondaries[(game / 3) % 3], &menu.startButton}) {
-            // A late full-screen resize moves the button: point again until a frame has seen the pointer on
-            // it. A pointer that never lands leaves the soak without games, which fails it.
-            script.once([this, button] { pointAt(*button); }).then([this, button] {
-                if (!button->isHovered()) {
-                    pointAt(*button);
-                    return false;
-                }
-                click();
-                return true;
-            });
-        }
-        return script;
+        // A pointer that never lands on a button leaves the soak without games, which fails it.
+        return chooseAndStart(*mains[game % 3], *secondaries[(game / 3) % 3]);
     }
 };
 
 TEST_F(Soak, TheAutopilotPlaysGameAfterGameWithinBounds) {
     const char* setting = std::getenv("VANTOR_SOAK_SECONDS");
     const double seconds = setting != nullptr ? std::atof(setting) : kDefaultSoakSeconds;
-    const long frames = static_cast<long>(seconds / kStep);
+    const long soakFrames = static_cast<long>(seconds / kStep);
     // A short soak still covers several games.
     const long longestGame = static_cast<long>(std::min(kLongestGameSeconds, seconds / 3.0) / kStep);
 
@@ -92,36 +79,34 @@ TEST_F(Soak, TheAutopilotPlaysGameAfterGameWithinBounds) {
     long deathFrame = -1;
     std::size_t maxEntities = 0;
     std::size_t leftovers = 0;
-    PlayScript menuScript;
-    play([&] {
-        const long frame = player->getFrame();
-        maxEntities = std::max(maxEntities, PlayState::entityCount(*game));
+    const auto move = [&] {
+        const long frame = frames;
+        maxEntities = std::max(maxEntities, entityCount());
         if (mainMenuActive) {
-            if (menuScript.done()) {
-                menuScript = chooseWeapons(games);
-            }
-            menuScript.advance();
-            if (!mainMenuActive) {
+            if (chooseWeapons(games)) {
                 ++games;
-                gameStart = frame;
+                gameStart = frames;
                 deathFrame = -1;
-                ScriptedPlayer::sendMouseButton(game->getWindow(), GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS);
+                mouse(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS);
             }
         } else if (deathFrame < 0 && !playerAlive()) {
             deathFrame = frame;
-            player->releaseAllKeys();
+            heldKeys.clear();
         } else if (deathFrame < 0 && frame - gameStart <= longestGame) {
             fly(frame - gameStart);
         } else if (deathFrame < 0 || frame - deathFrame > kAfterDeathFrames) {
-            player->releaseAllKeys();
-            ScriptedPlayer::sendMouseButton(game->getWindow(), GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE);
-            ScriptedPlayer::sendMouseButton(game->getWindow(), GLFW_MOUSE_BUTTON_RIGHT, GLFW_RELEASE);
-            ScriptedPlayer::sendKey(game->getWindow(), GLFW_KEY_ESCAPE, GLFW_PRESS);
+            heldKeys.clear();
+            mouse(GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE);
+            mouse(GLFW_MOUSE_BUTTON_RIGHT, GLFW_RELEASE);
+            pressKey(GLFW_KEY_ESCAPE);
             // Nothing of the game may outlive it.
-            leftovers = std::max(leftovers, PlayState::entityCount(*game) + PlayState::componentCount(*game));
+            leftovers = std::max(leftovers, entityCount() + componentCount());
         }
-        return frame < frames;
-    });
+        return frames < soakFrames;
+    };
+    while (move()) {
+        frame();
+    }
 
     std::printf("soak: %.0f s of game time, %d games, %zu live entities at most, high score %d\n", seconds,
                 games, maxEntities, playerHighScore);
