@@ -116,8 +116,8 @@ elif command == "field":
     print(by_id(args[0], args[1]).get(args[2], ""))
 elif command == "sync":
     # Copies only files whose content differs, so an unchanged file keeps its time and is not rebuilt.
-    work, copy, manifest = args
-    tracked = [p for p in sys.stdin.read().split("\0") if p]
+    work, copy, manifest, listing = args
+    tracked = [p for p in read(listing).split("\0") if p]
     old = set(read(manifest).split("\0")) - {""} if os.path.exists(manifest) else set()
     for gone in old - set(tracked):
         if os.path.lexists(os.path.join(copy, gone)):
@@ -193,7 +193,10 @@ logs="$scratch/logs"
 mkdir -p "$src" "$logs"
 
 echo "Copying the work tree to $src"
-git -C "$root" ls-files -z | helper sync "$root" "$src" "$scratch/tracked"
+# The helper reads its program from standard input, so the file list goes through a file.
+git -C "$root" ls-files -z >"$scratch/tracked.new"
+helper sync "$root" "$src" "$scratch/tracked" "$scratch/tracked.new"
+rm "$scratch/tracked.new"
 # A run stopped halfway leaves a mutation in the copy; the copy above has just put the original back.
 rm -f "$scratch"/backup
 
