@@ -23,8 +23,7 @@ TEST(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
     linkAssetFolders(work);
     writeFile(work / "HighScore.txt", "HighScore=-7"); // leaving the game with 0 beats it
     Process game({VANTOR_EXECUTABLE}, work, work);
-    ASSERT_TRUE(waitForFullScreen(game, 30s)) << "the game switches to full screen once loaded";
-    std::this_thread::sleep_for(500ms); // let the window manager settle the full-screen window
+    ASSERT_TRUE(waitForWindow(game, 30s)) << "the game switches to full screen once loaded";
 
     // The menu is centred on the 1024 x 768 screen: "Flamethrower" at (+270, +180), "Start game" at
     // (-135, -170) menu units, one unit per pixel, y upward. A button reacts to the hover state of the last

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "packaging/PackageFixture.hpp"
+#include "packaging/Installation.hpp"
 
-namespace kv::test {
+namespace kv::testsupport {
 namespace {
 
 std::set<std::string> entriesOf(const fs::path& directory) {
@@ -55,4 +55,4 @@ TEST(Installation, HoldsTheGameItsAssetsAndValidDesktopFiles) {
 }
 
 } // namespace
-} // namespace kv::test
+} // namespace kv::testsupport

@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "packaging/PackageFixture.hpp"
+#include "packaging/Installation.hpp"
 
-namespace kv::test {
+namespace kv::testsupport {
 namespace {
 
 // Appends one line per start to started.txt in its working directory, in one write so that concurrent
@@ -98,4 +98,4 @@ INSTANTIATE_TEST_SUITE_P(Cases, Launcher, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace kv::test
+} // namespace kv::testsupport
