@@ -1,5 +1,6 @@
 // Runs the real program in a fresh working directory on the current X display and plays it with xdotool:
 // pick a weapon, start a game, fly and fire, take a screenshot, leave to the menu and quit.
+#include <regex>
 #include <set>
 #include <thread>
 
@@ -21,10 +22,9 @@ TEST(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
     TemporaryDirectory directory("vantor-e2e");
     const fs::path& work = directory.path();
     linkAssetFolders(work);
-    writeFile(work / "HighScore.txt", "HighScore=-7"); // leaving the game with 0 beats it
+    writeFile(work / "HighScore.txt", "HighScore=-7"); // leaving the game beats it, whatever the flames hit
     Process game({VANTOR_EXECUTABLE}, work, work);
-    ASSERT_TRUE(waitForFullScreen(game, 30s)) << "the game switches to full screen once loaded";
-    std::this_thread::sleep_for(500ms); // let the window manager settle the full-screen window
+    ASSERT_TRUE(waitForWindow(game, 30s)) << "the game switches to full screen once loaded";
 
     // The menu is centred on the 1024 x 768 screen: "Flamethrower" at (+270, +180), "Start game" at
     // (-135, -170) menu units, one unit per pixel, y upward. A button reacts to the hover state of the last
@@ -49,7 +49,7 @@ TEST(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
     EXPECT_TRUE(game.exitedWith(0)) << game.describe();
     EXPECT_NE(game.standardOutput().find("OpenGL version: "), std::string::npos);
     EXPECT_EQ(game.standardError(), "");
-    EXPECT_EQ(readFile(work / "HighScore.txt"), "HighScore=0");
+    EXPECT_TRUE(std::regex_match(readFile(work / "HighScore.txt"), std::regex("HighScore=(0|[1-9][0-9]*)")));
     std::set<std::string> written;
     for (const auto& entry : fs::directory_iterator(work)) {
         written.insert(entry.path().filename().string());

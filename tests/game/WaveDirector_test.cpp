@@ -90,16 +90,5 @@ TEST_F(WaveDirector, ALongFrameAcrossBothMarksSendsThreeMotherships) {
     EXPECT_EQ(enabled(), (std::vector<bool>{false, false}));
 }
 
-TEST_F(WaveDirector, NothingComesOnceTheShipIsDead) {
-    startWaves();
-    play(5.0f);
-    ship().getComponent<HealthComponent>().doDamage(1e13f);
-    step(1);
-    const int enemies = count(kTagEnemy);
-    play(50.0f);
-    EXPECT_LE(count(kTagEnemy), enemies);
-    EXPECT_EQ(count(kTagMothership), 0);
-}
-
 } // namespace
 } // namespace kv

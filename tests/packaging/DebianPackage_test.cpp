@@ -11,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include "packaging/PackageFixture.hpp"
+#include "packaging/Installation.hpp"
 
-namespace kv::test {
+namespace kv::testsupport {
 namespace {
+
+using namespace std::chrono_literals;
 
 constexpr double kMinimumLitFraction = 1.0 / 200.0; // of the screen, that the menu lights at least
 constexpr int kMinimumLinkedLibraries = 8;          // GLFW, GLEW, OpenGL, OpenAL, libvorbisfile, C++, ...
@@ -116,15 +118,19 @@ TEST_F(InstalledDebianPackage, InstallsRunsFromThePathAndRemovesCleanly) {
     // The game reaches the menu, saves a screenshot into the player's data directory and quits.
     TemporaryDirectory home("vantor-deb-home");
     const fs::path data = home.path() / "data/vantor";
-    const std::string screenshot = quote(data / "screenshot_1.png");
-    const CommandResult game = play("env " + path + " HOME=" + quote(home.path()) +
-                                        " XDG_DATA_HOME=" + quote(home.path() / "data") + " vantor",
-                                    home.path(), "Vantor v0.2", true,
-                                    "xdotool key space && timeout 10 sh -c 'until [ -e " + screenshot +
-                                        " ]; do sleep 0.1; done' && xdotool key Escape");
-    EXPECT_EQ(game.status, 0) << game.output;
-    EXPECT_TRUE(game.output.starts_with("OpenGL version: ")) << game.output;
-    EXPECT_EQ(std::count(game.output.begin(), game.output.end(), '\n'), 1) << "nothing else is reported";
+    Process game({"env", path, "HOME=" + home.path().string(),
+                  "XDG_DATA_HOME=" + (home.path() / "data").string(), "vantor"},
+                 home.path(), home.path());
+    ASSERT_TRUE(waitForWindow(game, 60s)) << game.describe() << game.standardError();
+    ASSERT_TRUE(xdotool("key space"));
+    ASSERT_TRUE(waitFor([&] { return fs::exists(data / "screenshot_1.png"); }, 10s));
+    ASSERT_TRUE(xdotool("key Escape"));
+    ASSERT_TRUE(game.waitForEnd(30s));
+    EXPECT_TRUE(game.exitedWith(0)) << game.describe();
+    EXPECT_EQ(game.standardError(), "");
+    const std::string output = game.standardOutput();
+    EXPECT_TRUE(output.starts_with("OpenGL version: ")) << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << "nothing else is reported";
     EXPECT_GT(litFraction(data / "screenshot_1.png"), kMinimumLitFraction) << "the menu, not a black frame";
     EXPECT_EQ(fs::read_symlink(data / "sprites"), fs::path("/usr/share/games/vantor/sprites"));
 
@@ -137,4 +143,4 @@ TEST_F(InstalledDebianPackage, InstallsRunsFromThePathAndRemovesCleanly) {
 }
 
 } // namespace
-} // namespace kv::test
+} // namespace kv::testsupport

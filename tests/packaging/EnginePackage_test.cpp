@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "packaging/PackageFixture.hpp"
+#include "packaging/Installation.hpp"
 
-namespace kv::test {
+namespace kv::testsupport {
 namespace {
+
+using namespace std::chrono_literals;
 
 // All a game on the installed engine needs.
 constexpr const char* kGameProject = R"cmake(cmake_minimum_required(VERSION 3.25)
@@ -50,14 +52,15 @@ TEST(EnginePackage, BuildsAndRunsTheExampleOutsideTheTree) {
     // It reads the assets that the build generated for the shooter from its working directory.
     const fs::path game = scratch.path() / "game";
     fs::create_directory(game);
-    for (const char* folder : {"shaders", "sprites", "fonts", "sounds"}) {
-        fs::create_directory_symlink(fs::path(VANTOR_BUILD_DIR "/game") / folder, game / folder);
-    }
-    const CommandResult played =
-        play(quote(scratch.path() / "build/collector"), game, "Collector", false, "xdotool key Escape");
-    EXPECT_EQ(played.status, 0) << played.output;
-    EXPECT_TRUE(played.output.starts_with("OpenGL version: ")) << played.output;
+    linkAssetFolders(game);
+    Process played({(scratch.path() / "build/collector").string()}, game, game);
+    ASSERT_TRUE(waitForWindow(played, 60s, "Collector", false))
+        << played.describe() << played.standardError();
+    ASSERT_TRUE(xdotool("key Escape"));
+    ASSERT_TRUE(played.waitForEnd(30s));
+    EXPECT_TRUE(played.exitedWith(0)) << played.describe() << played.standardError();
+    EXPECT_TRUE(played.standardOutput().starts_with("OpenGL version: ")) << played.standardOutput();
 }
 
 } // namespace
-} // namespace kv::test
+} // namespace kv::testsupport

@@ -20,21 +20,31 @@ namespace kv::testsupport {
 
 namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
+constexpr auto kSettleTime = std::chrono::milliseconds(500);
 constexpr int kLitLevel = 60; // sum of red, green and blue above which a pixel counts as lit
 // Not SIGABRT: an unreadable asset ends the program through an uncaught exception, as documented.
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP, SIGSYS};
 } // namespace
 
-std::string run(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-            output += buffer;
+CommandResult run(const std::string& command) {
+    CommandResult result;
+    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            result.output.append(buffer, count);
         }
-        ::pclose(pipe);
+        const int status = ::pclose(pipe);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
-    return output;
+    return result;
+}
+
+std::string quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
 }
 
 std::string readFile(const fs::path& path) {
@@ -163,15 +173,24 @@ std::string Process::describe() const {
                                : "signal " + std::to_string(WTERMSIG(status));
 }
 
-bool waitForFullScreen(Process& game, std::chrono::seconds limit) {
-    return waitFor(
+bool waitForWindow(Process& program, std::chrono::seconds limit, const std::string& title, bool fullScreen) {
+    std::string window;
+    const bool shown = waitFor(
         [&] {
-            std::string window = run("xdotool search --name '^Vantor v0.2$' 2>/dev/null | head -n 1");
+            window = run("xdotool search --name " + quote("^" + title + "$") + " | head -n 1").output;
             window.erase(window.find_last_not_of(" \n") + 1);
-            return !game.ended() && !window.empty() &&
-                   run("xprop -id " + window + " _NET_WM_STATE").find("FULLSCREEN") != std::string::npos;
+            return !program.ended() && !window.empty() &&
+                   (!fullScreen || run("xprop -id " + window + " _NET_WM_STATE").output.find("FULLSCREEN") !=
+                                       std::string::npos);
         },
         limit);
+    if (shown) {
+        // Fails harmlessly without a window manager; with one, it finishes placing the window before input
+        // goes to it.
+        run("xdotool windowactivate " + window);
+        std::this_thread::sleep_for(kSettleTime);
+    }
+    return shown;
 }
 
 bool xdotool(const std::string& arguments) {

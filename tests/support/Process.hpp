@@ -14,8 +14,14 @@ namespace kv::testsupport {
 
 namespace fs = std::filesystem;
 
-// Runs a shell command; its standard output.
-std::string run(const std::string& command);
+struct CommandResult {
+    int status = -1;    // exit status, 128 + signal when killed
+    std::string output; // standard output and standard error together
+};
+// Runs a command line with /bin/sh and waits for it.
+CommandResult run(const std::string& command);
+// Single-quoted for the shell, whatever the text holds.
+std::string quote(const std::string& text);
 std::string readFile(const fs::path& path);
 void writeFile(const fs::path& path, const std::string& bytes);
 // Polls until the condition holds; the limit only bounds a hang, it never decides a result alone.
@@ -68,8 +74,10 @@ private:
     fs::path outputDirectory;
 };
 
-// The game's X window, once it is full screen (which it becomes at the end of loading).
-bool waitForFullScreen(Process& game, std::chrono::seconds limit);
+// The program's X window titled `title` has shown (and is full screen, if asked: the game switches at the end
+// of loading) and has the keyboard focus.
+bool waitForWindow(Process& program, std::chrono::seconds limit, const std::string& title = "Vantor v0.2",
+                   bool fullScreen = true);
 // Runs xdotool with the arguments on the current display; true on success.
 bool xdotool(const std::string& arguments);
 

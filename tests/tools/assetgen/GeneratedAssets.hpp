@@ -1,15 +1,21 @@
 // Where the build wrote the generated assets, and readers that take them as the game does.
 #pragma once
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <SOIL/SOIL.h>
 
 #include "engine/sound/SoundDecoder.hpp"
 
 namespace kv {
 
 // The path of a file under the runtime directory, e.g. "sprites/space_ship.png".
-std::string assetPath(const std::string& relative);
+inline std::string assetPath(const std::string& relative) {
+    return std::string(VANTOR_ASSET_DIR) + "/" + relative;
+}
 
 // RGBA pixels as SOIL loads them for the game: rows from the top of the image.
 struct LoadedImage {
@@ -31,10 +37,29 @@ inline constexpr int kMinusOneDbfs = 29204;
 inline constexpr int kMinusSixDbfs = 16384;
 
 // Empty (loaded() false) when SOIL cannot read the file.
-LoadedImage loadImage(const std::string& relative);
+inline LoadedImage loadImage(const std::string& relative) {
+    LoadedImage image;
+    unsigned char* pixels =
+        SOIL_load_image(assetPath(relative).c_str(), &image.width, &image.height, nullptr, SOIL_LOAD_RGBA);
+    if (pixels != nullptr) {
+        image.rgba.assign(pixels, pixels + static_cast<std::size_t>(image.width) * image.height * 4);
+        SOIL_free_image_data(pixels);
+    }
+    return image;
+}
+
 // Decoded with the game's own decoder.
-DecodedSound decodeSound(const std::string& relative);
+inline DecodedSound decodeSound(const std::string& relative) {
+    return decodeOggVorbisFile(assetPath(relative));
+}
+
 // The largest magnitude of any sample, 16-bit units.
-int peakOf(const DecodedSound& sound);
+inline int peakOf(const DecodedSound& sound) {
+    int largest = 0;
+    for (short sample : sound.samples) {
+        largest = std::max(largest, std::abs(static_cast<int>(sample)));
+    }
+    return largest;
+}
 
 } // namespace kv

@@ -1,7 +1,12 @@
+// The generated sounds as the game decodes them: effects and the music loop.
+#include "tools/assetgen/MusicLoop.hpp"
 #include "tools/assetgen/SoundEffects.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +16,7 @@ namespace kv {
 namespace {
 
 constexpr const char* kGunshotFile = "sounds/255716_varno12_silenced-pistol-layered-powerful.ogg";
+constexpr const char* kMusicFile = "sounds/220332_r-tamosk_vel-23022014-game-loop-3.ogg";
 constexpr int kSampleRate = 44100; // Hz
 constexpr int kEdgeSamples = 4;    // a tenth of a millisecond
 constexpr int kSilentLevel = 328;  // 1 % of full scale
@@ -26,7 +32,7 @@ struct SoundFile {
 } const kSounds[] = {{kGunshotFile, 1, 0.1f, 0.25f, true},
                      {"sounds/94185_olm-tarr_explosion.ogg", 1, 1.5f, 2.0f, true},
                      {"sounds/78457_delvo41_bum.ogg", 1, 0.8f, 1.2f, true},
-                     {"sounds/220332_r-tamosk_vel-23022014-game-loop-3.ogg", 2, 30.0f, 60.0f, false}};
+                     {kMusicFile, 2, 30.0f, 60.0f, false}};
 
 TEST(SoundFiles, DecodeAtTheirLengthAndLevelAndEffectsStartAndEndWithoutAClick) {
     for (const SoundFile& file : kSounds) {
@@ -60,6 +66,45 @@ TEST(GunshotSound, KeepsMostOfItsEnergyBelowThreeKilohertz) {
         differenceEnergy += difference * difference;
     }
     EXPECT_LT(differenceEnergy / energy, kMostBrightness);
+}
+
+constexpr int kWindow = 2205;                // frames: 50 ms
+constexpr double kLeastSeamLevel = 0.1;      // share of the middle's level at either side of the seam
+constexpr int kLeastChannelDifference = 100; // mean 16-bit difference between left and right
+
+TEST(MusicFile, LoopsWithoutAJumpOrAGapAndUsesBothChannelsDifferently) {
+    const DecodedSound music = decodeSound(kMusicFile);
+    ASSERT_TRUE(music.loaded);
+    ASSERT_EQ(music.channels, 2);
+    // Any sample more or less would put a gap or a jump into every repetition.
+    EXPECT_EQ(music.frames, kMusicLoopSamples);
+    auto at = [&](int frame, int channel) {
+        return music.samples[static_cast<std::size_t>(frame) * 2 + channel];
+    };
+    auto rms = [&](int first, int channel) {
+        double sum = 0.0;
+        for (int i = first; i < first + kWindow; ++i) {
+            sum += static_cast<double>(at(i, channel)) * at(i, channel);
+        }
+        return std::sqrt(sum / kWindow);
+    };
+    for (int channel = 0; channel < 2; ++channel) {
+        // The step across the seam compared with the steps inside the music: a click would stand out.
+        std::vector<int> steps;
+        for (int i = 1; i < music.frames; ++i) {
+            steps.push_back(std::abs(at(i, channel) - at(i - 1, channel)));
+        }
+        std::sort(steps.begin(), steps.end());
+        EXPECT_LE(std::abs(at(0, channel) - at(music.frames - 1, channel)), steps[steps.size() * 99 / 100]);
+        const double middle = rms(music.frames / 2, channel);
+        EXPECT_GT(rms(0, channel), kLeastSeamLevel * middle) << "no silence after the seam";
+        EXPECT_GT(rms(music.frames - kWindow, channel), kLeastSeamLevel * middle) << "no silence before it";
+    }
+    long long difference = 0;
+    for (int i = 0; i < music.frames; ++i) {
+        difference += std::abs(at(i, 0) - at(i, 1));
+    }
+    EXPECT_GT(difference / music.frames, kLeastChannelDifference);
 }
 
 } // namespace
