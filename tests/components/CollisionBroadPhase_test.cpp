@@ -1,10 +1,7 @@
 #include "engine/components/CollisionBroadPhase.hpp"
 
-#include <algorithm>
-#include <cstdlib>
-#include <functional>
+#include <cstddef>
 #include <map>
-#include <memory>
 #include <new>
 #include <random>
 #include <set>
@@ -24,60 +21,47 @@ namespace {
 
 // The pass walks entities, and the update pass components, in address order. Two worlds can only be
 // compared call by call if their objects lie in the same order: each world takes entity and component
-// memory from its own pool, reusing the last freed slot first (so spawned objects also land below objects
-// already walked), and worlds that behave alike allocate alike.
-class Pool {
-public:
-    static constexpr std::size_t kSlotSize = 512; // bytes, more than any pooled object
+// memory from its own arena, reusing the last freed slot first (so spawned objects also land below objects
+// already walked), and worlds that behave alike allocate alike. An object's slot number names it in hits.
+struct Arena {
+    static constexpr std::size_t kSlot = 512; // bytes, more than any pooled object
     static constexpr std::size_t kSlots = 8192;
+    static inline Arena* active = nullptr; // every world sets it before it acts
 
-    Pool() : memory(static_cast<std::byte*>(std::aligned_alloc(kSlotSize, kSlotSize * kSlots))) {}
-    ~Pool() { std::free(memory); }
-    Pool(const Pool&) = delete;
-    Pool& operator=(const Pool&) = delete;
-
-    void* allocate(std::size_t size) {
-        if (size > kSlotSize || (freed.empty() && used == kSlots)) {
-            throw std::bad_alloc();
-        }
-        if (freed.empty()) {
-            return memory + kSlotSize * used++;
-        }
-        void* block = freed.back();
-        freed.pop_back();
-        return block;
-    }
-
-    // Where pooled objects are made and freed now; every world sets it before it acts.
-    static Pool*& active() {
-        static Pool* pool = nullptr;
-        return pool;
-    }
-
+    std::vector<std::max_align_t> memory =
+        std::vector<std::max_align_t>(kSlot * kSlots / sizeof(std::max_align_t));
+    std::size_t used = 0;
     std::vector<void*> freed;
 
-private:
-    std::byte* memory;
-    std::size_t used = 0;
+    std::byte* base() { return reinterpret_cast<std::byte*>(memory.data()); }
+    int slotOf(const void* object) {
+        return static_cast<int>((static_cast<const std::byte*>(object) - base()) / kSlot);
+    }
 };
 
-template <typename Base>
-struct Pooled : Base {
+template <typename Base> struct Pooled : Base {
     using Base::Base;
-    static void* operator new(std::size_t size) { return Pool::active()->allocate(size); }
-    static void operator delete(void* block) { Pool::active()->freed.push_back(block); }
+    static void* operator new(std::size_t size) {
+        Arena& arena = *Arena::active;
+        if (size > Arena::kSlot || (arena.freed.empty() && arena.used == Arena::kSlots)) {
+            throw std::bad_alloc();
+        }
+        if (arena.freed.empty()) {
+            return arena.base() + Arena::kSlot * arena.used++;
+        }
+        void* slot = arena.freed.back();
+        arena.freed.pop_back();
+        return slot;
+    }
+    static void operator delete(void* slot) { Arena::active->freed.push_back(slot); }
 };
 
 constexpr int kRetired = 99;
+constexpr int kBystander = 6;          // a tag nobody targets
 constexpr float kFrame = 1.0f / 60.0f; // seconds
 
 // Target sets of static lifetime, as collision components require.
 const std::vector<std::set<int>> kTargetSets = {{}, {1}, {2}, {3}, {1, 2}, {2, 3, 4}, {1}, {2}};
-
-enum class Shape { small, ship, mothership, orb, shockwave, beam, rocket, offsetCircle };
-const std::vector<Shape> kShapes = {Shape::small,      Shape::small,       Shape::ship,      Shape::ship,
-                                    Shape::mothership, Shape::orb,         Shape::shockwave, Shape::beam,
-                                    Shape::rocket,     Shape::offsetCircle};
 
 struct Hit {
     int frame;
@@ -92,52 +76,41 @@ struct Hit {
 // make the same scene and, if their passes agree, the same choices.
 class World {
 public:
-    World(unsigned seed, bool broadPhase) : random(seed) {
-        Pool::active() = &pool;
+    World(unsigned seed, bool broadPhase, int count) : random(seed) {
+        Arena::active = &arena;
         CollisionBroadPhase* phase = CollisionBroadPhase::of(tagged);
         phase->setEnabled(broadPhase);
         phase->setMinimumIndexedEntities(0);
-    }
-
-    ~World() {
-        Pool::active() = &pool;
-        for (GameEntity* entity :
-             std::vector<GameEntity*>(tagged.getEntities(0).begin(), tagged.getEntities(0).end())) {
-            if (tagged.getEntities(0).count(entity) != 0 && entity->getParent() == nullptr) {
-                delete entity;
-            }
-        }
-    }
-
-    void populate(int count) {
-        Pool::active() = &pool;
         for (int i = 0; i < count; ++i) {
             makeEntity(vec2(uniform(-1500.0f, 1500.0f), uniform(-1500.0f, 1500.0f)), true);
         }
-        // Entities that carry only tags nobody targets and have no collision component.
         for (int i = 0; i < 3; ++i) {
-            auto* bystander = new Pooled<GameEntity>(tagged, &components, vec2(0.0f), 0.0f);
-            bystander->addTag(6);
-            ids[bystander] = nextId++;
+            (new Pooled<GameEntity>(tagged, &components, vec2(0.0f), 0.0f))->addTag(kBystander);
         }
     }
 
-    // One frame as the game runs it: reset, the update pass over a copy, then the sweep.
+    ~World() {
+        Arena::active = &arena;
+        const EntitySet& all = tagged.getEntities(0);
+        while (!all.empty()) {
+            delete *all.begin(); // every entity is a root
+        }
+    }
+
+    // One frame as the game runs it: reset, the update pass over a copy, then the sweep of retired entities.
     void frame() {
-        Pool::active() = &pool;
+        Arena::active = &arena;
         ++frameNumber;
-        components.copyComponents(colliders);
-        for (CollisionComponent* collider : colliders) {
+        for (CollisionComponent* collider : components.getComponents<CollisionComponent>()) {
             collider->resetForFrame();
         }
-        components.copyComponents(pass);
-        for (UpdatableComponent* component : pass) {
+        const auto view = components.getComponents<UpdatableComponent>();
+        for (UpdatableComponent* component : std::vector<UpdatableComponent*>(view.begin(), view.end())) {
             component->update(kFrame);
         }
         const EntitySet& retired = tagged.getEntities(kRetired);
         for (GameEntity* entity : std::vector<GameEntity*>(retired.begin(), retired.end())) {
-            if (retired.count(entity) != 0 && !entity->isActive()) {
-                ids.erase(entity);
+            if (!entity->isActive()) {
                 delete entity;
             }
         }
@@ -150,39 +123,42 @@ public:
 private:
     float uniform(float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); }
     int roll(int sides) { return std::uniform_int_distribution<int>(0, sides - 1)(random); }
+    vec2 jitter(float reach) { return vec2(uniform(-reach, reach), uniform(-reach, reach)); }
+    const std::set<int>& anyTargets() {
+        return kTargetSets[static_cast<std::size_t>(roll(static_cast<int>(kTargetSets.size())))];
+    }
 
-    CollisionGeometry* makeShape(GameEntity& entity, Shape shape) {
-        const float radii[] = {0.0f, 50.0f, 150.0f, 500.0f, 0.0f}; // ship to shockwave
+    // Small shots (twice as likely), ships, a mothership, an orb, a shockwave (grows from nothing), a long
+    // beam, a rocket and a circle off the entity's centre.
+    CollisionGeometry* makeShape(GameEntity& entity, int shape) {
+        const float radii[] = {0.0f, 0.0f, 50.0f, 50.0f, 150.0f, 500.0f, 0.0f};
         switch (shape) {
-        case Shape::small:
+        case 0:
+        case 1:
             return new CircleCollisionGeometry(entity, uniform(5.0f, 15.0f));
-        case Shape::beam:
+        case 7:
             return new RectangleCollisionGeometry(entity, vec2(2000.0f, 0.0f), 0.0f, vec2(4000.0f, 100.0f));
-        case Shape::rocket:
+        case 8:
             return new RectangleCollisionGeometry(entity, vec2(60.0f, 25.0f));
-        case Shape::offsetCircle:
+        case 9:
             return new CircleCollisionGeometry(entity, vec2(30.0f, 10.0f), 0.5f, 20.0f);
         default:
-            return new CircleCollisionGeometry(entity, radii[static_cast<int>(shape)]);
+            return new CircleCollisionGeometry(entity, radii[shape]);
         }
     }
 
     GameEntity& makeEntity(const vec2& position, bool withMover) {
+        constexpr int kShockwave = 6;
         auto* entity = new Pooled<GameEntity>(tagged, &components, position, uniform(-3.0f, 3.0f));
-        ids[entity] = nextId++;
-        const int tagCount = roll(3);
-        for (int i = 0; i < tagCount; ++i) {
+        for (int tags = roll(3); tags > 0; --tags) {
             entity->addTag(1 + roll(5));
         }
-        const Shape shape = kShapes[static_cast<std::size_t>(roll(static_cast<int>(kShapes.size())))];
-        CollisionGeometry* geometry = makeShape(*entity, shape);
-        const std::set<int>& targets =
-            kTargetSets[static_cast<std::size_t>(roll(static_cast<int>(kTargetSets.size())))];
+        const int shape = roll(10);
         const int priority = roll(4) == 0 ? 1500 : 2000;
-        auto* collider =
-            new Pooled<CollisionComponent>(*entity, geometry, targets, callbackFor(*entity), priority);
+        auto* collider = new Pooled<CollisionComponent>(*entity, makeShape(*entity, shape), anyTargets(),
+                                                        callbackFor(*entity), priority);
         if (withMover) {
-            addMover(*entity, *collider, shape == Shape::shockwave);
+            addMover(*entity, *collider, shape == kShockwave);
         }
         return *entity;
     }
@@ -190,7 +166,7 @@ private:
     // Moves the entity every frame, at a priority before, among or after the collision components; grows a
     // shockwave; now and then turns the entity.
     void addMover(GameEntity& entity, CollisionComponent& collider, bool grows) {
-        const vec2 velocity(uniform(-20.0f, 20.0f), uniform(-20.0f, 20.0f));
+        const vec2 velocity = jitter(20.0f);
         const int priorities[] = {500, 2000, 2000, 2500};
         new Pooled<LambdaComponent>(
             entity,
@@ -209,49 +185,44 @@ private:
 
     CollisionCallback callbackFor(GameEntity& self) {
         return [this, &self](int tag, GameEntity& other, float) {
-            hits.push_back({frameNumber, ids.at(&self), tag, ids.at(&other)});
+            hits.push_back({frameNumber, arena.slotOf(&self), tag, arena.slotOf(&other)});
+            CollisionComponent& own = self.getComponent<CollisionComponent>();
             switch (roll(14)) {
             case 0:
-                other.setPosition(other.getPosition() +
-                                  vec2(uniform(-300.0f, 300.0f), uniform(-300.0f, 300.0f)));
+                other.setPosition(other.getPosition() + jitter(300.0f));
                 break;
             case 1:
-                self.setPosition(self.getPosition() +
-                                 vec2(uniform(-300.0f, 300.0f), uniform(-300.0f, 300.0f)));
+                self.setPosition(self.getPosition() + jitter(300.0f));
                 break;
             case 2:
                 other.addTag(1 + roll(5));
                 break;
+            case 4:
+                other.addTag(kRetired);
+                [[fallthrough]];
             case 3:
                 other.setActive(false);
                 break;
-            case 4:
-                other.setActive(false);
-                other.addTag(kRetired);
-                break;
             case 5:
-                if (auto* circle = dynamic_cast<CircleCollisionGeometry*>(
-                        self.getComponent<CollisionComponent>().geometry.get())) {
+                if (auto* circle = dynamic_cast<CircleCollisionGeometry*>(own.geometry.get())) {
                     circle->radius = circle->radius + 40.0f;
                 }
                 break;
             case 6: {
                 // Spawned as a spawner does: made, then its updatable components run once, within this pass.
-                GameEntity& spawned =
-                    makeEntity(other.getPosition() + vec2(uniform(-50.0f, 50.0f), 0.0f), false);
-                const auto updatables = spawned.getComponents<UpdatableComponent>();
+                const auto view = makeEntity(other.getPosition() + vec2(uniform(-50.0f, 50.0f), 0.0f), false)
+                                      .getComponents<UpdatableComponent>();
                 for (UpdatableComponent* component :
-                     std::vector<UpdatableComponent*>(updatables.begin(), updatables.end())) {
+                     std::vector<UpdatableComponent*>(view.begin(), view.end())) {
                     component->update(kFrame);
                 }
                 break;
             }
             case 7:
-                self.getComponent<CollisionComponent>().targetTags =
-                    &kTargetSets[static_cast<std::size_t>(roll(static_cast<int>(kTargetSets.size())))];
+                own.targetTags = &anyTargets();
                 break;
             case 8:
-                // Switches a random entity of tag 2 back on (never a retired one: the sweep takes those).
+                // Switches an entity of tag 2 back on (never a retired one: the sweep takes those).
                 for (GameEntity* entity : tagged.getEntities(2)) {
                     if (!entity->isActive() && !entity->hasTag(kRetired)) {
                         entity->setActive(true);
@@ -266,12 +237,8 @@ private:
         };
     }
 
-    Pool pool;
-    std::vector<CollisionComponent*> colliders;
-    std::vector<UpdatableComponent*> pass;
+    Arena arena;
     std::mt19937 random;
-    std::map<const GameEntity*, int> ids;
-    int nextId = 0;
     int frameNumber = 0;
 };
 
@@ -360,10 +327,8 @@ TEST_F(NearAndFar, QueriesFarBeyondTheGridEndAndFindOnlyWhatTouches) {
 class CollisionBroadPhaseEquivalence : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(CollisionBroadPhaseEquivalence, RandomScenesCallTheSameCallbacksInTheSameOrder) {
-    World full(GetParam(), false);
-    World near(GetParam(), true);
-    full.populate(120);
-    near.populate(120);
+    World full(GetParam(), false, 120);
+    World near(GetParam(), true, 120);
     for (int frame = 0; frame < 25; ++frame) {
         full.frame();
         near.frame();

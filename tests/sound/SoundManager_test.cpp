@@ -60,12 +60,6 @@ public:
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new SoundDirectory);
 
-void resetVolumes() {
-    SoundManager::setMasterVolume(kInitialMaster);
-    SoundManager::setSoundVolume(kInitialSound);
-    SoundManager::setMusicVolume(kInitialMusic);
-}
-
 ALint sourceInt(ALuint source, ALenum parameter) {
     ALint value = 0;
     alGetSourcei(source, parameter, &value);
@@ -120,7 +114,9 @@ ALuint sourceWithGain(float gain) {
 class SoundManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetVolumes();
+        SoundManager::setMasterVolume(kInitialMaster);
+        SoundManager::setSoundVolume(kInitialSound);
+        SoundManager::setMusicVolume(kInitialMusic);
         manager = std::make_unique<SoundManager>();
     }
     void TearDown() override {
@@ -132,7 +128,6 @@ protected:
 
 // Gains are set when a sound starts: master x effect or music volume x the caller's volume.
 TEST_F(SoundManagerTest, GainsAreMasterTimesEffectOrMusicVolumeTimesTheCallersVolumeAtTheStart) {
-    EXPECT_EQ(sources(false).size(), 100u);
     ASSERT_NE(musicSource(), 0u);
     EXPECT_EQ(sourceInt(musicSource(), AL_SOURCE_STATE), AL_INITIAL);
     SoundManager::setSoundVolume(0.5f);
