@@ -64,16 +64,17 @@ TEST_F(InputTest, KeysAndButtonsReportPressAndReleaseOnlyWithExactlyTheirModifie
 }
 
 // Components are updated and deleted in registry order: these sit with the default priority, after 999 and
-// before 1001.
+// before 1001. Equal priorities go by creation, so the neighbours are made on the far side of it: a priority
+// moved onto either neighbour's changes the order.
 TEST_F(InputTest, InputAndControlComponentsTakeTheirPlaceInTheRegistryOrder) {
     GameEntity& owner = make();
-    auto* before = new PhysicsComponent(owner, 999); // the one the control component drives
+    auto* after = new PhysicsComponent(owner, 1001);
     new KeyboardKeyComponent(owner, kKeyW, [](bool) {});
     new MouseButtonComponent(owner, kLeftButton, [](bool) {});
     new LambdaKeyboardComponent(owner, [](int, int, bool) {});
     new OrientTowardsPointComponent(owner);
     new ForceControlledComponent(owner, 1.0f, 1.0f);
-    auto* after = new PhysicsComponent(owner, 1001);
+    auto* before = new PhysicsComponent(owner, 999); // the one the control component drives
     std::vector<EntityComponent*> order;
     owner.copyComponents(order);
     ASSERT_EQ(order.size(), 7u);
