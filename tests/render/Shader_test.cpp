@@ -113,6 +113,13 @@ TEST_F(ShaderTest, TextShaderRampsCoverageSmoothlyAcrossTheOutline) {
     }
     // 0.45 to 0.55 of the distance range: a band of about 25 pixels, not a hard step.
     EXPECT_GE(intermediateLevels, 15);
+
+    // The tint's alpha scales coverage: translucent text stays translucent inside the outline.
+    clear();
+    text->use();
+    text->setTint(vec4(1.0f, 1.0f, 1.0f, 0.5f));
+    ramp.draw();
+    EXPECT_NEAR(readPixels(0, 2, kRampWidth, 1)[160].r, 128, 2);
 }
 
 } // namespace
