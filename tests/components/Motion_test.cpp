@@ -105,6 +105,8 @@ TEST_F(ForceControlTest, FullThrustSettlesAtMaxSpeedAndBalancesTheDragAboveIt) {
 TEST_F(ForceControlTest, InputIsCutToLengthOneAndConsumedByOneUpdate) {
     control->setControlForce(vec2(0.3f, 0.4f));
     EXPECT_FLOAT_EQ(control->controlMagnitude, 0.5f);
+    control->setControlForce(vec2(1.0f, 1.0f)); // two keys held: no faster than one
+    EXPECT_FLOAT_EQ(control->controlMagnitude, 1.0f);
     control->setControlForce(vec2(0.0f, 3.0f));
     EXPECT_FLOAT_EQ(control->controlMagnitude, 1.0f);
     EXPECT_EQ(control->controlDirection, vec2(0.0f, 1.0f));
