@@ -17,6 +17,14 @@ bool EntityCreationOrder::operator()(const GameEntity* a, const GameEntity* b) c
     return a->getCreationNumber() < b->getCreationNumber();
 }
 
+bool EntityCreationOrder::operator()(const GameEntity* a, std::uint64_t b) const {
+    return a->getCreationNumber() < b;
+}
+
+bool EntityCreationOrder::operator()(std::uint64_t a, const GameEntity* b) const {
+    return a < b->getCreationNumber();
+}
+
 GameEntity::GameEntity(TaggedEntityRegistry& registry, TypedComponentRegistry* componentRegistry,
                        const vec2& position, float orientation)
     : TypedComponentRegistry(componentRegistry), entityRegistry(&registry),

@@ -15,9 +15,13 @@ namespace kv {
 class GameEntity;
 
 // Ascending creation number (GameEntity::getCreationNumber): walks over a tag visit entities in the order
-// they were made, the same in every run.
+// they were made, the same in every run. A set can also be asked by creation number, which stays safe when
+// the entity it was taken from may have been deleted since (a walk over a copy that deletes as it goes).
 struct EntityCreationOrder {
+    using is_transparent = void;
     bool operator()(const GameEntity* a, const GameEntity* b) const;
+    bool operator()(const GameEntity* a, std::uint64_t b) const;
+    bool operator()(std::uint64_t a, const GameEntity* b) const;
 };
 
 // The registry's own sets keep their nodes in a pool each; sets made elsewhere use the heap.
