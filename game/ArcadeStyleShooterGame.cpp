@@ -229,19 +229,7 @@ void ArcadeStyleShooterGame::updateComponents(float dt) {
 }
 
 void ArcadeStyleShooterGame::sweepRetiredEntities() {
-    const EntitySet& retired = taggedRegistry.getEntities(kTagRetired);
-    sweepSnapshot.clear();
-    for (const GameEntity* entity : retired) {
-        sweepSnapshot.push_back(entity->getCreationNumber());
-    }
-    for (const std::uint64_t number : sweepSnapshot) {
-        // An entity deleted with a retired ancestor earlier in this sweep has left the live set: it is looked
-        // up by number, never through its freed memory.
-        const auto found = retired.find(number);
-        if (found != retired.end() && !(*found)->isActive()) {
-            delete *found;
-        }
-    }
+    taggedRegistry.deleteInactiveEntities(kTagRetired);
 }
 
 void ArcadeStyleShooterGame::waitForScreenshots() {

@@ -134,7 +134,6 @@ private:
     // Reused every frame so that the update pass and the sweep need no fresh allocation.
     std::vector<UpdatableComponent*> updateSnapshot;
     std::vector<CollisionComponent*> collisionSnapshot;
-    std::vector<std::uint64_t> sweepSnapshot; // creation numbers
 };
 
 } // namespace kv

@@ -95,6 +95,22 @@ GameEntity& TaggedEntityRegistry::getEntity(int tag) {
     throw std::runtime_error("multiple entities were found");
 }
 
+void TaggedEntityRegistry::deleteInactiveEntities(int tag) {
+    const EntitySet& set = entities[tag].members;
+    sweepNumbers.clear();
+    for (const GameEntity* entity : set) {
+        sweepNumbers.push_back(entity->getCreationNumber());
+    }
+    for (const std::uint64_t number : sweepNumbers) {
+        // An entity deleted with an ancestor earlier in this sweep has left the set: it is looked up by
+        // number, never through its freed memory.
+        const auto found = set.find(number);
+        if (found != set.end() && !(*found)->isActive()) {
+            delete *found;
+        }
+    }
+}
+
 const std::uint64_t& TaggedEntityRegistry::getTagRevision(int tag) { return entities[tag].revision; }
 
 void TaggedEntityRegistry::noteMemberChange(GameEntity& entity) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "engine/core/NodePool.hpp"
 #include "engine/core/PointerMap.hpp"
@@ -61,6 +62,9 @@ public:
     bool hasActiveEntity(int tag);
     // The one entity of the tag, active or not; throws when there is none or several.
     GameEntity& getEntity(int tag);
+    // Deletes every switched-off entity of the tag, with its descendants: the end-of-frame sweep of
+    // entities retired during the frame. Safe when deleting one takes others of the tag with it.
+    void deleteInactiveEntities(int tag);
 
     // Raised whenever the set of the tag changes (created at 0 for a new tag). The reference stays valid as
     // long as the registry: tags are never removed.
@@ -105,6 +109,7 @@ private:
     std::uint64_t placementRevision = 0;
     std::uint64_t created = 0; // entities numbered so far, used without parent only
     std::unique_ptr<Attachment> attachment;
+    std::vector<std::uint64_t> sweepNumbers; // kept between sweeps, so that a steady sweep allocates nothing
 };
 
 } // namespace kv

@@ -174,19 +174,7 @@ void CollectorGame::update(float dt) {
          std::vector<UpdatableComponent*>(updatables.begin(), updatables.end())) {
         component->update(dt);
     }
-    const EntitySet& retired = entities.getEntities(kRetiredTag);
-    std::vector<std::uint64_t> numbers;
-    for (const GameEntity* entity : retired) {
-        numbers.push_back(entity->getCreationNumber());
-    }
-    for (const std::uint64_t number : numbers) {
-        // One deleted with a retired parent earlier in this walk has already left the set: it is looked up
-        // by creation number, never through its freed memory.
-        const auto found = retired.find(number);
-        if (found != retired.end() && !(*found)->isActive()) {
-            delete *found;
-        }
-    }
+    entities.deleteInactiveEntities(kRetiredTag);
     scoreLabel->setText("Score: " + std::to_string(score));
 }
 
