@@ -1,5 +1,6 @@
 #include "engine/render/DrawQueue.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -64,17 +65,17 @@ void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triang
         return;
     }
     Queue& q = queue();
-    const auto first = static_cast<GLint>(q.vertices.size());
+    if (q.runs.empty() || q.runs.back().shader != &shader || q.runs.back().texture != texture) {
+        q.runs.push_back({&shader, texture, static_cast<GLint>(q.vertices.size()), 0});
+    }
+    Run& run = q.runs.back();
     const vec4 offset(texOffset.x, texOffset.y, kQueuedMark, 0.0f);
     for (const vec4& position : triangles) {
         q.vertices.push_back({position, projViewModel, tint, offset});
     }
+    // At the end of its run: the driver draws a run's triangles in the order they were queued.
     const auto count = static_cast<GLsizei>(triangles.size());
-    if (!q.runs.empty() && q.runs.back().shader == &shader && q.runs.back().texture == texture) {
-        q.runs.back().count += count;
-    } else {
-        q.runs.push_back({&shader, texture, first, count});
-    }
+    run.count += count;
 }
 
 void flushQueuedDraws() {
