@@ -29,9 +29,11 @@ struct QueuedVertex {
 };
 
 // Queues triangles (three vertices each, in the order the driver forms them from the drawable's primitive)
-// for shader, sampling texture (0 for none). They are drawn after everything queued before them and before
-// everything queued after, at the next flushQueuedDraws(); the GL state then (blending, viewport) applies.
-// shader must take queued draws (Shader::takesQueuedDraws).
+// for shader, sampling texture (0 for none), to be drawn at the next flushQueuedDraws() with the GL state
+// then (blending, viewport). Every pixel meets the queued fragments in the order they were queued: the
+// triangles go to the end of the latest run of the same shader and texture only when they share no pixel
+// with anything queued after that run, else they start a new run. shader must take queued draws
+// (Shader::takesQueuedDraws).
 void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triangles, const mat4& projViewModel,
                     const vec4& tint, const vec2& texOffset);
 

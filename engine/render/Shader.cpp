@@ -37,8 +37,13 @@ GLuint compileStage(GLenum type, const std::string& path, const std::string& sou
 
 // Bit for bit, so that a uniform holding -0 or NaN is never taken for one holding 0 or NaN's other bits.
 template <typename Value>
+bool sameBits(const Value& a, const Value& b) {
+    return std::memcmp(&a, &b, sizeof(Value)) == 0;
+}
+
+template <typename Value>
 bool holds(const std::optional<Value>& held, const Value& value) {
-    return held && std::memcmp(&*held, &value, sizeof(Value)) == 0;
+    return held && sameBits(*held, value);
 }
 } // namespace
 
@@ -116,7 +121,7 @@ void Shader::setTint(const vec4& color) {
 void Shader::setFloat(GLint location, float value) {
     for (auto& [known, held] : floatValues) {
         if (known == location) {
-            if (!holds(std::optional<float>(held), value)) {
+            if (!sameBits(held, value)) {
                 glUniform1f(location, value);
                 held = value;
             }

@@ -106,8 +106,8 @@ const vec2& GlText::getDimensions() const {
 }
 
 void GlText::regenerateBuffer() const {
-    // A character the font lacks throws part way through; the buffer then matches no string, so no later
-    // setText may take it for clean.
+    // A character the font lacks throws before anything is uploaded; until a build succeeds the text shows
+    // nothing and matches no string, so no later setText may take it for clean.
     bufferedText.clear();
     glyphCount = 0;
     std::vector<GlyphQuad> quads;
