@@ -7,6 +7,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "engine/core/GameEntity.hpp"
+#include "engine/render/DrawQueue.hpp"
 #include "engine/render/Shader.hpp"
 #include "engine/render/Shape2D.hpp"
 #include "engine/render/Sprite.hpp"
@@ -87,6 +88,7 @@ FragmentBreakdown breakDownFragments(BenchGame& bench) {
                     visual->draw(projectionView);
                 }
             }
+            flushQueuedDraws();
         }));
     }
     for (int kind = 0; kind < 2; ++kind) {

@@ -52,6 +52,7 @@ void installGlCallCounter() {
     KV_COUNT_GLEW_FUNCTION(DeleteVertexArrays);
     KV_COUNT_GLEW_FUNCTION(GetUniformLocation);
     KV_COUNT_GLEW_FUNCTION(GenerateMipmap);
+    KV_COUNT_GLEW_FUNCTION(VertexAttrib4f);
 }
 
 std::uint64_t glCallCount() {
@@ -75,6 +76,7 @@ void __real_glTexParameteri(GLenum target, GLenum name, GLint value);
 void __real_glEnable(GLenum capability);
 void __real_glBlendFunc(GLenum source, GLenum destination);
 void __real_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+void __real_glGetIntegerv(GLenum name, GLint* values);
 
 void __wrap_glDrawArrays(GLenum mode, GLint first, GLsizei count) {
     ++kv::bench::calls;
@@ -107,5 +109,9 @@ void __wrap_glBlendFunc(GLenum source, GLenum destination) {
 void __wrap_glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     ++kv::bench::calls;
     __real_glViewport(x, y, width, height);
+}
+void __wrap_glGetIntegerv(GLenum name, GLint* values) {
+    ++kv::bench::calls;
+    __real_glGetIntegerv(name, values);
 }
 }

@@ -1,10 +1,10 @@
 #version 150 core
 // Flat shapes are drawn in the tint colour.
 
-uniform vec4 tint;
+flat in vec4 color;
 
 out vec4 fragColor;
 
 void main() {
-    fragColor = tint;
+    fragColor = color;
 }

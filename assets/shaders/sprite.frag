@@ -2,13 +2,13 @@
 // The sheet's colour, multiplied by the tint.
 
 in vec2 texCoord;
+flat in vec4 color;
 
 // Texture unit 0.
 uniform sampler2D sheet;
-uniform vec4 tint;
 
 out vec4 fragColor;
 
 void main() {
-    fragColor = texture(sheet, texCoord) * tint;
+    fragColor = texture(sheet, texCoord) * color;
 }

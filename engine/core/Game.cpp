@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "engine/core/Diagnostics.hpp"
+#include "engine/render/DrawQueue.hpp"
 
 namespace kv {
 
@@ -87,6 +88,7 @@ void Game::start() {
         previousTime = currentTime;
         update(dt);
         render();
+        flushQueuedDraws();
         glfwSwapBuffers(window);
         glfwPollEvents();
     }

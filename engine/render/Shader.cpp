@@ -1,16 +1,22 @@
 #include "engine/render/Shader.hpp"
 
 #include <array>
+#include <cstring>
 
 #include <glm/gtc/type_ptr.hpp>
 
 #include "engine/core/Diagnostics.hpp"
+#include "engine/render/DrawQueue.hpp"
 
 namespace kv {
 
 namespace {
 constexpr GLsizei kInfoLogSize = 1024; // characters, NUL included
 constexpr GLuint kPositionAttribute = 0;
+// The per-vertex values of queued draws follow the position; the matrix takes four locations.
+constexpr GLuint kQueuedProjViewModelAttribute = 1;
+constexpr GLuint kQueuedTintAttribute = 5;
+constexpr GLuint kQueuedTexOffsetAttribute = 6;
 
 // Compiles one stage; on failure the shader object is deleted before the error leaves. The driver's log
 // does not say which file it came from (a missing file compiles as empty source), so that goes to the log.
@@ -27,6 +33,17 @@ GLuint compileStage(GLenum type, const std::string& path, const std::string& sou
         throw;
     }
     return shader;
+}
+
+// Bit for bit, so that a uniform holding -0 or NaN is never taken for one holding 0 or NaN's other bits.
+template <typename Value>
+bool sameBits(const Value& a, const Value& b) {
+    return std::memcmp(&a, &b, sizeof(Value)) == 0;
+}
+
+template <typename Value>
+bool holds(const std::optional<Value>& held, const Value& value) {
+    return held && sameBits(*held, value);
 }
 } // namespace
 
@@ -48,6 +65,9 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
     glAttachShader(programId, fragmentShader);
     // The vertex buffers feed attribute 0; pin "position" there rather than trust the linker's choice.
     glBindAttribLocation(programId, kPositionAttribute, "position");
+    glBindAttribLocation(programId, kQueuedProjViewModelAttribute, "queuedProjViewModel");
+    glBindAttribLocation(programId, kQueuedTintAttribute, "queuedTint");
+    glBindAttribLocation(programId, kQueuedTexOffsetAttribute, "queuedTexOffset");
     glLinkProgram(programId);
     // The program keeps the stages alive as long as it needs them.
     glDeleteShader(vertexShader);
@@ -64,22 +84,52 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
     texOffsetLocation = glGetUniformLocation(programId, "texOffset");
     tintLocation = glGetUniformLocation(programId, "tint");
     positionLocation = glGetAttribLocation(programId, "position");
+    queuedDraws = glGetAttribLocation(programId, "queuedProjViewModel") != -1 &&
+                  glGetAttribLocation(programId, "queuedTexOffset") != -1;
+}
+
+Shader::~Shader() {
+    forgetQueuedDraws(*this);
 }
 
 void Shader::use() const {
+    flushQueuedDraws();
     glUseProgram(programId);
 }
 
 void Shader::setProjectionViewModel(const mat4& matrix) {
-    glUniformMatrix4fv(projViewModelLocation, 1, GL_FALSE, glm::value_ptr(matrix));
+    if (!holds(projViewModelValue, matrix)) {
+        glUniformMatrix4fv(projViewModelLocation, 1, GL_FALSE, glm::value_ptr(matrix));
+        projViewModelValue = matrix;
+    }
 }
 
 void Shader::setTextureOffset(const vec2& offset) {
-    glUniform2f(texOffsetLocation, offset.x, offset.y);
+    if (!holds(texOffsetValue, offset)) {
+        glUniform2f(texOffsetLocation, offset.x, offset.y);
+        texOffsetValue = offset;
+    }
 }
 
 void Shader::setTint(const vec4& color) {
-    glUniform4f(tintLocation, color.r, color.g, color.b, color.a);
+    if (!holds(tintValue, color)) {
+        glUniform4f(tintLocation, color.r, color.g, color.b, color.a);
+        tintValue = color;
+    }
+}
+
+void Shader::setFloat(GLint location, float value) {
+    for (auto& [known, held] : floatValues) {
+        if (known == location) {
+            if (!sameBits(held, value)) {
+                glUniform1f(location, value);
+                held = value;
+            }
+            return;
+        }
+    }
+    glUniform1f(location, value);
+    floatValues.emplace_back(location, value);
 }
 
 GLint Shader::getUniformLocation(const std::string& name) const {

@@ -5,6 +5,7 @@
 #include <glm/common.hpp>
 
 #include "engine/core/Diagnostics.hpp"
+#include "engine/render/DrawQueue.hpp"
 
 namespace kv {
 
@@ -12,6 +13,7 @@ namespace {
 constexpr float kTwoPi = 6.2831855f; // 2 pi rounded to float
 constexpr GLuint kPositionAttribute = 0;
 constexpr GLint kComponentsPerPoint = 2; // x, y
+constexpr std::size_t kTriangleCorners = 3;
 
 void appendRimPoints(std::vector<float>& points, int segments, float radius) {
     for (int i = 0; i <= segments; ++i) {
@@ -23,10 +25,20 @@ void appendRimPoints(std::vector<float>& points, int segments, float radius) {
 } // namespace
 
 Shape2D::Shape2D(const std::vector<float>& vertices, int drawMode) : vertices(vertices), drawMode(drawMode) {
+    std::vector<vec4> points;
     for (std::size_t i = 0; i + 1 < this->vertices.size(); i += kComponentsPerPoint) {
         const vec2 point(this->vertices[i], this->vertices[i + 1]);
         bounds = bounds ? Bounds2D{glm::min(bounds->min, point), glm::max(bounds->max, point)}
                         : Bounds2D{point, point};
+        points.emplace_back(point.x, point.y, 0.0f, 0.0f);
+    }
+    if (drawMode == GL_TRIANGLES) {
+        points.resize(points.size() - points.size() % kTriangleCorners);
+        triangles = points;
+    } else if (drawMode == GL_TRIANGLE_STRIP) {
+        triangles = stripTriangles(points);
+    } else if (drawMode == GL_TRIANGLE_FAN) {
+        triangles = fanTriangles(points);
     }
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
@@ -43,10 +55,35 @@ Shape2D::~Shape2D() {
     glDeleteVertexArrays(1, &vao);
 }
 
+std::optional<Triangles> Shape2D::getTriangles() const {
+    if (!triangles) {
+        return std::nullopt;
+    }
+    return Triangles{*triangles, 0};
+}
+
 void Shape2D::draw() {
+    flushQueuedDraws();
     glBindVertexArray(vao);
     glDrawArrays(static_cast<GLenum>(drawMode), 0,
                  static_cast<GLsizei>(vertices.size() / kComponentsPerPoint));
+}
+
+std::vector<vec4> stripTriangles(std::span<const vec4> points) {
+    std::vector<vec4> corners;
+    for (std::size_t i = 2; i < points.size(); ++i) {
+        const bool odd = i % 2 == 1;
+        corners.insert(corners.end(), {points[odd ? i - 1 : i - 2], points[odd ? i - 2 : i - 1], points[i]});
+    }
+    return corners;
+}
+
+std::vector<vec4> fanTriangles(std::span<const vec4> points) {
+    std::vector<vec4> corners;
+    for (std::size_t i = 2; i < points.size(); ++i) {
+        corners.insert(corners.end(), {points[0], points[i - 1], points[i]});
+    }
+    return corners;
 }
 
 std::vector<float> generateCircleFan(int segments, float radius) {

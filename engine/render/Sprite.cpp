@@ -5,6 +5,7 @@
 #include <glm/common.hpp>
 
 #include "engine/core/Diagnostics.hpp"
+#include "engine/render/DrawQueue.hpp"
 #include "engine/render/RgbaImage.hpp"
 
 namespace kv {
@@ -13,6 +14,7 @@ namespace {
 constexpr GLuint kPositionAttribute = 0;
 constexpr GLint kComponentsPerVertex = 4; // x, y, u, v
 constexpr GLsizei kQuadVertexCount = 4;
+constexpr std::size_t kQuadTriangleCorners = 6;
 constexpr bool kMipmapped = true;
 // Texels by which a fitted quad reaches past the frame's non-transparent texels: linear filtering of the
 // base level reads texels up to one away from the sample point; one more for the rounding of the
@@ -123,6 +125,15 @@ Sprite::Sprite(const std::string& path, const vec2& origin, const vec2& pixelSca
         quad.insert(quad.end(), {x0, y0, u0, v0, x0, y1, u0, v1, x1, y0, u1, v0, x1, y1, u1, v1});
     }
 
+    for (std::size_t first = 0; first < quad.size(); first += kQuadVertexCount * kComponentsPerVertex) {
+        std::vector<vec4> corners;
+        for (std::size_t i = first; i < first + kQuadVertexCount * kComponentsPerVertex; i += kComponentsPerVertex) {
+            corners.emplace_back(quad[i], quad[i + 1], quad[i + 2], quad[i + 3]);
+        }
+        const std::vector<vec4> split = stripTriangles(corners);
+        triangles.insert(triangles.end(), split.begin(), split.end());
+    }
+
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     glGenBuffers(1, &vbo);
@@ -135,12 +146,15 @@ Sprite::Sprite(const std::string& path, const vec2& origin, const vec2& pixelSca
 }
 
 Sprite::~Sprite() {
+    // Queued draws may still sample the sheet.
+    flushQueuedDraws();
     glDeleteTextures(1, &textureId);
     glDeleteBuffers(1, &vbo);
     glDeleteVertexArrays(1, &vao);
 }
 
 void Sprite::draw() {
+    flushQueuedDraws();
     glBindTexture(GL_TEXTURE_2D, textureId);
     glBindVertexArray(vao);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, kQuadVertexCount);
@@ -150,9 +164,22 @@ void Sprite::drawFitted(int frame) {
     if (!frameVisible[static_cast<std::size_t>(frame)]) {
         return;
     }
+    flushQueuedDraws();
     glBindTexture(GL_TEXTURE_2D, textureId);
     glBindVertexArray(vao);
     glDrawArrays(GL_TRIANGLE_STRIP, kQuadVertexCount * (frame + 1), kQuadVertexCount);
+}
+
+std::optional<Triangles> Sprite::getTriangles() const {
+    return Triangles{std::span(triangles).first(kQuadTriangleCorners), textureId};
+}
+
+std::span<const vec4> Sprite::getFittedTriangles(int frame) const {
+    if (!frameVisible[static_cast<std::size_t>(frame)]) {
+        return {};
+    }
+    return std::span(triangles).subspan(kQuadTriangleCorners * static_cast<std::size_t>(frame + 1),
+                                        kQuadTriangleCorners);
 }
 
 SpriteAnimation::SpriteAnimation(const std::shared_ptr<Sprite>& sprite) : sprite(sprite) {}

@@ -36,6 +36,10 @@ public:
     // pixel under it as it was with the game's blending, so this draws the same picture as draw() with
     // the frame's texture offset, shading fewer fragments. Draws nothing for a wholly transparent frame.
     void drawFitted(int frame);
+    // The whole quad's triangles, with the sheet.
+    std::optional<Triangles> getTriangles() const override;
+    // The triangles drawFitted(frame) draws; none for a wholly transparent frame.
+    std::span<const vec4> getFittedTriangles(int frame) const;
     // Model units per texel, per axis.
     vec2 getPixelScale() const { return pixelScale; }
 
@@ -61,6 +65,8 @@ private:
     Bounds2D quadBounds{};
     vec2 pixelScale;
     std::vector<bool> frameVisible; // whether each frame has a texel with alpha above 0
+    // The whole quad's triangles, then each frame's fitted quad's.
+    std::vector<vec4> triangles;
 };
 
 // One frame of a sprite at a time; the caller sets getTextureOffset() on the shader before drawing.

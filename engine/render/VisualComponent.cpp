@@ -1,6 +1,7 @@
 #include "engine/render/VisualComponent.hpp"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -8,6 +9,7 @@
 #include <glm/matrix.hpp>
 
 #include "engine/core/GameEntity.hpp"
+#include "engine/render/DrawQueue.hpp"
 
 namespace kv {
 
@@ -27,8 +29,7 @@ bool fastDrawing = true;
 // The largest number of texels a step of one pixel crosses (the driver's rho), from the map of texels to
 // window pixels: the model axes scaled by the texel size, carried by the matrix and the viewport.
 float texelsPerPixel(const mat4& projectionViewModel, const vec2& pixelScale) {
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    const std::array<GLint, 4>& viewport = queuedViewport();
     const glm::mat2 halfViewport(0.5f * static_cast<float>(viewport[2]), 0.0f, 0.0f,
                                  0.5f * static_cast<float>(viewport[3]));
     const glm::mat2 modelToClip{vec2(projectionViewModel[0]), vec2(projectionViewModel[1])};
@@ -110,6 +111,13 @@ void VisualComponent::draw(const mat4& projectionView) {
     if (isOutsideView(projectionViewModel)) {
         return;
     }
+    if (fastDrawing && shader->takesQueuedDraws()) {
+        if (const std::optional<Triangles> triangles = drawable->getTriangles()) {
+            queueTriangles(*shader, triangles->texture, triangles->vertices, projectionViewModel, tint,
+                           kNoTextureOffset);
+            return;
+        }
+    }
     shader->use();
     shader->setTextureOffset(kNoTextureOffset);
     shader->setTint(tint);
@@ -137,12 +145,20 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
     if (isOutsideView(projectionViewModel)) {
         return;
     }
+    Sprite& sprite = *animation->sprite;
+    const bool fitted =
+        fastDrawing && texelsPerPixel(projectionViewModel, sprite.getPixelScale()) <= kMaxFittedTexelsPerPixel;
+    if (fastDrawing && shader->takesQueuedDraws()) {
+        queueTriangles(*shader, sprite.getTextureId(),
+                       fitted ? sprite.getFittedTriangles(animation->currentFrame) : sprite.getTriangles()->vertices,
+                       projectionViewModel, kUntinted, animation->getTextureOffset());
+        return;
+    }
     shader->use();
     shader->setProjectionViewModel(projectionViewModel);
     shader->setTextureOffset(animation->getTextureOffset());
     shader->setTint(kUntinted);
-    Sprite& sprite = *animation->sprite;
-    if (fastDrawing && texelsPerPixel(projectionViewModel, sprite.getPixelScale()) <= kMaxFittedTexelsPerPixel) {
+    if (fitted) {
         sprite.drawFitted(animation->currentFrame);
     } else {
         animation->draw();

@@ -24,7 +24,10 @@ using glm::vec4;
 //   issues no GL call: the clipper would have discarded every one of its primitives, and every draw sets
 //   all the uniforms it uses, so no later draw depends on the skipped one;
 // - an animation shown at no more than one texel per pixel draws its frame's fitted quad
-//   (Sprite::drawFitted), which leaves out only texels that cannot change a pixel.
+//   (Sprite::drawFitted), which leaves out only texels that cannot change a pixel;
+// - a drawable made of triangles, drawn with a shader that takes queued draws, is queued (DrawQueue.hpp), so
+//   that a run of visuals with the same shader and texture is one draw call; the game loop draws the queue
+//   before the swap, and anything else that reads the framebuffer calls flushQueuedDraws() first.
 class VisualComponent : public EntityComponent {
 public:
     VisualComponent(GameEntity& entity, const std::shared_ptr<Shader>& shader,
@@ -42,7 +45,7 @@ public:
     const std::shared_ptr<Drawable>& getDrawable() const { return drawable; }
 
     // Fast drawing for every component, on by default; off only to compare against drawing everything
-    // with whole quads.
+    // with whole quads, each by itself.
     static void setFastDrawing(bool on);
     static bool isFastDrawing();
 

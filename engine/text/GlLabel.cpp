@@ -45,8 +45,8 @@ void GlLabel::draw(const mat4& projectionView) {
         t = 1.0f;
         edge = kMaxEdge;
     }
-    glUniform1f(edgeLocation, edge);
-    glUniform1f(softnessLocation, kMaxSoftness - kSoftnessRange * t);
+    shader->setFloat(edgeLocation, edge);
+    shader->setFloat(softnessLocation, kMaxSoftness - kSoftnessRange * t);
     shader->setTint(color);
 
     const vec2& size = getDimensions();

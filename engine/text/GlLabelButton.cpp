@@ -7,8 +7,10 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "engine/core/Diagnostics.hpp"
+#include "engine/render/DrawQueue.hpp"
 #include "engine/render/OrthoCamera.hpp"
 #include "engine/render/Shader.hpp"
+#include "engine/render/VisualComponent.hpp"
 
 namespace kv {
 
@@ -62,11 +64,18 @@ const vec4& GlLabelButton::getBackgroundColor() const {
 
 void GlLabelButton::draw(const mat4& projectionView) {
     checkState(dbgShader != nullptr, "No shape shader is set for drawing buttons");
-    dbgShader->use();
-    dbgShader->setProjectionViewModel(
-        projectionView * glm::translate(mat4(1.0f), glm::vec3(label.position.x, label.position.y, 0.0f)));
-    dbgShader->setTint(getBackgroundColor());
-    background.draw();
+    const mat4 projectionViewModel =
+        projectionView * glm::translate(mat4(1.0f), glm::vec3(label.position.x, label.position.y, 0.0f));
+    // Queued like any visual when fast drawing is on; the caption's draw issues it first.
+    if (VisualComponent::isFastDrawing() && dbgShader->takesQueuedDraws()) {
+        queueTriangles(*dbgShader, 0, background.getTriangles()->vertices, projectionViewModel,
+                       getBackgroundColor(), vec2(0.0f, 0.0f));
+    } else {
+        dbgShader->use();
+        dbgShader->setProjectionViewModel(projectionViewModel);
+        dbgShader->setTint(getBackgroundColor());
+        background.draw();
+    }
     label.draw(projectionView);
 }
 

@@ -1,7 +1,9 @@
 #include "engine/text/GlText.hpp"
 
 #include <utility>
+#include <vector>
 
+#include "engine/render/DrawQueue.hpp"
 #include "engine/render/GlTexture.hpp"
 #include "engine/text/GlyphAtlas.hpp"
 
@@ -104,23 +106,26 @@ const vec2& GlText::getDimensions() const {
 }
 
 void GlText::regenerateBuffer() const {
-    const int count = static_cast<int>(text.size());
+    // A character the font lacks throws before anything is uploaded; until a build succeeds the text shows
+    // nothing and matches no string, so no later setText may take it for clean.
+    bufferedText.clear();
+    glyphCount = 0;
+    std::vector<GlyphQuad> quads;
+    quads.reserve(text.size());
+    atlas->walkForRender(text, [&quads](const Glyph& glyph, int x, int y) {
+        quads.emplace_back(glyph, vec2(static_cast<float>(x), static_cast<float>(y)));
+    });
+    const int count = static_cast<int>(quads.size());
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
     if (count > bufferCapacity) {
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(GlyphQuad)), nullptr,
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(quads.size() * sizeof(GlyphQuad)), quads.data(),
                      GL_STATIC_DRAW);
         bufferCapacity = count;
+    } else if (count > 0) {
+        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(quads.size() * sizeof(GlyphQuad)),
+                        quads.data());
     }
-    glyphCount = 0;
-    // A character the font lacks throws part way through; the buffer then matches no string, so no later
-    // setText may take it for clean.
-    bufferedText.clear();
-    atlas->walkForRender(text, [this](const Glyph& glyph, int x, int y) {
-        const GlyphQuad quad(glyph, vec2(static_cast<float>(x), static_cast<float>(y)));
-        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(glyphCount * sizeof(GlyphQuad)),
-                        sizeof(GlyphQuad), quad.values.data());
-        ++glyphCount;
-    });
+    glyphCount = count;
     bufferedText = text;
     dirty = false;
     ++buildCount;
@@ -130,6 +135,7 @@ void GlText::draw() const {
     if (text.empty() || vao == 0) {
         return;
     }
+    flushQueuedDraws();
     if (dirty) {
         regenerateBuffer();
     }

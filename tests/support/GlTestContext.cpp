@@ -7,6 +7,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "engine/render/DrawQueue.hpp"
 #include "tools/assetgen/StbImageWrite.hpp"
 
 namespace kv::test {
@@ -76,12 +77,14 @@ glm::mat4 GlTest::pixelProjection() const {
 }
 
 void GlTest::clear(const glm::vec4& color) {
+    flushQueuedDraws();
     glClearColor(color.r, color.g, color.b, color.a);
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
 std::vector<Rgb> GlTest::readPixels(int x, int y, int width, int height) const {
     std::vector<unsigned char> bytes(static_cast<std::size_t>(width * height * kRgbaChannels));
+    flushQueuedDraws();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
     std::vector<Rgb> pixels;
