@@ -6,6 +6,7 @@
 #include "game/GameFixture.hpp"
 #include "game/GameState.hpp"
 #include "game/VantorGui.hpp"
+#include "support/GlTestContext.hpp"
 #include "support/Process.hpp"
 
 namespace kv {
@@ -16,7 +17,7 @@ using testsupport::readFile;
 using ShooterGame = GameFixture;
 
 void key(ArcadeStyleShooterGame& game, int key, int action, int modifiers = 0) {
-    game.handleKey(key, 0, action, modifiers);
+    Game::handleKeyStatic(game.getWindow(), key, 0, action, modifiers);
 }
 
 class ShooterWithStoredHighScore : public GameFixture {
@@ -100,16 +101,14 @@ TEST_F(ShooterGame, SpaceSavesNumberedPngScreenshotsWithoutOverwriting) {
 // A move and a press delivered in one event poll, the press through GLFW's callback, with no update between.
 TEST_F(ShooterGame, AMenuClickLandsOnTheButtonUnderThePointerAtTheClick) {
     VantorGui& menu = game->getMenu();
-    const OrthoCamera& camera = menu.getCamera();
     auto pointAt = [&](const GlLabelButton& button) {
-        const vec2 ndc = (button.label.position - camera.position) / vec2(camera.halfWidth, camera.halfHeight);
-        pointer = glm::dvec2((ndc.x + 1.0f) * 0.5f * camera.bufferWidth, (1.0f - ndc.y) * 0.5f * camera.bufferHeight);
+        pointer = glm::dvec2(test::windowPointOf(menu.getCamera(), button.label.position));
     };
     pointAt(menu.ionCannonButton);
     game->update(kFrame);
     ASSERT_TRUE(menu.ionCannonButton.isHovered());
     pointAt(menu.flamethrowerButton);
-    Game::handleMouseButtonStatic(game->getWindow(), GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0);
+    press(GLFW_MOUSE_BUTTON_LEFT);
     EXPECT_EQ(menu.getMainWeapon(), 3);
 }
 

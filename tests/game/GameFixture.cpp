@@ -1,5 +1,6 @@
 #include "game/GameFixture.hpp"
 
+#include <cstdlib>
 #include <vector>
 
 #include <GL/glew.h>
@@ -8,12 +9,14 @@
 #include "engine/components/Motion.hpp"
 #include "game/GameState.hpp"
 #include "game/VantorGui.hpp"
-#include "support/GameWorkingDirectory.hpp"
+#include "support/GlTestContext.hpp"
 
 namespace kv {
 
 namespace {
-constexpr int kFullScreenPolls = 300; // of 10 ms each: a bound on a hang, not a wait
+constexpr int kFullScreenPolls = 500;    // a bound on a hang, not a wait
+constexpr double kFullScreenPoll = 0.01; // seconds
+constexpr int kPointAttempts = 600;      // frames a button may take to be hovered
 } // namespace
 
 std::set<int> GameFixture::heldKeys;
@@ -24,13 +27,10 @@ extern "C" int __wrap_glfwGetKey(GLFWwindow*, int key) {
 }
 
 extern "C" void __wrap_glfwGetCursorPos(GLFWwindow* window, double* x, double* y) {
-    glm::dvec2 at = GameFixture::pointer.value_or(glm::dvec2(0.0));
-    if (!GameFixture::pointer) {
-        int width = 0;
-        int height = 0;
-        glfwGetWindowSize(window, &width, &height);
-        at = 0.5 * glm::dvec2(width, height);
-    }
+    int width = 0;
+    int height = 0;
+    glfwGetWindowSize(window, &width, &height);
+    const glm::dvec2 at = GameFixture::pointer.value_or(0.5 * glm::dvec2(width, height));
     *x = at.x;
     *y = at.y;
 }
@@ -40,20 +40,24 @@ void GameFixture::SetUp() {
     workingDirectory.emplace("vantor-game");
     testsupport::linkAssetFolders(workingDirectory->path());
     std::filesystem::current_path(workingDirectory->path());
-    testsupport::resetGameState();
+    // The shared state as in a fresh program, whose random sequence is that of seed 1.
+    std::srand(1);
+    mainMenuActive = true;
+    deadTime = 0.0f;
+    showEscapeLabel = showNewHighScore = false;
+    playerScore = playerHighScore = shIndex = 0;
     heldKeys.clear();
     pointer.reset();
     beforeGameStarts();
     game = std::make_unique<ArcadeStyleShooterGame>();
     game->load();
-    // The window system confirms full screen asynchronously; let its size events arrive before the test.
+    frame();
+    // Full screen is confirmed asynchronously; every later frame must see the same framebuffer.
     const GLFWvidmode* mode = glfwGetVideoMode(glfwGetPrimaryMonitor());
-    for (int poll = 0; poll < kFullScreenPolls; ++poll) {
-        glfwWaitEventsTimeout(0.01);
-        if (game->getGuiCamera().bufferWidth == static_cast<float>(mode->width) &&
-            game->getGuiCamera().bufferHeight == static_cast<float>(mode->height)) {
-            break;
-        }
+    for (int poll = 0; poll < kFullScreenPolls && (game->getGuiCamera().bufferWidth != float(mode->width) ||
+                                                   game->getGuiCamera().bufferHeight != float(mode->height));
+         ++poll) {
+        glfwWaitEventsTimeout(kFullScreenPoll);
     }
 }
 
@@ -63,24 +67,53 @@ void GameFixture::TearDown() {
     workingDirectory.reset();
 }
 
+void GameFixture::step(int count) {
+    for (int i = 0; i < count; ++i) {
+        game->update(kFrame);
+    }
+}
+
+void GameFixture::frame() {
+    game->update(frames == 0 ? 0.0f : kFrame);
+    game->render();
+    glfwSwapBuffers(game->getWindow());
+    glfwPollEvents();
+    ++frames;
+    afterFrame();
+}
+
 void GameFixture::startGame(int mainWeapon, int secondaryWeapon, bool withWaves) {
     game->getMenu().selectMainWeapon(mainWeapon);
     game->getMenu().selectSecondaryWeapon(secondaryWeapon);
     game->initGame();
-    // The turret follows the real pointer, which the window manager's placement of the window moves
-    // relative to the game: tests hold the aim fixed along +x instead.
     const auto aims = game->getComponentRegistry().getComponents<OrientTowardsPointComponent>();
     for (OrientTowardsPointComponent* aim :
          std::vector<OrientTowardsPointComponent*>(aims.begin(), aims.end())) {
         delete aim;
     }
-    if (!withWaves) {
-        game->getTaggedRegistry().getEntity(kTagWaveDirector).setActive(false);
+    game->getTaggedRegistry().getEntity(kTagWaveDirector).setActive(withWaves);
+}
+
+bool GameFixture::chooseAndStart(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon) {
+    for (GlLabelButton* button : {&mainWeapon, &secondaryWeapon, &game->getMenu().startButton}) {
+        for (int attempt = 0; attempt == 0 || (!button->isHovered() && attempt < kPointAttempts); ++attempt) {
+            const vec2 at = test::windowPointOf(game->getMenu().getCamera(), button->label.position);
+            pointer = glm::dvec2(at);
+            frame();
+        }
+        press(GLFW_MOUSE_BUTTON_LEFT);
+        release(GLFW_MOUSE_BUTTON_LEFT);
+        frame();
     }
+    return !mainMenuActive;
 }
 
 GameEntity& GameFixture::ship() {
     return game->getTaggedRegistry().getEntity(kTagPlayer);
+}
+
+bool GameFixture::playerAlive() {
+    return game->getTaggedRegistry().hasActiveEntity(kTagPlayer);
 }
 
 GameEntity& GameFixture::placeEnemy(GameEntity* enemy, const vec2& position, float orientation) {
@@ -91,12 +124,12 @@ GameEntity& GameFixture::placeEnemy(GameEntity* enemy, const vec2& position, flo
     return *enemy;
 }
 
-void GameFixture::press(int button) {
-    game->handleMouseButton(button, GLFW_PRESS, 0);
+void GameFixture::mouse(int button, int action) {
+    Game::handleMouseButtonStatic(game->getWindow(), button, action, 0);
 }
 
-void GameFixture::release(int button) {
-    game->handleMouseButton(button, GLFW_RELEASE, 0);
+void GameFixture::pressKey(int key) {
+    Game::handleKeyStatic(game->getWindow(), key, 0, GLFW_PRESS, 0);
 }
 
 void GameFixture::fire(int button) {

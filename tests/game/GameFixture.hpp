@@ -1,4 +1,6 @@
-// Builds the real game in a fresh working directory that links to the generated assets, and steps it.
+// The real game in a fresh working directory linked to the generated assets, stepped on a fixed time step,
+// with keys and pointer set by the test: the executable links with --wrap=glfwGetKey,--wrap=glfwGetCursorPos,
+// the calls through which the game reads its input.
 #pragma once
 
 #include <memory>
@@ -9,6 +11,7 @@
 
 #include "engine/components/HealthAndScore.hpp"
 #include "engine/core/GameEntity.hpp"
+#include "engine/text/GlLabelButton.hpp"
 #include "game/ArcadeStyleShooterGame.hpp"
 #include "support/Process.hpp"
 
@@ -18,47 +21,58 @@ constexpr float kFrame = 1.0f / 60.0f; // seconds
 
 class GameFixture : public ::testing::Test {
 public:
-    // Keys the game finds held when it asks (the executable wraps glfwGetKey); none at the start of a test.
-    static std::set<int> heldKeys;
-    // Where the game finds the pointer, in window coordinates (the executable wraps glfwGetCursorPos): the
-    // display is shared with other tests that move the real one. The window's centre at the start of a test.
+    static std::set<int> heldKeys; // none at the start of a test
+    // In window coordinates (y down); the window's centre while unset, as at the start of a test.
     static std::optional<glm::dvec2> pointer;
 
 protected:
+    // Loads the game in a fresh directory, runs the first frame and lets the switch to full screen arrive.
     void SetUp() override;
     void TearDown() override;
     // Runs in the fresh working directory before the game is built (to lay down files it reads).
     virtual void beforeGameStarts() {}
 
-    void step(int frames) {
-        for (int i = 0; i < frames; ++i) {
-            game->update(kFrame);
-        }
-    }
+    // Updates only, `frames` times.
+    void step(int frames);
     // Steps until the predicate holds or the frame budget runs out; returns the frames taken, or -1.
     template <typename Predicate> int stepUntil(Predicate predicate, int maxFrames) {
         for (int frame = 1; frame <= maxFrames; ++frame) {
-            game->update(kFrame);
+            step(1);
             if (predicate()) {
                 return frame;
             }
         }
         return -1;
     }
+    // One pass of the main loop: update, render, swap, then the window system's events. The first update
+    // sees dt = 0: the loop reads the clock only after loading.
+    void frame();
+    virtual void afterFrame() {}
 
-    // Starts a game with the given weapons; the wave director is switched off unless asked for.
+    // Starts a game with the given weapons, the turrets aiming along +x; the wave director is switched off
+    // unless asked for.
     void startGame(int mainWeapon, int secondaryWeapon, bool withWaves = false);
+    // Clicks the two weapons and Start, each once a frame has seen the pointer on it (a late full-screen
+    // resize moves the buttons), with a frame after each click; true if a game started.
+    bool chooseAndStart(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon);
     GameEntity& ship();
+    bool playerAlive();
     // An enemy of the given kind at the position, standing still with its AI off.
     GameEntity& placeEnemy(GameEntity* enemy, const vec2& position, float orientation = 0.0f);
-    void press(int button);
-    void release(int button);
+    // Mouse buttons and keys go through the game's own window callbacks.
+    void press(int button) { mouse(button, 1); }
+    void release(int button) { mouse(button, 0); }
+    void mouse(int button, int action);
+    void pressKey(int key);
     // A press and release around one frame: one shot.
     void fire(int button);
     int count(int tag);
     float healthOf(GameEntity& entity) { return entity.getComponent<HealthComponent>().health; }
 
     std::unique_ptr<ArcadeStyleShooterGame> game;
+    long frames = 0; // main-loop passes completed
+
+private:
     std::optional<testsupport::TemporaryDirectory> workingDirectory;
     std::filesystem::path previousDirectory;
 };

@@ -1,9 +1,6 @@
 #include "tests/support/GlTestContext.hpp"
 
-#include <atomic>
 #include <stdexcept>
-
-#include <unistd.h>
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -44,7 +41,8 @@ void writeCellPng(const std::string& path, int width, int height, int cellWidth,
     std::vector<std::uint8_t> rgba;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const auto cell = static_cast<std::size_t>((y / cellHeight) * (width / cellWidth) + x / cellWidth);
+            const auto cell =
+                static_cast<std::size_t>((y / cellHeight) * (width / cellWidth) + x / cellWidth);
             const std::uint32_t color = cell < cellColors.size() ? cellColors[cell] : 0x000000ffu;
             rgba.insert(rgba.end(), {std::uint8_t(color >> 24), std::uint8_t(color >> 16),
                                      std::uint8_t(color >> 8), std::uint8_t(color)});
@@ -65,10 +63,7 @@ void GlTest::SetUp() {
 
 void GlTest::TearDown() {
     game.reset();
-    if (!scratchDirectory.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(scratchDirectory, ignored);
-    }
+    scratchDirectory.reset();
 }
 
 glm::mat4 GlTest::pixelProjection() const {
@@ -95,13 +90,10 @@ std::vector<Rgb> GlTest::readPixels(int x, int y, int width, int height) const {
 }
 
 std::string GlTest::scratchPath(const std::string& fileName) {
-    if (scratchDirectory.empty()) {
-        static std::atomic<int> counter{0};
-        scratchDirectory = std::filesystem::temp_directory_path() /
-                           ("kv_gl_tests_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
-        std::filesystem::create_directories(scratchDirectory);
+    if (!scratchDirectory) {
+        scratchDirectory.emplace("kv_gl_tests");
     }
-    return (scratchDirectory / fileName).string();
+    return (scratchDirectory->path() / fileName).string();
 }
 
 } // namespace kv::test

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "engine/core/Game.hpp"
 #include "engine/render/OrthoCamera.hpp"
 #include "engine/render/Shader.hpp"
+#include "support/Process.hpp"
 
 namespace kv::test {
 
@@ -80,7 +82,7 @@ protected:
     std::unique_ptr<ContextGame> game;
 
 private:
-    std::filesystem::path scratchDirectory;
+    std::optional<testsupport::TemporaryDirectory> scratchDirectory;
 };
 
 } // namespace kv::test

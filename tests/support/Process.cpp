@@ -1,7 +1,6 @@
 #include "support/Process.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -48,9 +47,8 @@ std::string quote(const std::string& text) {
 }
 
 std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
     std::stringstream content;
-    content << in.rdbuf();
+    content << std::ifstream(path, std::ios::binary).rdbuf();
     return content.str();
 }
 
@@ -70,17 +68,13 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit)
     return condition();
 }
 
-TemporaryDirectory::TemporaryDirectory(const std::string& prefix) {
-    std::string pattern = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
+TemporaryDirectory::TemporaryDirectory(const std::string& prefix)
+    : root(fs::temp_directory_path() / (prefix + "-XXXXXX")) {
+    std::string pattern = root.string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a temporary directory");
     }
     root = pattern;
-}
-
-TemporaryDirectory::~TemporaryDirectory() {
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
 }
 
 void linkAssetFolders(const fs::path& directory) {
@@ -96,14 +90,15 @@ Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     int channel[2] = {-1, -1};
-    const std::string out = (outputDirectory / "stdout.txt").string();
-    const std::string err = (outputDirectory / "stderr.txt").string();
     if (outputDirectory.empty() && ::pipe(channel) == 0) {
         posix_spawn_file_actions_adddup2(&actions, channel[1], 1);
         posix_spawn_file_actions_addclose(&actions, channel[0]);
-    } else if (!outputDirectory.empty()) {
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    for (const auto& [descriptor, name] : {std::pair{1, "stdout.txt"}, {2, "stderr.txt"}}) {
+        if (!outputDirectory.empty()) {
+            posix_spawn_file_actions_addopen(&actions, descriptor, (outputDirectory / name).c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
     }
     posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
     std::vector<char*> pointers;
@@ -113,10 +108,8 @@ Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory
     pointers.push_back(nullptr);
     const int failure = posix_spawnp(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (channel[1] >= 0) {
-        ::close(channel[1]);
-        pipeEnd = channel[0];
-    }
+    ::close(channel[1]);
+    pipeEnd = channel[0];
     if (failure != 0) {
         pid = -1;
         throw std::runtime_error("cannot start " + argv.front());
@@ -125,9 +118,7 @@ Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory
 
 Process::~Process() {
     kill(SIGKILL);
-    if (pipeEnd >= 0) {
-        ::close(pipeEnd);
-    }
+    ::close(pipeEnd);
 }
 
 bool Process::ended() {
@@ -194,7 +185,7 @@ bool waitForWindow(Process& program, std::chrono::seconds limit, const std::stri
 }
 
 bool xdotool(const std::string& arguments) {
-    return std::system(("xdotool " + arguments).c_str()) == 0;
+    return run("xdotool " + arguments).status == 0;
 }
 
 long countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate, PngSize* size) {

@@ -28,15 +28,15 @@ void writeFile(const fs::path& path, const std::string& bytes);
 bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit);
 
 // A new directory under the system's temporary folder, removed with everything in it on destruction.
-class TemporaryDirectory {
-public:
+struct TemporaryDirectory {
     explicit TemporaryDirectory(const std::string& prefix);
-    ~TemporaryDirectory();
+    ~TemporaryDirectory() {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
     TemporaryDirectory(const TemporaryDirectory&) = delete;
     TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
     const fs::path& path() const { return root; }
-
-private:
     fs::path root;
 };
 
