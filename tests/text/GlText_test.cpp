@@ -1,7 +1,6 @@
 #include "engine/text/GlText.hpp"
 
 #include <array>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -68,16 +67,6 @@ TEST_F(GlTextTest, DrawBuildsTheQuadsOfTheStringAgainOnlyWhenItChanged) {
     EXPECT_EQ(text.getBuildCount(), 3);
     EXPECT_EQ(bufferQuads(text, 5), expectedQuads("12345"));
     EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("12345", 3 * atlasSize()));
-}
-
-TEST_F(GlTextTest, AFontWithoutAPositiveSizeIsDrawnAndMeasuredAtItsOwnSize) {
-    auto bare = std::make_shared<GlyphAtlas>("fonts/OpenSans-Regular.fnt");
-    for (const int size : {0, -5}) {
-        bare->size = size;
-        const GlText text(bare, nullptr, "", 20.0f);
-        EXPECT_EQ(text.getScale(), 1.0f) << size;
-        EXPECT_EQ(text.getDimensions(), vec2(0.0f, static_cast<float>(bare->lineHeight))) << size;
-    }
 }
 
 TEST_F(GlTextTest, EmptyTextBuildsNothingAndAnUnsupportedCharacterFailsAtDrawKeepingTheTextDirty) {
