@@ -174,14 +174,7 @@ TEST_F(CollisionTest, ACallbackReturningTrueEndsItsComponentsFrameAndShieldsItsE
     EXPECT_EQ(targetHits.size(), 1u);
 }
 
-TEST_F(CollisionTest, ShapeCanGrowWhileTheComponentLivesAndNeverIsMissing) {
-    std::vector<Hit> hits;
-    collider(vec2(100.0f, 0.0f), {5});
-    CollisionComponent& wave = collider(vec2(0.0f), {}, &kEnemies, &hits);
-    frame();
-    static_cast<CircleCollisionGeometry&>(*wave.geometry).radius = 99.0f;
-    frame();
-    EXPECT_EQ(hits.size(), 1u);
+TEST_F(CollisionTest, ComponentRefusesToHaveNoGeometry) {
     GameEntity& e = make();
     EXPECT_EQ(test::errorOf([&] { new CollisionComponent(e, nullptr, kEnemies, nullptr, 1); }),
               "collision component without geometry");
