@@ -1,5 +1,6 @@
 #include "engine/components/HealthAndScore.hpp"
 
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -41,22 +42,20 @@ TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) 
     EXPECT_EQ(activeAndTaggedAtDeath.size(), 4u) << "every later hit dies again";
 }
 
+// Through the update pass or called directly.
 TEST_F(HealthTest, EnemyAiRunsWithDtOnlyWhileEnabledAndTheEntityIsActive) {
     GameEntity& e = make();
     std::vector<float> calls;
-    auto* ai = new EnemyAiComponent(
-        e, [&calls](float dt) { calls.push_back(dt); }, 7);
-    updateAll(0.25f);
-    ai->aiEnabled = false;
-    updateAll(0.5f);
-    ai->updateAi(0.5f);
-    ai->aiEnabled = true;
-    e.setActive(false);
-    updateAll(0.75f);
-    ai->updateAi(0.75f);
-    e.setActive(true);
-    updateAll(0.125f);
-    EXPECT_EQ(calls, (std::vector<float>{0.25f, 0.125f}));
+    auto* ai = new EnemyAiComponent(e, [&calls](float dt) { calls.push_back(dt); }, 7);
+    const std::tuple<bool, bool, float> steps[] = {
+        {true, true, 0.25f}, {false, true, 0.5f}, {true, false, 0.75f}, {true, true, 0.125f}};
+    for (const auto& [enabled, active, dt] : steps) {
+        ai->aiEnabled = enabled;
+        e.setActive(active);
+        updateAll(dt);
+        ai->updateAi(dt);
+    }
+    EXPECT_EQ(calls, (std::vector<float>{0.25f, 0.25f, 0.125f, 0.125f}));
 }
 
 } // namespace

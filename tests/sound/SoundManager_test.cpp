@@ -3,15 +3,13 @@
 #include <al.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <set>
 #include <string>
-#include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -29,24 +27,20 @@ const std::string kSounds[] = {"sounds/255716_varno12_silenced-pistol-layered-po
                                "sounds/94185_olm-tarr_explosion.ogg", "sounds/78457_delvo41_bum.ogg",
                                "sounds/220332_r-tamosk_vel-23022014-game-loop-3.ogg"};
 constexpr int kMusic = 3;
-
-constexpr float kInitialMaster = 0.3f;
-constexpr float kInitialSound = 1.0f;
-constexpr float kInitialMusic = 0.2f;
+constexpr float kMaster = 0.3f; // initial volumes
+constexpr float kMusicVolume = 0.2f;
 
 // The whole executable runs in a scratch directory holding copies of the generated sounds, which the
 // failure test breaks and puts back.
 class SoundDirectory : public ::testing::Environment {
 public:
     void SetUp() override {
-        originalDirectory = fs::current_path();
-        root = fs::temp_directory_path() / ("kv_sound_tests_" + std::to_string(::getpid()));
         fs::create_directories(root / "sounds");
         fs::current_path(root);
         restore();
     }
     void TearDown() override {
-        fs::current_path(originalDirectory);
+        fs::current_path(original);
         fs::remove_all(root);
     }
     static void restore() {
@@ -54,8 +48,8 @@ public:
             fs::copy_file(fs::path(VANTOR_RUNTIME_DIR) / file, file, fs::copy_options::overwrite_existing);
         }
     }
-    fs::path root;
-    fs::path originalDirectory;
+    const fs::path original = fs::current_path();
+    const fs::path root = fs::temp_directory_path() / ("kv_sound_tests_" + std::to_string(::getpid()));
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new SoundDirectory);
@@ -66,8 +60,20 @@ ALint sourceInt(ALuint source, ALenum parameter) {
     return value;
 }
 
-// Names of OpenAL Soft are small integers counted from 1, so the live sources can be found by asking.
-// The effect sources are the ones that do not loop.
+ALint bufferInt(ALuint source, ALenum parameter) {
+    ALint value = 0;
+    alGetBufferi(static_cast<ALuint>(sourceInt(source, AL_BUFFER)), parameter, &value);
+    return value;
+}
+
+float gainOf(ALuint source) {
+    ALfloat gain = -1.0f;
+    alGetSourcef(source, AL_GAIN, &gain);
+    return gain;
+}
+
+// OpenAL Soft names sources with small integers counted from 1, so the live ones can be found by asking;
+// the music source is the one that loops. 0 when none matches.
 std::vector<ALuint> sources(bool looping) {
     constexpr ALuint kNamesToAsk = 1024;
     std::vector<ALuint> found;
@@ -78,31 +84,10 @@ std::vector<ALuint> sources(bool looping) {
     }
     return found;
 }
+ALuint musicSource() { return sources(true).size() == 1 ? sources(true).front() : 0; }
 
-ALuint musicSource() {
-    const std::vector<ALuint> music = sources(true);
-    return music.size() == 1 ? music.front() : 0;
-}
-
-float gainOf(ALuint source) {
-    ALfloat gain = -1.0f;
-    alGetSourcef(source, AL_GAIN, &gain);
-    return gain;
-}
-
-ALint bufferInt(ALuint source, ALenum parameter) {
-    ALint value = 0;
-    alGetBufferi(static_cast<ALuint>(sourceInt(source, AL_BUFFER)), parameter, &value);
-    return value;
-}
-
-// Bytes of 16-bit samples a sound file decodes to: the buffers are told apart by their sizes.
-ALint decodedSize(int sound) {
-    return static_cast<ALint>(decodeOggVorbisFile(kSounds[sound]).samples.size() * sizeof(short));
-}
-
-// The effect source holding a buffer at that gain; tests tell effects apart by the gains they play them at.
-ALuint sourceWithGain(float gain) {
+// The effect source holding a buffer at that gain: tests tell effects apart by the gains they play at.
+ALuint effectWithGain(float gain) {
     for (ALuint source : sources(false)) {
         if (sourceInt(source, AL_BUFFER) != 0 && gainOf(source) == gain) {
             return source;
@@ -111,12 +96,17 @@ ALuint sourceWithGain(float gain) {
     return 0;
 }
 
+// Bytes of 16-bit samples a sound file decodes to: buffers are told apart by their sizes.
+ALint decodedSize(int sound) {
+    return static_cast<ALint>(decodeOggVorbisFile(kSounds[sound]).samples.size() * sizeof(short));
+}
+
 class SoundManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SoundManager::setMasterVolume(kInitialMaster);
-        SoundManager::setSoundVolume(kInitialSound);
-        SoundManager::setMusicVolume(kInitialMusic);
+        SoundManager::setMasterVolume(kMaster);
+        SoundManager::setSoundVolume(1.0f);
+        SoundManager::setMusicVolume(kMusicVolume);
         manager = std::make_unique<SoundManager>();
     }
     void TearDown() override {
@@ -128,47 +118,45 @@ protected:
 
 // Gains are set when a sound starts: master x effect or music volume x the caller's volume.
 TEST_F(SoundManagerTest, GainsAreMasterTimesEffectOrMusicVolumeTimesTheCallersVolumeAtTheStart) {
-    ASSERT_NE(musicSource(), 0u);
-    EXPECT_EQ(sourceInt(musicSource(), AL_SOURCE_STATE), AL_INITIAL);
+    const ALuint music = musicSource();
+    ASSERT_NE(music, 0u);
+    EXPECT_EQ(sourceInt(music, AL_SOURCE_STATE), AL_INITIAL);
     SoundManager::setSoundVolume(0.5f);
     SoundManager::playSound(0, 0.5f);
-    const ALuint effect = sourceWithGain(kInitialMaster * 0.25f);
-    ASSERT_NE(effect, 0u);
+    const ALuint effect = effectWithGain(kMaster * 0.25f);
     EXPECT_EQ(bufferInt(effect, AL_SIZE), decodedSize(0));
     SoundManager::playMusic(0);
     SoundManager::playMusic(0);
-    const ALuint music = musicSource();
-    EXPECT_FLOAT_EQ(gainOf(music), kInitialMaster * kInitialMusic);
+    EXPECT_FLOAT_EQ(gainOf(music), kMaster * kMusicVolume);
     EXPECT_EQ(sourceInt(music, AL_SOURCE_STATE), AL_PLAYING) << "playing again restarts it";
-    // Stereo music is uploaded whole.
     EXPECT_EQ(bufferInt(music, AL_CHANNELS), 2);
-    EXPECT_EQ(bufferInt(music, AL_SIZE), decodedSize(kMusic));
+    EXPECT_EQ(bufferInt(music, AL_SIZE), decodedSize(kMusic)) << "stereo music is uploaded whole";
     SoundManager::setMasterVolume(1.0f);
     SoundManager::setMusicVolume(0.25f);
-    EXPECT_FLOAT_EQ(gainOf(effect), kInitialMaster * 0.25f);
-    EXPECT_FLOAT_EQ(gainOf(music), kInitialMaster * kInitialMusic);
+    EXPECT_FLOAT_EQ(gainOf(effect), kMaster * 0.25f);
+    EXPECT_FLOAT_EQ(gainOf(music), kMaster * kMusicVolume);
     SoundManager::playMusic(0);
     EXPECT_FLOAT_EQ(gainOf(music), 0.25f);
 }
 
+// Whether or not the first has finished, the 101st effect takes its source.
 TEST_F(SoundManagerTest, EffectsTakeThePoolSourcesInTurnAndThe101stCutsOffTheFirst) {
     constexpr int kPool = SoundManager::kEffectSourceCount;
     std::vector<ALuint> used;
     for (int i = 1; i <= kPool; ++i) {
         const float volume = static_cast<float>(i) / kPool;
         SoundManager::playSound(0, volume);
-        used.push_back(sourceWithGain(kInitialMaster * (volume * kInitialSound)));
+        used.push_back(effectWithGain(kMaster * volume));
     }
-    EXPECT_EQ(std::set<ALuint>(used.begin(), used.end()).size(), 100u);
-    EXPECT_EQ(std::count(used.begin(), used.end(), 0u), 0);
-    // Whether or not the first has finished.
-    SoundManager::playSound(2, 0.05f);
-    EXPECT_EQ(sourceWithGain(kInitialMaster * 0.05f), used[0]);
-    EXPECT_EQ(bufferInt(used[0], AL_SIZE), decodedSize(2));
-    EXPECT_EQ(sourceInt(used[0], AL_SOURCE_STATE), AL_PLAYING);
-    SoundManager::playSound(1, 0.07f);
-    EXPECT_EQ(sourceWithGain(kInitialMaster * 0.07f), used[1]);
-    EXPECT_EQ(bufferInt(used[1], AL_SIZE), decodedSize(1));
+    const std::set<ALuint> distinct(used.begin(), used.end());
+    EXPECT_EQ(distinct.size(), 100u);
+    EXPECT_EQ(distinct.count(0u), 0u);
+    for (const auto& [sound, volume, source] : {std::tuple{2, 0.05f, used[0]}, {1, 0.07f, used[1]}}) {
+        SoundManager::playSound(sound, volume);
+        EXPECT_EQ(effectWithGain(kMaster * volume), source);
+        EXPECT_EQ(bufferInt(source, AL_SIZE), decodedSize(sound));
+        EXPECT_EQ(sourceInt(source, AL_SOURCE_STATE), AL_PLAYING);
+    }
 }
 
 TEST_F(SoundManagerTest, IndicesOutsideTheTablesAndCallsWithoutAManagerPlayNothingAndOneManagerAtATime) {
@@ -185,7 +173,7 @@ TEST_F(SoundManagerTest, IndicesOutsideTheTablesAndCallsWithoutAManagerPlayNothi
     SoundManager::playSound(0, 1.0f);
     SoundManager::playMusic(0);
     manager = std::make_unique<SoundManager>();
-    EXPECT_EQ(sourceWithGain(kInitialMaster), 0u);
+    EXPECT_EQ(effectWithGain(kMaster), 0u);
     EXPECT_EQ(sourceInt(musicSource(), AL_BUFFER), 0);
 }
 
@@ -196,15 +184,15 @@ TEST_F(SoundManagerTest, MissingAndUndecodableFilesAreReportedAndStaySilent) {
     ::testing::internal::CaptureStderr();
     manager = std::make_unique<SoundManager>();
     const std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find(kSounds[1]), std::string::npos) << errors;
-    EXPECT_NE(errors.find(kSounds[kMusic]), std::string::npos) << errors;
-    EXPECT_EQ(errors.find(kSounds[0]), std::string::npos) << errors;
+    for (int sound = 0; sound <= kMusic; ++sound) {
+        EXPECT_EQ(errors.find(kSounds[sound]) != std::string::npos, sound == 1 || sound == kMusic) << errors;
+    }
     SoundManager::playMusic(0);
     EXPECT_EQ(bufferInt(musicSource(), AL_SIZE), 0);
     SoundManager::playSound(1, 1.0f);
-    EXPECT_EQ(bufferInt(sourceWithGain(kInitialMaster), AL_SIZE), 0);
+    EXPECT_EQ(bufferInt(effectWithGain(kMaster), AL_SIZE), 0);
     SoundManager::playSound(0, 0.5f);
-    EXPECT_EQ(bufferInt(sourceWithGain(kInitialMaster * 0.5f), AL_SIZE), decodedSize(0));
+    EXPECT_EQ(bufferInt(effectWithGain(kMaster * 0.5f), AL_SIZE), decodedSize(0));
 }
 
 } // namespace

@@ -173,7 +173,9 @@ TEST_F(GlyphMeasuring, FontSizeScalesWidthAndHeightWhenBothSizesArePositive) {
     EXPECT_EQ(atlas->calculateTextDimensions("AB", 64.0f), vec2(46.0f, 88.0f));
     EXPECT_FLOAT_EQ(atlas->calculateTextWidth("AB", 0.0f), 23.0f);
     EXPECT_FLOAT_EQ(atlas->calculateTextWidth("AB", -10.0f), 23.0f);
-    EXPECT_FLOAT_EQ(atlasFrom(replaced(kFont, "size=32", "size=0"))->calculateTextWidth("AB", 64.0f), 23.0f);
+    for (const char* size : {"size=0", "size=-5"}) {
+        EXPECT_FLOAT_EQ(atlasFrom(replaced(kFont, "size=32", size))->calculateTextWidth("AB", 64.0f), 23.0f) << size;
+    }
 }
 
 TEST_F(GlyphMeasuring, WalkStartsTheFirstGlyphAtZeroAndAppliesKerning) {

@@ -1,14 +1,10 @@
 // Where the build wrote the generated assets, and readers that take them as the game does.
 #pragma once
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <SOIL/SOIL.h>
-
-#include "engine/sound/SoundDecoder.hpp"
 
 namespace kv {
 
@@ -32,9 +28,6 @@ struct LoadedImage {
 
 // Alpha from which a pixel counts as solid: what the player perceives as the object's extent.
 inline constexpr unsigned char kSolid = 128;
-// Sixteen-bit levels of -1 dBFS, which no sample may reach, and of -6 dBFS, which every sound exceeds.
-inline constexpr int kMinusOneDbfs = 29204;
-inline constexpr int kMinusSixDbfs = 16384;
 
 // Empty (loaded() false) when SOIL cannot read the file.
 inline LoadedImage loadImage(const std::string& relative) {
@@ -46,20 +39,6 @@ inline LoadedImage loadImage(const std::string& relative) {
         SOIL_free_image_data(pixels);
     }
     return image;
-}
-
-// Decoded with the game's own decoder.
-inline DecodedSound decodeSound(const std::string& relative) {
-    return decodeOggVorbisFile(assetPath(relative));
-}
-
-// The largest magnitude of any sample, 16-bit units.
-inline int peakOf(const DecodedSound& sound) {
-    int largest = 0;
-    for (short sample : sound.samples) {
-        largest = std::max(largest, std::abs(static_cast<int>(sample)));
-    }
-    return largest;
 }
 
 } // namespace kv
