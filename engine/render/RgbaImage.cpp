@@ -211,6 +211,22 @@ MipmapLevel makeMipmapLevel(const unsigned char* pixels, int width, int height) 
     level.width = std::max(width / 2, 1);
     level.height = std::max(height / 2, 1);
     level.pixels.resize(static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height) * kChannels);
+    if (width % 2 == 0 && height % 2 == 0) {
+        // Every weight is one half: the sample is the mean of a 2 x 2 block, which the general path below
+        // computes exactly in float (sums below 2^24) and rounds half up, as the integer sum + 2 >> 2 does.
+        const std::size_t row = static_cast<std::size_t>(width) * kChannels;
+        unsigned char* out = level.pixels.data();
+        for (int y = 0; y < level.height; ++y) {
+            const unsigned char* top = pixels + static_cast<std::size_t>(2 * y) * row;
+            const unsigned char* bottom = top + row;
+            for (std::size_t x = 0; x < static_cast<std::size_t>(level.width) * kChannels; ++x) {
+                const std::size_t left = (x / kChannels) * 2 * kChannels + x % kChannels;
+                *out++ = static_cast<unsigned char>(
+                    (top[left] + top[left + kChannels] + bottom[left] + bottom[left + kChannels] + 2) >> 2);
+            }
+        }
+        return level;
+    }
     const std::vector<Tap> columns = tapsAlong(width, level.width);
     const std::vector<Tap> rows = tapsAlong(height, level.height);
     const auto at = [&](int row, int column, int channel) {

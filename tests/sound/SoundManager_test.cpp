@@ -140,9 +140,16 @@ TEST_F(SoundManagerTest, GainsAreMasterTimesEffectOrMusicVolumeTimesTheCallersVo
     const ALuint music = musicSource();
     EXPECT_FLOAT_EQ(gainOf(music), kInitialMaster * kInitialMusic);
     EXPECT_EQ(sourceInt(music, AL_SOURCE_STATE), AL_PLAYING) << "playing again restarts it";
-    // Music is streamed.
+    // Music is streamed, in stereo (buffer names are small integers too; the effects are mono).
     EXPECT_EQ(sourceInt(music, AL_SOURCE_TYPE), AL_STREAMING);
     EXPECT_GT(sourceInt(music, AL_BUFFERS_QUEUED), 0);
+    int stereoBuffers = 0;
+    for (ALuint name = 1; name < 1024; ++name) {
+        ALint channels = 0;
+        alGetBufferi(name, AL_CHANNELS, &channels);
+        stereoBuffers += alIsBuffer(name) == AL_TRUE && channels == 2;
+    }
+    EXPECT_GT(stereoBuffers, 0);
     SoundManager::setMasterVolume(1.0f);
     SoundManager::setMusicVolume(0.25f);
     EXPECT_FLOAT_EQ(gainOf(effect), kInitialMaster * 0.25f);
