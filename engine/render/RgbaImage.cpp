@@ -15,10 +15,10 @@ namespace {
 // The decoder's large blocks (the compressed data, the inflated rows, the pixels) are fresh memory the size
 // of the image: taken from malloc, each 4 KiB page of them costs a page fault when first written, thousands
 // per sheet, and a page fault is dear in a virtual machine. They are mapped here with transparent huge
-// pages asked for (2 MiB a fault where the system allows it). Each block starts with its mapped size.
+// pages asked for (2 MiB a fault where the system allows it). Each block starts with its mapped size, 0
+// for a block from malloc.
 constexpr std::size_t kLargeBlock = std::size_t{1} << 20; // bytes; smaller ones come from malloc
 constexpr std::size_t kBlockHeader = 64;                  // bytes: the size, keeping the alignment of malloc
-constexpr std::size_t kMapped = 1;                        // low bit of the stored size: mapped, not malloc'ed
 
 void* allocateBlock(std::size_t size) {
     const std::size_t total = size + kBlockHeader;
@@ -36,7 +36,7 @@ void* allocateBlock(std::size_t size) {
             return nullptr;
         }
     }
-    const std::size_t stored = total | (size >= kLargeBlock ? kMapped : 0);
+    const std::size_t stored = size >= kLargeBlock ? total : 0;
     std::memcpy(base, &stored, sizeof stored);
     return static_cast<unsigned char*>(base) + kBlockHeader;
 }
@@ -48,8 +48,8 @@ void freeBlock(void* block) {
     unsigned char* base = static_cast<unsigned char*>(block) - kBlockHeader;
     std::size_t stored = 0;
     std::memcpy(&stored, base, sizeof stored);
-    if ((stored & kMapped) != 0) {
-        munmap(base, stored & ~kMapped);
+    if (stored != 0) {
+        munmap(base, stored);
     } else {
         std::free(base);
     }
