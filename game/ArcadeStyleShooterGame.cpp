@@ -1,5 +1,6 @@
 #include "game/ArcadeStyleShooterGame.hpp"
 
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "engine/text/GlLabel.hpp"
 #include "engine/text/GlLabelButton.hpp"
 #include "engine/text/GlLabelFactory.hpp"
+#include "engine/render/RgbaImage.hpp"
+#include "game/AssetPreloader.hpp"
 #include "game/GameState.hpp"
 #include "game/HighScore.hpp"
 #include "game/Screenshot.hpp"
@@ -35,6 +38,26 @@ constexpr float kPlayFieldHeight = 2000.0f; // world units shown vertically
 constexpr float kNewHighScoreDelay = 0.5f; // seconds after the ship's death
 constexpr float kEscapeHintDelay = 1.5f;   // seconds after the ship's death
 
+// The sprites load() makes, in the order it makes them (the preloader decodes them in this order).
+struct SpriteFile {
+    const char* path;
+    vec2 origin;
+    vec2 pixelScale;
+    int frameSize; // square frames, 0 for the whole image
+    int frameCount;
+};
+const vec2 kCentre(0.5f, 0.5f);
+const SpriteFile kSpriteFiles[] = {
+    {"sprites/space_ship.png", vec2(0.4f, 0.5f), vec2(1.0f), 0, 1},
+    {"sprites/WB_baseu3_d0.png", kCentre, vec2(0.35f), 0, 1},
+    {"sprites/WB_base_d0.png", kCentre, vec2(0.6f), 0, 1},
+    {"sprites/blueshuttlenoweps.png", kCentre, vec2(0.65f, 0.8f), 0, 1},
+    {"sprites/bluecargoship.png", kCentre, vec2(0.3f), 0, 1},
+    {"sprites/firebolt.png", kCentre, vec2(1.0f), 0, 1},
+    {"sprites/player_ship_explosion.png", kCentre, vec2(3.0f), 256, 64},
+    {"sprites/enemy1_explosion.png", kCentre, vec2(3.0f), 256, 21},
+};
+
 std::string decimal(int value) {
     std::stringstream stream;
     stream << value;
@@ -42,6 +65,16 @@ std::string decimal(int value) {
 }
 
 } // namespace
+
+ShooterAssetPreload::ShooterAssetPreload() {
+    std::vector<std::string> paths;
+    for (const SpriteFile& file : kSpriteFiles) {
+        paths.emplace_back(file.path);
+    }
+    preloader = std::make_unique<AssetPreloader>(std::move(paths));
+}
+
+ShooterAssetPreload::~ShooterAssetPreload() = default;
 
 ArcadeStyleShooterGame::ArcadeStyleShooterGame()
     : Game("Vantor v0.2", kWindowWidth, kWindowHeight), screenshots(std::make_unique<ScreenshotWriter>()),
@@ -74,20 +107,22 @@ void ArcadeStyleShooterGame::load() {
     spriteShader = std::make_shared<Shader>("shaders/sprite.vert", "shaders/sprite.frag");
     reportLoadStage("shaders");
 
-    const vec2 centre(0.5f, 0.5f);
-    shipSprite = std::make_shared<Sprite>("sprites/space_ship.png", vec2(0.4f, 0.5f), vec2(1.0f), 0, 0, 1);
-    mothershipSprite = std::make_shared<Sprite>("sprites/WB_baseu3_d0.png", centre, vec2(0.35f), 0, 0, 1);
-    mothershipCoreSprite = std::make_shared<Sprite>("sprites/WB_base_d0.png", centre, vec2(0.6f), 0, 0, 1);
-    swarmerSprite = std::make_shared<Sprite>("sprites/blueshuttlenoweps.png", centre, vec2(0.65f, 0.8f), 0, 0, 1);
-    diverSprite = std::make_shared<Sprite>("sprites/bluecargoship.png", centre, vec2(0.3f), 0, 0, 1);
-    flameSprite = std::make_shared<Sprite>("sprites/firebolt.png", centre, vec2(1.0f), 0, 0, 1);
-    playerShipExplosionSprite =
-        std::make_shared<Sprite>("sprites/player_ship_explosion.png", centre, vec2(3.0f), 256, 256, 64);
-    enemyExplosionSprite =
-        std::make_shared<Sprite>("sprites/enemy1_explosion.png", centre, vec2(3.0f), 256, 256, 21);
+    // Decoded by the preloader since the game was made (a second load decodes here).
+    std::shared_ptr<Sprite>* const sprites[] = {&shipSprite,    &mothershipSprite, &mothershipCoreSprite,
+                                                &swarmerSprite, &diverSprite,      &flameSprite,
+                                                &playerShipExplosionSprite, &enemyExplosionSprite};
+    static_assert(std::size(sprites) == std::size(kSpriteFiles));
+    for (std::size_t i = 0; i < std::size(kSpriteFiles); ++i) {
+        const SpriteFile& file = kSpriteFiles[i];
+        const RgbaImage image = preloader ? preloader->takeImage(i) : RgbaImage(file.path);
+        *sprites[i] = std::make_shared<Sprite>(image, file.path, file.origin, file.pixelScale, file.frameSize,
+                                               file.frameSize, file.frameCount);
+    }
     reportLoadStage("images");
 
-    soundManager = std::make_unique<SoundManager>();
+    soundManager = preloader ? std::make_unique<SoundManager>(preloader->takeEffects())
+                             : std::make_unique<SoundManager>();
+    preloader.reset();
     SoundManager::playMusic(0);
     reportLoadStage("sounds");
 

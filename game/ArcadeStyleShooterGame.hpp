@@ -17,6 +17,7 @@
 
 namespace kv {
 
+class AssetPreloader;
 class CollisionComponent;
 class Drawable;
 class GlLabel;
@@ -28,9 +29,17 @@ class Sprite;
 class UpdatableComponent;
 class VantorGui;
 
+// Starts decoding the shooter's images and effects on another thread when made; a base of the shooter listed
+// before Game, so that it is made before Game makes the window (bases are built in the order listed).
+struct ShooterAssetPreload {
+    ShooterAssetPreload();
+    ~ShooterAssetPreload();
+    std::unique_ptr<AssetPreloader> preloader; // handed over to load(), which lets it go when done
+};
+
 // Entities of a game are created with new by initGame and the factories below and owned as trees by the
 // game: the end-of-frame sweep deletes retired ones (inactive, tag 99), clearGame deletes the rest.
-class ArcadeStyleShooterGame : public Game {
+class ArcadeStyleShooterGame : private ShooterAssetPreload, public Game {
 public:
     ArcadeStyleShooterGame();
     ~ArcadeStyleShooterGame() override;

@@ -3,6 +3,75 @@
 // A private, static copy of stb_image, compiled here so that no other copy's symbols get in its way. PNG
 // only: every image is one, and the other decoders are attack surface (this version's JPEG decoder reads
 // past a table on a corrupt Huffman table).
+#include <sys/mman.h>
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+
+namespace kv {
+namespace {
+
+// The decoder's large blocks (the compressed data, the inflated rows, the pixels) are fresh memory the size
+// of the image: taken from malloc, each 4 KiB page of them costs a page fault when first written, thousands
+// per sheet, and a page fault is dear in a virtual machine. They are mapped here with transparent huge
+// pages asked for (2 MiB a fault where the system allows it). Each block starts with its mapped size, 0
+// for a block from malloc.
+constexpr std::size_t kLargeBlock = std::size_t{1} << 20; // bytes; smaller ones come from malloc
+constexpr std::size_t kBlockHeader = 64;                  // bytes: the size, keeping the alignment of malloc
+
+void* allocateBlock(std::size_t size) {
+    const std::size_t total = size + kBlockHeader;
+    void* base = nullptr;
+    if (size >= kLargeBlock) {
+        base = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (base == MAP_FAILED) {
+            return nullptr;
+        }
+        // Only advice: without huge pages the block works the same.
+        madvise(base, total, MADV_HUGEPAGE);
+    } else {
+        base = std::malloc(total);
+        if (base == nullptr) {
+            return nullptr;
+        }
+    }
+    const std::size_t stored = size >= kLargeBlock ? total : 0;
+    std::memcpy(base, &stored, sizeof stored);
+    return static_cast<unsigned char*>(base) + kBlockHeader;
+}
+
+void freeBlock(void* block) {
+    if (block == nullptr) {
+        return;
+    }
+    unsigned char* base = static_cast<unsigned char*>(block) - kBlockHeader;
+    std::size_t stored = 0;
+    std::memcpy(&stored, base, sizeof stored);
+    if (stored != 0) {
+        munmap(base, stored);
+    } else {
+        std::free(base);
+    }
+}
+
+void* reallocateBlock(void* block, std::size_t oldSize, std::size_t newSize) {
+    void* moved = allocateBlock(newSize);
+    if (moved != nullptr && block != nullptr) {
+        std::memcpy(moved, block, oldSize < newSize ? oldSize : newSize);
+    }
+    if (moved != nullptr) {
+        freeBlock(block);
+    }
+    return moved;
+}
+
+} // namespace
+} // namespace kv
+
+#define STBI_MALLOC(size) kv::allocateBlock(size)
+#define STBI_REALLOC_SIZED(block, oldSize, newSize) kv::reallocateBlock(block, oldSize, newSize)
+#define STBI_FREE(block) kv::freeBlock(block)
 #define STB_IMAGE_STATIC
 #define STBI_ONLY_PNG
 #define STB_IMAGE_IMPLEMENTATION
@@ -10,12 +79,13 @@
 
 #include "engine/core/Diagnostics.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -74,7 +144,15 @@ RgbaImage::RgbaImage(const std::string& path) {
     checkState(file.is_open(), [&](std::stringstream& out) {
         out << "Couldn't load image: " << path << " (" << std::strerror(errno) << ")";
     });
-    std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    // Read in large pieces: a stream iterator takes a call per byte.
+    constexpr std::size_t kReadPiece = std::size_t{1} << 16; // bytes
+    std::vector<unsigned char> bytes;
+    while (file) {
+        const std::size_t had = bytes.size();
+        bytes.resize(had + kReadPiece);
+        file.read(reinterpret_cast<char*>(bytes.data() + had), static_cast<std::streamsize>(kReadPiece));
+        bytes.resize(had + static_cast<std::size_t>(file.gcount()));
+    }
     dropEmptyImageDataChunks(bytes);
     checkState(!bytes.empty() && bytes.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max()),
                [&](std::stringstream& out) {
@@ -89,6 +167,94 @@ RgbaImage::RgbaImage(const std::string& path) {
     });
 }
 
+namespace {
+
+std::vector<MipmapLevel> makeMipmaps(const unsigned char* pixels, int width, int height) {
+    std::vector<MipmapLevel> levels;
+    while (width > 1 || height > 1) {
+        levels.push_back(makeMipmapLevel(pixels, width, height));
+        pixels = levels.back().pixels.data();
+        width = levels.back().width;
+        height = levels.back().height;
+    }
+    return levels;
+}
+
+constexpr int kChannels = 4; // RGBA
+
+// Where the bilinear sample of a source row or column for one destination texel falls: the two texels
+// and the weight of the second. The destination texel's centre maps to (i + 0.5) * source / destination
+// in source units; texel centres lie at half units.
+struct Tap {
+    int first;
+    int second;
+    float weight;
+};
+
+std::vector<Tap> tapsAlong(int source, int destination) {
+    std::vector<Tap> taps(static_cast<std::size_t>(destination));
+    const float scale = static_cast<float>(source) / static_cast<float>(destination);
+    for (int i = 0; i < destination; ++i) {
+        const float position = (static_cast<float>(i) + 0.5f) * scale - 0.5f;
+        const float floor = std::floor(position);
+        const int first = static_cast<int>(floor);
+        taps[static_cast<std::size_t>(i)] = {std::clamp(first, 0, source - 1), std::clamp(first + 1, 0, source - 1),
+                                             position - floor};
+    }
+    return taps;
+}
+
+} // namespace
+
+MipmapLevel makeMipmapLevel(const unsigned char* pixels, int width, int height) {
+    MipmapLevel level;
+    level.width = std::max(width / 2, 1);
+    level.height = std::max(height / 2, 1);
+    level.pixels.resize(static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height) * kChannels);
+    if (width % 2 == 0 && height % 2 == 0) {
+        // Every weight is one half: the sample is the mean of a 2 x 2 block, which the general path below
+        // computes exactly in float (sums below 2^24) and rounds half up, as the integer sum + 2 >> 2 does.
+        const std::size_t row = static_cast<std::size_t>(width) * kChannels;
+        unsigned char* out = level.pixels.data();
+        for (int y = 0; y < level.height; ++y) {
+            const unsigned char* top = pixels + static_cast<std::size_t>(2 * y) * row;
+            const unsigned char* bottom = top + row;
+            for (std::size_t x = 0; x < static_cast<std::size_t>(level.width) * kChannels; ++x) {
+                const std::size_t left = (x / kChannels) * 2 * kChannels + x % kChannels;
+                *out++ = static_cast<unsigned char>(
+                    (top[left] + top[left + kChannels] + bottom[left] + bottom[left + kChannels] + 2) >> 2);
+            }
+        }
+        return level;
+    }
+    const std::vector<Tap> columns = tapsAlong(width, level.width);
+    const std::vector<Tap> rows = tapsAlong(height, level.height);
+    const auto at = [&](int row, int column, int channel) {
+        return static_cast<float>(
+            pixels[(static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(column)) *
+                       kChannels +
+                   static_cast<std::size_t>(channel)]);
+    };
+    unsigned char* out = level.pixels.data();
+    for (const Tap& row : rows) {
+        for (const Tap& column : columns) {
+            for (int channel = 0; channel < kChannels; ++channel) {
+                const float top = at(row.first, column.first, channel) * (1.0f - column.weight) +
+                                  at(row.first, column.second, channel) * column.weight;
+                const float bottom = at(row.second, column.first, channel) * (1.0f - column.weight) +
+                                     at(row.second, column.second, channel) * column.weight;
+                const float value = top * (1.0f - row.weight) + bottom * row.weight;
+                *out++ = static_cast<unsigned char>(value + 0.5f);
+            }
+        }
+    }
+    return level;
+}
+
+void RgbaImage::buildMipmaps() {
+    mipmaps = makeMipmaps(pixels.get(), width, height);
+}
+
 GLuint createTexture(const RgbaImage& image, bool mipmapped) {
     GLuint textureId = 0;
     glGenTextures(1, &textureId);
@@ -101,7 +267,16 @@ GLuint createTexture(const RgbaImage& image, bool mipmapped) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.getWidth(), image.getHeight(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  image.getPixels());
     if (mipmapped) {
-        glGenerateMipmap(GL_TEXTURE_2D);
+        std::vector<MipmapLevel> made;
+        if (image.getMipmaps().empty()) {
+            made = makeMipmaps(image.getPixels(), image.getWidth(), image.getHeight());
+        }
+        const std::vector<MipmapLevel>& levels = made.empty() ? image.getMipmaps() : made;
+        GLint level = 1;
+        for (const MipmapLevel& below : levels) {
+            glTexImage2D(GL_TEXTURE_2D, level++, GL_RGBA, below.width, below.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                         below.pixels.data());
+        }
     }
     glBindTexture(GL_TEXTURE_2D, 0);
     return textureId;

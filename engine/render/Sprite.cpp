@@ -74,8 +74,11 @@ void checkFrameLayout(const std::string& path, int frameWidth, int frameHeight, 
 
 Sprite::Sprite(const std::string& path, const vec2& origin, const vec2& pixelScale, int frameWidth,
                int frameHeight, int frameCount)
+    : Sprite(RgbaImage(path), path, origin, pixelScale, frameWidth, frameHeight, frameCount) {}
+
+Sprite::Sprite(const RgbaImage& image, const std::string& path, const vec2& origin, const vec2& pixelScale,
+               int frameWidth, int frameHeight, int frameCount)
     : frameWidth(frameWidth), frameHeight(frameHeight), frameCount(frameCount) {
-    const RgbaImage image(path);
     imageWidth = image.getWidth();
     imageHeight = image.getHeight();
     if (this->frameWidth == 0) {

@@ -15,6 +15,8 @@ namespace kv {
 
 using glm::vec2;
 
+class RgbaImage;
+
 // Frames are laid out row by row from the top-left corner of the sheet. The quad shows the top-left frame;
 // the shader's texture offset moves it to another one. Owns its texture, buffer and vertex array.
 class Sprite : public Drawable {
@@ -25,6 +27,9 @@ public:
     // fit the sheet.
     Sprite(const std::string& path, const vec2& origin, const vec2& pixelScale, int frameWidth,
            int frameHeight, int frameCount);
+    // The same from an image decoded beforehand (on any thread); path names it in messages.
+    Sprite(const RgbaImage& image, const std::string& path, const vec2& origin, const vec2& pixelScale,
+           int frameWidth, int frameHeight, int frameCount);
     ~Sprite() override;
 
     void draw() override;

@@ -83,4 +83,61 @@ DecodedSound decodeOggVorbisFile(const std::string& path) {
     return sound;
 }
 
+struct LoopingOggVorbisStream::Input {
+    OpenFile open;
+};
+
+LoopingOggVorbisStream::LoopingOggVorbisStream(const std::string& path) : input(std::make_unique<Input>()) {
+    if (ov_fopen(path.c_str(), &input->open.file) != 0) {
+        return;
+    }
+    input->open.open = true;
+    const vorbis_info* info = ov_info(&input->open.file, -1);
+    if (info == nullptr || info->channels < 1 || info->rate < 1 || info->rate > std::numeric_limits<int>::max()) {
+        failed = true;
+        return;
+    }
+    channels = info->channels;
+    sampleRate = static_cast<int>(info->rate);
+}
+
+LoopingOggVorbisStream::~LoopingOggVorbisStream() = default;
+
+bool LoopingOggVorbisStream::isOpen() const {
+    return input->open.open && !failed;
+}
+
+void LoopingOggVorbisStream::rewind() {
+    if (isOpen()) {
+        failed = ov_raw_seek(&input->open.file, 0) != 0;
+        framesSinceStart = 0;
+    }
+}
+
+std::size_t LoopingOggVorbisStream::read(short* out, std::size_t frames) {
+    const std::size_t frameBytes = static_cast<std::size_t>(channels) * kBytesPerSample;
+    std::size_t written = 0;
+    while (isOpen() && written < frames) {
+        const std::size_t wanted = std::min<std::size_t>((frames - written) * frameBytes, kReadBytes);
+        int section = 0;
+        const long bytes = ov_read(&input->open.file, reinterpret_cast<char*>(out + written * channels),
+                                   static_cast<int>(wanted), kHostByteOrder, kBytesPerSample, kSigned, &section);
+        if (bytes == OV_HOLE) {
+            continue;
+        }
+        const vorbis_info* current = bytes > 0 ? ov_info(&input->open.file, section) : nullptr;
+        if (bytes < 0 || (bytes > 0 && (current == nullptr || current->channels != channels))) {
+            failed = true;
+        } else if (bytes == 0) {
+            // The end: a file that gave nothing since its start would loop forever.
+            failed = framesSinceStart == 0;
+            rewind();
+        } else {
+            written += static_cast<std::size_t>(bytes) / frameBytes;
+            framesSinceStart += static_cast<std::size_t>(bytes) / frameBytes;
+        }
+    }
+    return written;
+}
+
 } // namespace kv

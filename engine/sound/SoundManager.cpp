@@ -4,11 +4,15 @@
 #include <alc.h>
 
 #include <array>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "engine/core/Diagnostics.hpp"
 #include "engine/sound/SoundDecoder.hpp"
@@ -26,6 +30,12 @@ constexpr std::array<const char*, SoundManager::kMusicCount> kMusicFiles = {
     "sounds/220332_r-tamosk_vel-23022014-game-loop-3.ogg",
 };
 
+// Music is queued in a few blocks; the refill thread looks for played ones several times per block, so a
+// block is always ready before the queue runs dry.
+constexpr int kMusicBufferCount = 4;
+constexpr std::size_t kMusicBlockFrames = 16384; // about 0.37 s at 44.1 kHz
+constexpr auto kMusicRefillPeriod = std::chrono::milliseconds(50);
+
 constexpr float kInitialMasterVolume = 0.3f;
 constexpr float kInitialSoundVolume = 1.0f;
 constexpr float kInitialMusicVolume = 0.2f;
@@ -33,7 +43,6 @@ constexpr float kInitialMusicVolume = 0.2f;
 ALCdevice* device = nullptr;
 ALCcontext* context = nullptr;
 std::array<ALuint, SoundManager::kEffectCount> soundBufferIds{};
-std::array<ALuint, SoundManager::kMusicCount> musicBufferIds{};
 std::array<ALuint, SoundManager::kEffectSourceCount> soundSourceIds{};
 ALuint musicSourceId = 0;
 // Kept for the whole run, like the volumes: a new manager continues the round robin.
@@ -43,8 +52,7 @@ float soundVolume = kInitialSoundVolume;
 float musicVolume = kInitialMusicVolume;
 
 // Leaves the buffer empty (and so silent) when the file is missing or does not decode.
-void fillBuffer(ALuint buffer, const char* path) {
-    const DecodedSound sound = decodeOggVorbisFile(path);
+void fillBuffer(ALuint buffer, const DecodedSound& sound, const char* path) {
     if (!sound.loaded) {
         logCritical(std::string("couldn't load sound file ") + path);
         return;
@@ -74,6 +82,102 @@ void playOn(ALuint source, ALuint buffer, float gain) {
     alSourcePlay(source);
 }
 
+// Streams the music files onto the music source: playMusic queues the first blocks, the thread refills each
+// block once played. OpenAL's calls on one context are safe from several threads; the lock keeps the
+// queue and the decoder's position together.
+class MusicStreamer {
+public:
+    MusicStreamer() {
+        for (std::size_t i = 0; i < kMusicFiles.size(); ++i) {
+            streams[i] = std::make_unique<LoopingOggVorbisStream>(kMusicFiles[i]);
+            if (!streams[i]->isOpen()) {
+                logCritical(std::string("couldn't load sound file ") + kMusicFiles[i]);
+            }
+        }
+        alGenBuffers(kMusicBufferCount, buffers.data());
+        refiller = std::thread([this] { refillUntilStopped(); });
+    }
+    ~MusicStreamer() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+        }
+        wake.notify_one();
+        refiller.join();
+        alSourceStop(musicSourceId);
+        alSourcei(musicSourceId, AL_BUFFER, 0);
+        alDeleteBuffers(kMusicBufferCount, buffers.data());
+    }
+    MusicStreamer(const MusicStreamer&) = delete;
+    MusicStreamer& operator=(const MusicStreamer&) = delete;
+
+    void play(int index, float gain) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        alSourceStop(musicSourceId);
+        alSourcei(musicSourceId, AL_BUFFER, 0);
+        current = streams[static_cast<std::size_t>(index)].get();
+        current->rewind();
+        for (ALuint buffer : buffers) {
+            if (!fill(buffer)) {
+                break;
+            }
+        }
+        alSourcef(musicSourceId, AL_GAIN, gain);
+        alSourcePlay(musicSourceId);
+    }
+
+private:
+    // Queues the next block; false once the file gives no more.
+    bool fill(ALuint buffer) {
+        if (current == nullptr || !current->isOpen()) {
+            return false;
+        }
+        block.resize(kMusicBlockFrames * static_cast<std::size_t>(current->getChannels()));
+        const std::size_t frames = current->read(block.data(), kMusicBlockFrames);
+        if (frames == 0) {
+            return false;
+        }
+        const ALenum format = current->getChannels() == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+        alBufferData(buffer, format, block.data(),
+                     static_cast<ALsizei>(frames * static_cast<std::size_t>(current->getChannels()) * sizeof(short)),
+                     current->getSampleRate());
+        alSourceQueueBuffers(musicSourceId, 1, &buffer);
+        return true;
+    }
+
+    void refillUntilStopped() {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!wake.wait_for(lock, kMusicRefillPeriod, [this] { return stopping; })) {
+            ALint processed = 0;
+            alGetSourcei(musicSourceId, AL_BUFFERS_PROCESSED, &processed);
+            for (; processed > 0; --processed) {
+                ALuint buffer = 0;
+                alSourceUnqueueBuffers(musicSourceId, 1, &buffer);
+                fill(buffer);
+            }
+            // A stall longer than the queue (a suspended machine) lets the source run dry and stop.
+            ALint queued = 0;
+            ALint state = AL_STOPPED;
+            alGetSourcei(musicSourceId, AL_BUFFERS_QUEUED, &queued);
+            alGetSourcei(musicSourceId, AL_SOURCE_STATE, &state);
+            if (queued > 0 && state == AL_STOPPED && current != nullptr) {
+                alSourcePlay(musicSourceId);
+            }
+        }
+    }
+
+    std::array<std::unique_ptr<LoopingOggVorbisStream>, SoundManager::kMusicCount> streams;
+    std::array<ALuint, kMusicBufferCount> buffers{};
+    std::vector<short> block; // one block of samples, reused
+    LoopingOggVorbisStream* current = nullptr; // the stream playing, none before playMusic
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopping = false;
+    std::thread refiller;
+};
+
+std::unique_ptr<MusicStreamer> music;
+
 void closeDevice() {
     if (context != nullptr) {
         alcMakeContextCurrent(nullptr);
@@ -86,7 +190,17 @@ void closeDevice() {
 
 } // namespace
 
-SoundManager::SoundManager() {
+std::vector<DecodedSound> SoundManager::decodeEffects() {
+    std::vector<DecodedSound> effects;
+    for (const char* path : kEffectFiles) {
+        effects.push_back(decodeOggVorbisFile(path));
+    }
+    return effects;
+}
+
+SoundManager::SoundManager() : SoundManager(decodeEffects()) {}
+
+SoundManager::SoundManager(std::vector<DecodedSound> effects) {
     checkState(device == nullptr, "only one sound manager may exist at a time");
 
     device = alcOpenDevice(nullptr);
@@ -103,11 +217,7 @@ SoundManager::SoundManager() {
 
     alGenBuffers(kEffectCount, soundBufferIds.data());
     for (int i = 0; i < kEffectCount; ++i) {
-        fillBuffer(soundBufferIds[i], kEffectFiles[i]);
-    }
-    alGenBuffers(kMusicCount, musicBufferIds.data());
-    for (int i = 0; i < kMusicCount; ++i) {
-        fillBuffer(musicBufferIds[i], kMusicFiles[i]);
+        fillBuffer(soundBufferIds[i], effects.at(static_cast<std::size_t>(i)), kEffectFiles[i]);
     }
 
     alListener3f(AL_POSITION, 0.0f, 0.0f, 0.0f);
@@ -119,18 +229,19 @@ SoundManager::SoundManager() {
     }
     alGenSources(1, &musicSourceId);
     resetSource(musicSourceId);
-    alSourcei(musicSourceId, AL_LOOPING, AL_TRUE);
+    // Music is not placed anywhere: it stays at the listener whatever moves.
+    alSourcei(musicSourceId, AL_SOURCE_RELATIVE, AL_TRUE);
+    music = std::make_unique<MusicStreamer>();
 }
 
 SoundManager::~SoundManager() {
+    music.reset();
     alDeleteSources(kEffectSourceCount, soundSourceIds.data());
     alDeleteSources(1, &musicSourceId);
     alDeleteBuffers(kEffectCount, soundBufferIds.data());
-    alDeleteBuffers(kMusicCount, musicBufferIds.data());
     soundSourceIds.fill(0);
     musicSourceId = 0;
     soundBufferIds.fill(0);
-    musicBufferIds.fill(0);
     closeDevice();
 }
 
@@ -147,7 +258,7 @@ void SoundManager::playMusic(int index) {
     if (context == nullptr || index < 0 || index >= kMusicCount) {
         return;
     }
-    playOn(musicSourceId, musicBufferIds[index], musicVolume * masterVolume);
+    music->play(index, musicVolume * masterVolume);
 }
 
 void SoundManager::setMasterVolume(float volume) {

@@ -1,11 +1,18 @@
-// Sound effects and looping music through OpenAL, decoded whole into memory when the manager is built.
+// Sound effects and looping music through OpenAL: effects decoded whole into memory when the manager is
+// built, music streamed from its file while it plays.
 #pragma once
+
+#include <vector>
+
+#include "engine/sound/SoundDecoder.hpp"
 
 namespace kv {
 
 // The device, buffers, sources and volume factors live in file-private state, so at most one manager exists
 // at a time; the static calls act on it and do nothing while none exists. All sounds play at the listener.
 // Effects take the sources of a fixed pool in turn, so the oldest effect is cut off once the pool is used up.
+// Music plays from a queue of a few short buffers that a thread of the manager's own refills as they are
+// played, so that it starts without decoding the whole file first.
 class SoundManager {
 public:
     static constexpr int kEffectCount = 3;         // gunshot, explosion, boom
@@ -15,7 +22,12 @@ public:
     // Opens the default device; throws when there is none or no context can be made current on it.
     // A sound file that is missing or does not decode is reported and stays silent.
     SoundManager();
+    // The same with the effects decoded beforehand by decodeEffects (on any thread).
+    explicit SoundManager(std::vector<DecodedSound> effects);
     ~SoundManager();
+
+    // The effect files decoded, in the order of the effect indices; touches no OpenAL state.
+    static std::vector<DecodedSound> decodeEffects();
 
     SoundManager(const SoundManager&) = delete;
     SoundManager& operator=(const SoundManager&) = delete;

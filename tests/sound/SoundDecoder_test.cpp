@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,33 @@ TEST(SoundDecoder, MissingEmptyForeignAndCutFilesGiveNoSamples) {
     }
     EXPECT_FALSE(decodeOggVorbisFile((directory / "missing.ogg").string()).loaded);
     fs::remove_all(directory);
+}
+
+// Streamed in blocks of odd sizes across three ends of the music, it gives the whole file's samples over
+// and over, nothing between; restarted, its start again. Missing and foreign files do not open.
+TEST(LoopingOggVorbisStream, LoopsSeamlesslyAndRestartsAtTheStart) {
+    const DecodedSound whole = decodeOggVorbisFile(kMusic);
+    ASSERT_TRUE(whole.loaded);
+    LoopingOggVorbisStream stream(kMusic);
+    ASSERT_TRUE(stream.isOpen());
+    ASSERT_EQ(stream.getChannels(), whole.channels);
+    EXPECT_EQ(stream.getSampleRate(), whole.sampleRate);
+    const std::size_t channels = static_cast<std::size_t>(whole.channels);
+    const std::size_t total = 3 * whole.samples.size() + 1000 * channels;
+    std::vector<short> read(total);
+    for (std::size_t frames = 0, block = 777; frames * channels < total; block = block * 3 % 40009 + 1) {
+        const std::size_t wanted = std::min(block, total / channels - frames);
+        ASSERT_EQ(stream.read(read.data() + frames * channels, wanted), wanted);
+        frames += wanted;
+    }
+    for (std::size_t i = 0; i < total; ++i) {
+        ASSERT_EQ(read[i], whole.samples[i % whole.samples.size()]) << "sample " << i;
+    }
+    stream.rewind();
+    ASSERT_EQ(stream.read(read.data(), 10), 10u);
+    EXPECT_TRUE(std::equal(read.begin(), read.begin() + 10 * channels, whole.samples.begin()));
+    EXPECT_FALSE(LoopingOggVorbisStream(kMusic + ".missing").isOpen());
+    EXPECT_FALSE(LoopingOggVorbisStream(std::string(VANTOR_SOURCE_DIR) + "/CMakeLists.txt").isOpen());
 }
 
 // Files the fuzzer found faults with (writes outside buffers, leaks): never more samples than frames.
