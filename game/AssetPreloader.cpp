@@ -31,7 +31,12 @@ void AssetPreloader::run() {
         }
     }
     if (!stopping) {
-        effects.set_value(SoundManager::decodeEffects());
+        // Nothing may leave the thread: an exception there would end the process instead of the load.
+        try {
+            effects.set_value(SoundManager::decodeEffects());
+        } catch (...) {
+            effects.set_exception(std::current_exception());
+        }
     }
 }
 
