@@ -24,7 +24,6 @@ void AssetPreloader::run() {
     for (std::size_t i = 0; i < imagePaths.size() && !stopping; ++i) {
         try {
             RgbaImage image(imagePaths[i]);
-            image.buildMipmaps();
             images[i].set_value(std::move(image));
         } catch (...) {
             images[i].set_exception(std::current_exception());

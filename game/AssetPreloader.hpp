@@ -17,8 +17,8 @@ namespace kv {
 
 class AssetPreloader {
 public:
-    // Decodes the images in the order given (each with its mipmap chain), then the effects. Paths are
-    // relative to the working directory at this call.
+    // Decodes the images in the order given, then the effects. Paths are relative to the working
+    // directory at this call.
     explicit AssetPreloader(std::vector<std::string> imagePaths);
     // Stops after the file in hand.
     ~AssetPreloader();

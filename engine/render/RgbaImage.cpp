@@ -79,9 +79,7 @@ void* reallocateBlock(void* block, std::size_t oldSize, std::size_t newSize) {
 
 #include "engine/core/Diagnostics.hpp"
 
-#include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -167,94 +165,6 @@ RgbaImage::RgbaImage(const std::string& path) {
     });
 }
 
-namespace {
-
-std::vector<MipmapLevel> makeMipmaps(const unsigned char* pixels, int width, int height) {
-    std::vector<MipmapLevel> levels;
-    while (width > 1 || height > 1) {
-        levels.push_back(makeMipmapLevel(pixels, width, height));
-        pixels = levels.back().pixels.data();
-        width = levels.back().width;
-        height = levels.back().height;
-    }
-    return levels;
-}
-
-constexpr int kChannels = 4; // RGBA
-
-// Where the bilinear sample of a source row or column for one destination texel falls: the two texels
-// and the weight of the second. The destination texel's centre maps to (i + 0.5) * source / destination
-// in source units; texel centres lie at half units.
-struct Tap {
-    int first;
-    int second;
-    float weight;
-};
-
-std::vector<Tap> tapsAlong(int source, int destination) {
-    std::vector<Tap> taps(static_cast<std::size_t>(destination));
-    const float scale = static_cast<float>(source) / static_cast<float>(destination);
-    for (int i = 0; i < destination; ++i) {
-        const float position = (static_cast<float>(i) + 0.5f) * scale - 0.5f;
-        const float floor = std::floor(position);
-        const int first = static_cast<int>(floor);
-        taps[static_cast<std::size_t>(i)] = {std::clamp(first, 0, source - 1), std::clamp(first + 1, 0, source - 1),
-                                             position - floor};
-    }
-    return taps;
-}
-
-} // namespace
-
-MipmapLevel makeMipmapLevel(const unsigned char* pixels, int width, int height) {
-    MipmapLevel level;
-    level.width = std::max(width / 2, 1);
-    level.height = std::max(height / 2, 1);
-    level.pixels.resize(static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height) * kChannels);
-    if (width % 2 == 0 && height % 2 == 0) {
-        // Every weight is one half: the sample is the mean of a 2 x 2 block, which the general path below
-        // computes exactly in float (sums below 2^24) and rounds half up, as the integer sum + 2 >> 2 does.
-        const std::size_t row = static_cast<std::size_t>(width) * kChannels;
-        unsigned char* out = level.pixels.data();
-        for (int y = 0; y < level.height; ++y) {
-            const unsigned char* top = pixels + static_cast<std::size_t>(2 * y) * row;
-            const unsigned char* bottom = top + row;
-            for (std::size_t x = 0; x < static_cast<std::size_t>(level.width) * kChannels; ++x) {
-                const std::size_t left = (x / kChannels) * 2 * kChannels + x % kChannels;
-                *out++ = static_cast<unsigned char>(
-                    (top[left] + top[left + kChannels] + bottom[left] + bottom[left + kChannels] + 2) >> 2);
-            }
-        }
-        return level;
-    }
-    const std::vector<Tap> columns = tapsAlong(width, level.width);
-    const std::vector<Tap> rows = tapsAlong(height, level.height);
-    const auto at = [&](int row, int column, int channel) {
-        return static_cast<float>(
-            pixels[(static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(column)) *
-                       kChannels +
-                   static_cast<std::size_t>(channel)]);
-    };
-    unsigned char* out = level.pixels.data();
-    for (const Tap& row : rows) {
-        for (const Tap& column : columns) {
-            for (int channel = 0; channel < kChannels; ++channel) {
-                const float top = at(row.first, column.first, channel) * (1.0f - column.weight) +
-                                  at(row.first, column.second, channel) * column.weight;
-                const float bottom = at(row.second, column.first, channel) * (1.0f - column.weight) +
-                                     at(row.second, column.second, channel) * column.weight;
-                const float value = top * (1.0f - row.weight) + bottom * row.weight;
-                *out++ = static_cast<unsigned char>(value + 0.5f);
-            }
-        }
-    }
-    return level;
-}
-
-void RgbaImage::buildMipmaps() {
-    mipmaps = makeMipmaps(pixels.get(), width, height);
-}
-
 GLuint createTexture(const RgbaImage& image, bool mipmapped) {
     GLuint textureId = 0;
     glGenTextures(1, &textureId);
@@ -267,16 +177,7 @@ GLuint createTexture(const RgbaImage& image, bool mipmapped) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.getWidth(), image.getHeight(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  image.getPixels());
     if (mipmapped) {
-        std::vector<MipmapLevel> made;
-        if (image.getMipmaps().empty()) {
-            made = makeMipmaps(image.getPixels(), image.getWidth(), image.getHeight());
-        }
-        const std::vector<MipmapLevel>& levels = made.empty() ? image.getMipmaps() : made;
-        GLint level = 1;
-        for (const MipmapLevel& below : levels) {
-            glTexImage2D(GL_TEXTURE_2D, level++, GL_RGBA, below.width, below.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                         below.pixels.data());
-        }
+        glGenerateMipmap(GL_TEXTURE_2D);
     }
     glBindTexture(GL_TEXTURE_2D, 0);
     return textureId;

@@ -77,50 +77,5 @@ TEST_F(RgbaImageFile, EmptyImageDataChunksAreHarmlessAndChangeNoPixel) {
     EXPECT_TRUE(std::equal(image.getPixels(), image.getPixels() + size, expected.getPixels()));
 }
 
-// The mipmap chain made on the processor against the driver's own: each level made from the driver's level
-// above is within one unit of the driver's, for a square with even sides, one with odd sides (903 x 903)
-// and a sheet whose height halves to odd (160 x 130); and what createTexture uploads is that chain,
-// whether made before or during the upload.
-class MipmapChain : public test::GlTest {};
-
-std::vector<unsigned char> levelOf(GLuint texture, int level, const MipmapLevel& size) {
-    std::vector<unsigned char> texels(static_cast<std::size_t>(size.width) * size.height * 4);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return texels;
-}
-
-TEST_F(MipmapChain, EveryLevelMatchesTheDriversOwn) {
-    for (const char* name : {"firebolt.png", "WB_baseu3_d0.png", "blueshuttlenoweps.png"}) {
-        RgbaImage image(std::string(VANTOR_RUNTIME_DIR) + "/sprites/" + name);
-        const GLuint made = createTexture(image, true);
-        image.buildMipmaps();
-        const GLuint prebuilt = createTexture(image, true);
-        GLuint generated = 0;
-        glGenTextures(1, &generated);
-        glBindTexture(GL_TEXTURE_2D, generated);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.getWidth(), image.getHeight(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     image.getPixels());
-        glGenerateMipmap(GL_TEXTURE_2D);
-        ASSERT_FALSE(image.getMipmaps().empty());
-        MipmapLevel above{image.getWidth(), image.getHeight(), {image.getPixels(), image.getPixels() +
-                              static_cast<std::size_t>(image.getWidth()) * image.getHeight() * 4}};
-        for (int level = 1; level <= static_cast<int>(image.getMipmaps().size()); ++level) {
-            const MipmapLevel& ours = image.getMipmaps()[static_cast<std::size_t>(level - 1)];
-            EXPECT_EQ(levelOf(made, level, ours), ours.pixels) << name << " level " << level;
-            EXPECT_EQ(levelOf(prebuilt, level, ours), ours.pixels) << name << " level " << level;
-            const MipmapLevel fromDrivers = makeMipmapLevel(above.pixels.data(), above.width, above.height);
-            above = {ours.width, ours.height, levelOf(generated, level, ours)};
-            int largest = 0;
-            for (std::size_t i = 0; i < above.pixels.size(); ++i) {
-                largest = std::max(largest, std::abs(int(above.pixels[i]) - int(fromDrivers.pixels[i])));
-            }
-            EXPECT_LE(largest, 1) << name << " level " << level << " of " << ours.width << " x " << ours.height;
-        }
-        const GLuint textures[] = {made, prebuilt, generated};
-        glDeleteTextures(3, textures);
-    }
-}
-
 } // namespace
 } // namespace kv
