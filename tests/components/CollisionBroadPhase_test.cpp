@@ -22,10 +22,17 @@ constexpr int kRetired = 99;
 constexpr float kFrame = 1.0f / 60.0f; // seconds
 
 // Memory of deleted objects is handed out again first, so newcomers take the addresses of the dead: an
-// index that remembered an address would mistake the one for the other.
+// index that remembered an address would mistake the one for the other. The memory goes back at exit, so
+// that the leak checker does not count it.
 template <typename Base> struct Reused : Base {
     using Base::Base;
-    static inline std::vector<void*> freed;
+    static inline struct FreeList : std::vector<void*> {
+        ~FreeList() {
+            for (void* slot : *this) {
+                ::operator delete(slot);
+            }
+        }
+    } freed;
     static void* operator new(std::size_t size) {
         if (freed.empty()) {
             return ::operator new(size);
