@@ -10,9 +10,12 @@ build="${VANTOR_ASAN_BUILD_DIR:-$root/build-asan}"
 
 bash "$root/scripts/install-deps.sh"
 # Line tables (-g1) are all that the sanitizers' reports need, and much quicker to build than full debug
-# information.
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG=-g1 \
-  -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DVANTOR_SANITIZE=ON >/dev/null
+# information. The code under test at -O1, as the sanitizers' authors advise: the game tests run a fifth to
+# a third faster and the asset generator, run at build time, more than twice as fast, while frames and lines
+# in the reports stay readable (frame pointers are kept). The tests' own code stays at -O0
+# (tests/CMakeLists.txt).
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-g1 -O1" \
+  -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" -DVANTOR_SANITIZE=ON >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 cd "$build"
 # Mesa unloads its software rasterizer when a display connection closes; what that driver still holds is
