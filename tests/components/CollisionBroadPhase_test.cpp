@@ -19,7 +19,6 @@ namespace kv {
 namespace {
 
 constexpr int kRetired = 99;
-constexpr float kFrame = 1.0f / 60.0f; // seconds
 
 // Memory of deleted objects is handed out again first, so newcomers take the addresses of the dead: an
 // index that remembered an address would mistake the one for the other. The memory goes back at exit, so
@@ -47,7 +46,7 @@ template <typename Base> struct Reused : Base {
 // Target sets of static lifetime, as collision components require.
 const std::vector<std::set<int>> kTargetSets = {{}, {1}, {2}, {3}, {1, 2}, {2, 3, 4}, {1}, {2}};
 
-using Hit = std::array<std::uint64_t, 4>; // frame, own entity, tag, other entity (creation numbers)
+using Call = std::array<std::uint64_t, 4>; // frame, own entity, tag, other entity (creation numbers)
 
 // A scene of random shapes, tags and targets whose callbacks move, tag, switch off, retire, reshape,
 // retarget and spawn entities during the pass. All chance comes from the world's own generator, so two
@@ -82,7 +81,7 @@ public:
         }
     }
 
-    std::vector<Hit> hits;
+    std::vector<Call> hits;
 
 private:
     float uniform(float reach) { return std::uniform_real_distribution<float>(-reach, reach)(random); }

@@ -11,8 +11,6 @@
 namespace kv {
 namespace {
 
-constexpr float kPi = 3.1415927f;
-constexpr float kFrame = 1.0f / 60.0f; // seconds
 
 // Tag sets live as long as the program, as the game's do.
 const std::set<int> kEnemies{5};

@@ -10,8 +10,6 @@
 namespace kv {
 namespace {
 
-constexpr float kPi = 3.1415927f;
-constexpr float kFrame = 1.0f / 60.0f; // seconds
 
 using PhysicsTest = test::EntityTest;
 

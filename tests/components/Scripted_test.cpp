@@ -12,7 +12,6 @@
 namespace kv {
 namespace {
 
-constexpr float kFrame = 1.0f / 60.0f; // seconds
 
 using ScriptedTest = test::EntityTest;
 

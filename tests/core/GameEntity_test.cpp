@@ -15,7 +15,6 @@ namespace {
 
 using GameEntityTest = test::EntityTest;
 
-constexpr float kPi = 3.1415927f;
 constexpr float kTurn = 6.2831855f; // radians
 constexpr float kPlaceTolerance = 1e-4f; // world units
 

@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kMusic = std::string(VANTOR_RUNTIME_DIR) + "/sounds/220332_r-tamosk_vel-23022014-game-loop-3.ogg";
+const std::string kMusicFile = std::string(VANTOR_RUNTIME_DIR) + "/sounds/220332_r-tamosk_vel-23022014-game-loop-3.ogg";
 
 // A stereo tone at half scale, written by the asset generator's encoder. In the host's byte order its peaks
 // are at half scale; swapped bytes would read as noise.
@@ -49,7 +49,7 @@ TEST(SoundDecoder, DecodesEveryFrameOfAStereoToneInTheHostsByteOrder) {
 TEST(SoundDecoder, MissingEmptyForeignAndCutFilesGiveNoSamples) {
     const fs::path directory = fs::temp_directory_path() / ("kv_sound_decoder_" + std::to_string(::getpid()));
     fs::create_directories(directory);
-    std::ifstream music(kMusic, std::ios::binary);
+    std::ifstream music(kMusicFile, std::ios::binary);
     const std::string head(std::istreambuf_iterator<char>(music), {});
     const std::pair<const char*, std::string> files[] = {
         {"empty.ogg", ""}, {"text.ogg", "HighScore=1250"}, {"cut.ogg", head.substr(0, 200)}};
@@ -66,9 +66,9 @@ TEST(SoundDecoder, MissingEmptyForeignAndCutFilesGiveNoSamples) {
 // Streamed in blocks of odd sizes across three ends of the music, it gives the whole file's samples over
 // and over, nothing between; restarted, its start again. Missing and foreign files do not open.
 TEST(LoopingOggVorbisStream, LoopsSeamlesslyAndRestartsAtTheStart) {
-    const DecodedSound whole = decodeOggVorbisFile(kMusic);
+    const DecodedSound whole = decodeOggVorbisFile(kMusicFile);
     ASSERT_TRUE(whole.loaded);
-    LoopingOggVorbisStream stream(kMusic);
+    LoopingOggVorbisStream stream(kMusicFile);
     ASSERT_TRUE(stream.isOpen());
     ASSERT_EQ(stream.getChannels(), whole.channels);
     EXPECT_EQ(stream.getSampleRate(), whole.sampleRate);
@@ -86,7 +86,7 @@ TEST(LoopingOggVorbisStream, LoopsSeamlesslyAndRestartsAtTheStart) {
     stream.rewind();
     ASSERT_EQ(stream.read(read.data(), 10), 10u);
     EXPECT_TRUE(std::equal(read.begin(), read.begin() + 10 * channels, whole.samples.begin()));
-    EXPECT_FALSE(LoopingOggVorbisStream(kMusic + ".missing").isOpen());
+    EXPECT_FALSE(LoopingOggVorbisStream(kMusicFile + ".missing").isOpen());
     EXPECT_FALSE(LoopingOggVorbisStream(std::string(VANTOR_SOURCE_DIR) + "/CMakeLists.txt").isOpen());
 }
 

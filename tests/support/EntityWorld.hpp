@@ -10,7 +10,13 @@
 #include "engine/core/EntityComponent.hpp"
 #include "engine/core/GameEntity.hpp"
 
-namespace kv::test {
+namespace kv {
+
+// The game's fixed step, and pi as the engine's float arithmetic sees it.
+inline constexpr float kFrame = 1.0f / 60.0f; // seconds
+inline constexpr float kPi = 3.1415927f;
+
+namespace test {
 
 class EntityWorld {
 public:
@@ -68,4 +74,5 @@ private:
 
 class EntityTest : public ::testing::Test, public EntityWorld {};
 
-} // namespace kv::test
+} // namespace test
+} // namespace kv

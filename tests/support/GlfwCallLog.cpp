@@ -2,6 +2,8 @@
 
 #include <optional>
 
+// GLEW has to come before any other GL header, GLFW's included.
+#include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
 namespace kv::test {
