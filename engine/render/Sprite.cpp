@@ -23,16 +23,13 @@ constexpr int kFilterReach = 2;
 // Texel rows per band of a fitted mesh. Narrower bands follow round fire more closely but cost more
 // triangles.
 constexpr int kBandRows = 16;
+// Transparent columns a band leaves out between two pieces; narrower gaps are drawn over, as the
+// triangles around a gap cost more than its few fragments.
+constexpr int kMinGap = 8;
 constexpr std::size_t kBytesPerTexel = 4;
 constexpr std::size_t kAlphaByte = 3;
 
-// Columns, relative to the cell, of a row's first and last texel with alpha above 0; none when first > last.
-struct RowExtent {
-    int first;
-    int last;
-};
-
-// A band of a fitted mesh, in texels of the cell; right and bottom exclusive.
+// A piece of a fitted mesh, in texels of the cell; right and bottom exclusive.
 struct Band {
     int left;
     int top;
@@ -40,72 +37,94 @@ struct Band {
     int bottom;
 };
 
-// The extents of the cell's rows and of its surroundings within the filter's reach (the texture repeats),
-// from the row kFilterReach above the cell to the row kFilterReach below it.
-std::vector<RowExtent> scanRows(const RgbaImage& image, int cellLeft, int cellTop, int width, int height) {
-    std::vector<RowExtent> rows;
-    for (int y = -kFilterReach; y < height + kFilterReach; ++y) {
-        const int row = ((cellTop + y) % image.getHeight() + image.getHeight()) % image.getHeight();
-        RowExtent extent{width + kFilterReach, -kFilterReach - 1};
-        for (int x = -kFilterReach; x < width + kFilterReach; ++x) {
-            const int column = x >= 0 && x < width
-                                   ? cellLeft + x
-                                   : ((cellLeft + x) % image.getWidth() + image.getWidth()) % image.getWidth();
-            const std::size_t index =
-                (static_cast<std::size_t>(row) * static_cast<std::size_t>(image.getWidth()) +
-                 static_cast<std::size_t>(column)) * kBytesPerTexel + kAlphaByte;
-            if (image.getPixels()[index] != 0) {
-                extent = {std::min(extent.first, x), std::max(extent.last, x)};
+// Which texels have alpha above 0, in the cell and its surroundings within the filter's reach (the texture
+// repeats): rows from kFilterReach above the cell to kFilterReach below it, each from kFilterReach left of
+// the cell to kFilterReach right of it.
+class Coverage {
+public:
+    Coverage(const RgbaImage& image, int cellLeft, int cellTop, int width, int height)
+        : stride(width + 2 * kFilterReach), opaque(static_cast<std::size_t>(stride * (height + 2 * kFilterReach))) {
+        for (int y = -kFilterReach; y < height + kFilterReach; ++y) {
+            const int row = ((cellTop + y) % image.getHeight() + image.getHeight()) % image.getHeight();
+            for (int x = -kFilterReach; x < width + kFilterReach; ++x) {
+                const int column = x >= 0 && x < width
+                                       ? cellLeft + x
+                                       : ((cellLeft + x) % image.getWidth() + image.getWidth()) % image.getWidth();
+                const std::size_t index =
+                    (static_cast<std::size_t>(row) * static_cast<std::size_t>(image.getWidth()) +
+                     static_cast<std::size_t>(column)) * kBytesPerTexel + kAlphaByte;
+                opaque[at(x, y)] = image.getPixels()[index] != 0;
             }
         }
-        rows.push_back(extent);
     }
-    return rows;
-}
+    bool operator()(int x, int y) const { return opaque[at(x, y)] != 0; }
+
+private:
+    std::size_t at(int x, int y) const {
+        return static_cast<std::size_t>((y + kFilterReach) * stride + x + kFilterReach);
+    }
+    int stride;
+    std::vector<unsigned char> opaque;
+};
 
 // The texels of the cell that can colour a sample, as bands of kBandRows rows from the first such row
-// down: each band spans the columns of the non-transparent texels in its rows and within the filter's
-// reach above and below, widened by the reach and kept inside the cell. Rows that reach no such texel
-// have no band. Empty for a wholly transparent cell.
-std::vector<Band> fitBands(const std::vector<RowExtent>& rows, int width, int height) {
-    auto visible = [&](int y) {
-        const RowExtent& row = rows[static_cast<std::size_t>(y + kFilterReach)];
-        return row.first <= row.last;
-    };
-    int firstRow = -kFilterReach;
-    while (firstRow < height + kFilterReach && !visible(firstRow)) {
-        ++firstRow;
+// down: a band spans the columns of the non-transparent texels in its rows and within the filter's reach
+// above and below, each widened by the reach and kept inside the cell, in pieces where kMinGap or more
+// columns between them are left. Rows that reach no such texel have no band. Ordered by rows, then
+// columns; empty for a wholly transparent cell.
+std::vector<Band> fitBands(const Coverage& coverage, int width, int height) {
+    std::vector<unsigned char> rowVisible;
+    for (int y = -kFilterReach; y < height + kFilterReach; ++y) {
+        bool any = false;
+        for (int x = -kFilterReach; x < width + kFilterReach && !any; ++x) {
+            any = coverage(x, y);
+        }
+        rowVisible.push_back(any);
     }
-    int lastRow = height + kFilterReach - 1;
-    while (lastRow >= firstRow && !visible(lastRow)) {
-        --lastRow;
-    }
+    const auto firstVisible = std::find(rowVisible.begin(), rowVisible.end(), 1);
     std::vector<Band> bands;
+    if (firstVisible == rowVisible.end()) {
+        return bands;
+    }
+    const int firstRow = static_cast<int>(firstVisible - rowVisible.begin()) - kFilterReach;
+    const int lastRow =
+        static_cast<int>(std::find(rowVisible.rbegin(), rowVisible.rend(), 1).base() - rowVisible.begin()) -
+        1 - kFilterReach;
     const int top = std::max(firstRow - kFilterReach, 0);
     const int bottom = std::min(lastRow + 1 + kFilterReach, height);
     for (int bandTop = top; bandTop < bottom; bandTop += kBandRows) {
         const int bandBottom = std::min(bandTop + kBandRows, bottom);
-        RowExtent columns{width + kFilterReach, -kFilterReach - 1};
-        for (int y = bandTop - kFilterReach; y < bandBottom + kFilterReach; ++y) {
-            const RowExtent& row = rows[static_cast<std::size_t>(y + kFilterReach)];
-            columns = {std::min(columns.first, row.first), std::max(columns.last, row.last)};
-        }
-        if (columns.first <= columns.last) {
-            bands.push_back({std::max(columns.first - kFilterReach, 0), bandTop,
-                             std::min(columns.last + 1 + kFilterReach, width), bandBottom});
+        const std::size_t firstPiece = bands.size();
+        for (int x = -kFilterReach; x < width + kFilterReach; ++x) {
+            bool used = false;
+            for (int y = bandTop - kFilterReach; y < bandBottom + kFilterReach && !used; ++y) {
+                used = coverage(x, y);
+            }
+            if (!used) {
+                continue;
+            }
+            const int left = std::max(x - kFilterReach, 0);
+            const int right = std::min(x + 1 + kFilterReach, width);
+            if (bands.size() > firstPiece && left - bands.back().right < kMinGap) {
+                bands.back().right = right;
+            } else {
+                bands.push_back({left, bandTop, right, bandBottom});
+            }
         }
     }
     return bands;
 }
 
-// The columns where a band's edge along the given row meets the band itself or a band touching it there:
-// splitting the edge at the neighbour's corners makes both sides share every vertex on the line.
-std::vector<int> edgeColumns(const Band& band, const Band* neighbour) {
+// The columns of a band's edge along the given row: its own corners and those of the bands that meet it
+// there, so that both sides of the line share every vertex on it.
+std::vector<int> edgeColumns(const Band& band, int row, const std::vector<Band>& bands) {
     std::vector<int> columns{band.left, band.right};
-    if (neighbour != nullptr) {
-        for (const int x : {neighbour->left, neighbour->right}) {
-            if (x > band.left && x < band.right) {
-                columns.push_back(x);
+    for (const Band& other : bands) {
+        if (other.top == row || other.bottom == row) {
+            for (const int x : {other.left, other.right}) {
+                if (x > band.left && x < band.right) {
+                    columns.push_back(x);
+                }
             }
         }
     }
@@ -179,14 +198,11 @@ Sprite::Sprite(const RgbaImage& image, const std::string& path, const vec2& orig
     const int columns = imageWidth / w;
     for (int frame = 0; frame < frameCount; ++frame) {
         const std::vector<Band> bands =
-            fitBands(scanRows(image, (frame % columns) * w, (frame / columns) * h, w, h), w, h);
+            fitBands(Coverage(image, (frame % columns) * w, (frame / columns) * h, w, h), w, h);
         const std::size_t first = triangles.size();
-        for (std::size_t k = 0; k < bands.size(); ++k) {
-            const Band& band = bands[k];
-            const Band* above = k > 0 && bands[k - 1].bottom == band.top ? &bands[k - 1] : nullptr;
-            const Band* below = k + 1 < bands.size() && bands[k + 1].top == band.bottom ? &bands[k + 1] : nullptr;
-            const std::vector<int> upper = edgeColumns(band, above);
-            const std::vector<int> lower = edgeColumns(band, below);
+        for (const Band& band : bands) {
+            const std::vector<int> upper = edgeColumns(band, band.top, bands);
+            const std::vector<int> lower = edgeColumns(band, band.bottom, bands);
             // A zig-zag between the two edges, left to right: every triangle has a corner on one edge and two
             // neighbouring corners on the other, so none is a sliver that rounding could flip.
             std::size_t i = 0;
