@@ -38,11 +38,10 @@ public:
     // Draws only the part of the quad that can change a pixel when the given frame is shown at no more
     // than one texel per pixel (so that only the base level is sampled): bands of the frame's rows, each
     // covering, in one piece or more, the texels that are not wholly transparent, widened by the reach of
-    // linear filtering. A
-    // texel with alpha 0 leaves the pixel under it as it was with the game's blending, and the bands share
-    // every vertex along their common edges (no pixel shaded twice or missed), so this draws the same
-    // picture as draw() with the frame's texture offset, shading fewer fragments. Draws nothing for a
-    // wholly transparent frame.
+    // linear filtering. A texel with alpha 0 leaves the pixel under it as it was with the game's blending,
+    // and the bands share every vertex along their common edges (no pixel shaded twice or missed), so this
+    // draws the same picture as draw() with the frame's texture offset, shading fewer fragments. Draws
+    // nothing for a wholly transparent frame.
     void drawFitted(int frame);
     // The whole quad's triangles, with the sheet.
     std::optional<Triangles> getTriangles() const override;
