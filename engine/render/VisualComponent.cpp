@@ -20,7 +20,7 @@ constexpr vec4 kUntinted{1.0f, 1.0f, 1.0f, 1.0f};
 // vertex transform, far less than the half pixel between the view's edge and its nearest pixel centre.
 constexpr float kClipMargin = 1.0e-4f;
 
-// Fitted quads hold for the base level only: drawn larger than this, no mipmap level is sampled, with a
+// Fitted meshes hold for the base level only: drawn larger than this, no mipmap level is sampled, with a
 // margin for the driver's approximation of the level of detail.
 constexpr float kMaxFittedTexelsPerPixel = 0.9f;
 
@@ -39,6 +39,14 @@ float texelsPerPixel(const mat4& projectionViewModel, const vec2& pixelScale) {
     }
     const glm::mat2 pixelToTexel = glm::inverse(texelToPixel);
     return std::max(glm::length(pixelToTexel[0]), glm::length(pixelToTexel[1]));
+}
+
+// Whether the model's axes stay on the window's axes (mirrored or scaled, not turned) with w constant. A
+// fitted mesh covers a pixel with other triangles than the whole quad; upright, the texture coordinates
+// the rasteriser interpolates across them came out the same in every scene compared, but turned they
+// round differently, which changed colours by one unit here and there.
+bool isUpright(const mat4& matrix) {
+    return matrix[0][1] == 0.0f && matrix[1][0] == 0.0f && matrix[0][3] == 0.0f && matrix[1][3] == 0.0f;
 }
 
 // Each clip-plane distance (w - x, w + x, w - y, w + y) is linear over the box, and so is w: when it is
@@ -146,8 +154,8 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
         return;
     }
     Sprite& sprite = *animation->sprite;
-    const bool fitted =
-        fastDrawing && texelsPerPixel(projectionViewModel, sprite.getPixelScale()) <= kMaxFittedTexelsPerPixel;
+    const bool fitted = fastDrawing && isUpright(projectionViewModel) &&
+                        texelsPerPixel(projectionViewModel, sprite.getPixelScale()) <= kMaxFittedTexelsPerPixel;
     if (fastDrawing && shader->takesQueuedDraws()) {
         queueTriangles(*shader, sprite.getTextureId(),
                        fitted ? sprite.getFittedTriangles(animation->currentFrame) : sprite.getTriangles()->vertices,
