@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 
 #include "engine/core/EntityComponent.hpp"
@@ -16,8 +17,10 @@ bool ComponentComparator::operator()(const EntityComponent* a, const EntityCompo
 }
 
 namespace {
-// Blanks a run carries before it is squeezed, beyond as many as it has live entries: squeezing costs the
-// run's length, so it waits until that many removals have paid for it.
+// Blanks a run carries before it is squeezed, beyond as many as it has live entries after its first blank:
+// squeezing moves those entries, so it waits until that many removals have paid for it. Counting only from
+// the first blank matters in a long run whose old entries stay while its young ones come and go: the tail
+// is squeezed often and stays short, and the search from the end stays in it.
 constexpr std::size_t kBlanksBeforeSqueeze = 64;
 
 bool before(const ComponentSet::Entry& entry, std::uint64_t creationNumber) {
@@ -93,14 +96,19 @@ void ComponentSet::erase(const EntityComponent& component) {
     at->component = nullptr;
     ++run->blanks;
     --live;
-    if (run->blanks > kBlanksBeforeSqueeze + (entries.size() - run->blanks)) {
+    run->firstBlank = std::min(run->firstBlank, static_cast<std::size_t>(at - entries.begin()));
+    if (run->blanks > kBlanksBeforeSqueeze + (entries.size() - run->firstBlank - run->blanks)) {
         squeeze(*run);
     }
 }
 
 void ComponentSet::squeeze(Run& run) {
-    std::erase_if(run.entries, [](const Entry& entry) { return entry.component == nullptr; });
+    const auto first = run.entries.begin() + static_cast<std::ptrdiff_t>(run.firstBlank);
+    run.entries.erase(std::remove_if(first, run.entries.end(),
+                                     [](const Entry& entry) { return entry.component == nullptr; }),
+                      run.entries.end());
     run.blanks = 0;
+    run.firstBlank = kNoBlank;
 }
 
 EntityComponent* ComponentSet::front() const {

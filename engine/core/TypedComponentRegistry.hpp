@@ -33,7 +33,9 @@ public:
         int priority;
         std::vector<Entry> entries;
         std::size_t blanks = 0;
+        std::size_t firstBlank = kNoBlank; // no later than the first blank entry
     };
+    static constexpr std::size_t kNoBlank = SIZE_MAX;
 
     // Adding a component already present changes nothing.
     void insert(EntityComponent& component);
@@ -63,6 +65,7 @@ public:
             }
             run.entries.resize(kept);
             run.blanks = 0;
+            run.firstBlank = kNoBlank;
         }
     }
 

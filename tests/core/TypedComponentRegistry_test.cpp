@@ -110,7 +110,8 @@ TEST_F(ComponentRegistryTest, WalksMatchAnOrderedModelThroughComingAndGoing) {
         if (alive == 0 || (!purge && random() % 5 < 3)) {
             new Nested(holder, static_cast<int>(random() % 4) * 500, model, random() % 4 == 0);
         } else {
-            const std::size_t back = random() % 3 == 0 ? random() % alive : random() % std::min<std::size_t>(8, alive);
+            const std::size_t back =
+                random() % 3 == 0 ? random() % alive : random() % std::min<std::size_t>(8, alive);
             delete std::prev(model.age.end(), static_cast<std::ptrdiff_t>(back) + 1)->second;
         }
         if (step % (purge ? 150 : 25) != 0) {
@@ -120,7 +121,8 @@ TEST_F(ComponentRegistryTest, WalksMatchAnOrderedModelThroughComingAndGoing) {
         for (const auto& [key, component] : model.walk) {
             expected.push_back(component);
         }
-        for (TypedComponentRegistry* registry : {static_cast<TypedComponentRegistry*>(&holder), &components}) {
+        for (TypedComponentRegistry* registry :
+             {static_cast<TypedComponentRegistry*>(&holder), &components}) {
             const auto view = registry->getComponents<Nested>();
             ASSERT_EQ(std::vector<Nested*>(view.begin(), view.end()), expected) << "step " << step;
             ASSERT_EQ(view.size(), expected.size());
