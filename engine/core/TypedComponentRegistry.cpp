@@ -33,20 +33,23 @@ std::size_t nextComponentTypeId() {
     return issued++;
 }
 
-std::vector<ComponentSet::Run>::iterator ComponentSet::placeOfRun(int priority) {
-    return std::lower_bound(byPriority.begin(), byPriority.end(), priority,
-                            [](const Run& run, int wanted) { return run.priority < wanted; });
+std::size_t ComponentSet::runIndex(int priority) const {
+    const auto run = std::lower_bound(byPriority.begin(), byPriority.end(), priority,
+                                      [](const Run& run, int wanted) { return run.priority < wanted; });
+    return static_cast<std::size_t>(run - byPriority.begin());
 }
 
 ComponentSet::Run* ComponentSet::findRun(int priority) {
-    const auto run = placeOfRun(priority);
-    return run != byPriority.end() && run->priority == priority ? &*run : nullptr;
+    const std::size_t run = runIndex(priority);
+    return run < byPriority.size() && byPriority[run].priority == priority ? &byPriority[run] : nullptr;
 }
 
 void ComponentSet::insert(EntityComponent& component) {
     Run* run = findRun(component.priority);
     if (run == nullptr) {
-        run = &*byPriority.insert(placeOfRun(component.priority), Run{component.priority, {}, 0});
+        const auto at = byPriority.begin() + static_cast<std::ptrdiff_t>(runIndex(component.priority));
+        run = &*byPriority.insert(at, Run{component.priority, {}, 0});
+        ++layout;
     }
     std::vector<Entry>& entries = run->entries;
     const std::uint64_t number = component.creationNumber;
@@ -67,6 +70,7 @@ void ComponentSet::insert(EntityComponent& component) {
     }
     entries.insert(at, Entry{number, &component});
     ++live;
+    ++layout;
 }
 
 void ComponentSet::erase(const EntityComponent& component) {
@@ -109,6 +113,50 @@ void ComponentSet::squeeze(Run& run) {
                       run.entries.end());
     run.blanks = 0;
     run.firstBlank = kNoBlank;
+    ++layout;
+}
+
+ComponentSet::Cursor ComponentSet::first() const {
+    Cursor cursor;
+    cursor.run = 0;
+    settle(cursor);
+    return cursor;
+}
+
+void ComponentSet::advance(Cursor& cursor) const {
+    if (cursor.layout == layout) {
+        ++cursor.entry;
+    } else {
+        cursor.run = runIndex(cursor.priority);
+        cursor.entry = 0;
+        if (cursor.run < byPriority.size() && byPriority[cursor.run].priority == cursor.priority) {
+            const std::vector<Entry>& entries = byPriority[cursor.run].entries;
+            const auto next = std::upper_bound(entries.begin(), entries.end(), cursor.creationNumber,
+                                               [](std::uint64_t number, const Entry& entry) {
+                                                   return number < entry.creationNumber;
+                                               });
+            cursor.entry = static_cast<std::size_t>(next - entries.begin());
+        }
+    }
+    settle(cursor);
+}
+
+void ComponentSet::settle(Cursor& cursor) const {
+    while (!atEnd(cursor)) {
+        const Run& run = byPriority[cursor.run];
+        if (cursor.entry == run.entries.size()) {
+            ++cursor.run;
+            cursor.entry = 0;
+        } else if (run.entries[cursor.entry].component == nullptr) {
+            ++cursor.entry;
+        } else {
+            cursor.layout = layout;
+            cursor.priority = run.priority;
+            cursor.creationNumber = run.entries[cursor.entry].creationNumber;
+            return;
+        }
+    }
+    cursor.run = kNoBlank; // stays the end when runs are added later
 }
 
 EntityComponent* ComponentSet::front() const {

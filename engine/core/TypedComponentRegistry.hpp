@@ -37,6 +37,17 @@ public:
     };
     static constexpr std::size_t kNoBlank = SIZE_MAX;
 
+    // A place in a walk, with the key of the entry there: a walk whose entries moved under it (squeezed, or
+    // shifted by a component registered out of order) finds its place again by key, so that it goes on
+    // as a walk over an ordered tree would.
+    struct Cursor {
+        std::size_t run = kNoBlank; // past the last run: the end
+        std::size_t entry = 0;
+        std::uint64_t layout = 0;
+        int priority = 0;
+        std::uint64_t creationNumber = 0;
+    };
+
     // Adding a component already present changes nothing.
     void insert(EntityComponent& component);
     // Removing a component that is absent changes nothing.
@@ -46,8 +57,15 @@ public:
     bool empty() const { return live == 0; }
     // The first component in walk order; the set must not be empty.
     EntityComponent* front() const;
-    // By ascending priority; may hold blanked entries.
-    const std::vector<Run>& runs() const { return byPriority; }
+
+    // At the first live entry, or the end.
+    Cursor first() const;
+    // To the next live entry after the cursor's key, or the end.
+    void advance(Cursor& cursor) const;
+    bool atEnd(const Cursor& cursor) const { return cursor.run >= byPriority.size(); }
+    EntityComponent* at(const Cursor& cursor) const {
+        return byPriority[cursor.run].entries[cursor.entry].component;
+    }
 
     // Replaces the contents of `out` with the components in walk order, squeezing the blanks out of the
     // runs as it goes (it reads every entry anyway).
@@ -67,20 +85,24 @@ public:
             run.blanks = 0;
             run.firstBlank = kNoBlank;
         }
+        ++layout;
     }
 
 private:
-    std::vector<Run>::iterator placeOfRun(int priority); // where a run of this priority is or would go
+    std::size_t runIndex(int priority) const; // where a run of this priority is or would go
     Run* findRun(int priority);
-    static void squeeze(Run& run);
+    void squeeze(Run& run);
+    // From the cursor's place on, to the first live entry, noting its key.
+    void settle(Cursor& cursor) const;
 
     std::vector<Run> byPriority;
     std::size_t live = 0;
+    std::uint64_t layout = 0; // raised whenever entries move to other places
 };
 
-// A typed, read-only view of a live ComponentSet; iteration yields T*. It sees a removal made during the
-// walk, and an addition that sorts after the walk's place in an existing priority; walk a copy
-// (copyComponents) when the walk may create or destroy components.
+// A typed, read-only view of a live ComponentSet; iteration yields T*. Like a walk over an ordered tree, a
+// walk sees none of the components removed before it reaches them and each one added after its place;
+// still, walk a copy (copyComponents) when the walk may create or destroy components, which is cheaper.
 template <typename T>
 class ComponentSetView {
 public:
@@ -93,13 +115,10 @@ public:
         using reference = T*;
 
         iterator() = default;
-        iterator(const std::vector<ComponentSet::Run>* runs, std::size_t run) : runs(runs), run(run) {
-            skipBlanks();
-        }
-        T* operator*() const { return static_cast<T*>((*runs)[run].entries[entry].component); }
+        iterator(const ComponentSet* set, const ComponentSet::Cursor& cursor) : set(set), cursor(cursor) {}
+        T* operator*() const { return static_cast<T*>(set->at(cursor)); }
         iterator& operator++() {
-            ++entry;
-            skipBlanks();
+            set->advance(cursor);
             return *this;
         }
         iterator operator++(int) {
@@ -107,38 +126,24 @@ public:
             ++*this;
             return old;
         }
-        // Every position past the last run is the end: a run added during a walk does not strand it.
+        // Every place past the last run is the end: a run added during a walk does not strand it.
         bool operator==(const iterator& other) const {
             if (atEnd() || other.atEnd()) {
                 return atEnd() == other.atEnd();
             }
-            return run == other.run && entry == other.entry;
+            return cursor.run == other.cursor.run && cursor.entry == other.cursor.entry;
         }
 
     private:
-        bool atEnd() const { return runs == nullptr || run >= runs->size(); }
-        void skipBlanks() {
-            while (!atEnd()) {
-                const std::vector<ComponentSet::Entry>& entries = (*runs)[run].entries;
-                if (entry == entries.size()) {
-                    ++run;
-                    entry = 0;
-                } else if (entries[entry].component == nullptr) {
-                    ++entry;
-                } else {
-                    return;
-                }
-            }
-        }
+        bool atEnd() const { return set == nullptr || set->atEnd(cursor); }
 
-        const std::vector<ComponentSet::Run>* runs = nullptr;
-        std::size_t run = 0;
-        std::size_t entry = 0;
+        const ComponentSet* set = nullptr;
+        ComponentSet::Cursor cursor;
     };
 
     explicit ComponentSetView(const ComponentSet& set) : set(&set) {}
-    iterator begin() const { return iterator(&set->runs(), 0); }
-    iterator end() const { return iterator(&set->runs(), set->runs().size()); }
+    iterator begin() const { return iterator(set, set->first()); }
+    iterator end() const { return iterator(set, ComponentSet::Cursor{}); }
     std::size_t size() const { return set->size(); }
     bool empty() const { return set->empty(); }
 

@@ -129,6 +129,20 @@ TEST_F(ComponentRegistryTest, WalksMatchAnOrderedModelThroughComingAndGoing) {
             registry->copyComponents(copy);
             ASSERT_EQ(copy, expected) << "step " << step;
         }
+        // A live walk that removes and adds as it goes meets what a walk over the model meets.
+        auto want = model.walk.begin();
+        for (Nested* met : components.getComponents<Nested>()) {
+            ASSERT_TRUE(want != model.walk.end() && met == want->second) << "live walk, step " << step;
+            const auto young = static_cast<std::ptrdiff_t>(random() % 4) + 1;
+            if (model.age.size() > 4 && std::prev(model.age.end(), young)->second != met) {
+                delete std::prev(model.age.end(), young)->second;
+            }
+            if (random() % 3 == 0) {
+                new Nested(holder, static_cast<int>(random() % 4) * 500, model, random() % 4 == 0);
+            }
+            ++want;
+        }
+        ASSERT_TRUE(want == model.walk.end());
     }
     deleteAll(); // while the model is there
 }
