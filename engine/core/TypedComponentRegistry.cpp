@@ -1,6 +1,8 @@
 #include "engine/core/TypedComponentRegistry.hpp"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 
 #include "engine/core/EntityComponent.hpp"
@@ -15,13 +17,157 @@ bool ComponentComparator::operator()(const EntityComponent* a, const EntityCompo
 }
 
 namespace {
-// Changes logged beyond the size of a flat copy before the copy is dropped.
-constexpr std::size_t kMaxLoggedChanges = 4096;
+// Blanks a run carries before it is squeezed, beyond as many as it has live entries after its first blank:
+// squeezing moves those entries, so it waits until that many removals have paid for it. Counting only from
+// the first blank matters in a long run whose old entries stay while its young ones come and go: the tail
+// is squeezed often and stays short, and the search from the end stays in it.
+constexpr std::size_t kBlanksBeforeSqueeze = 64;
+
+bool before(const ComponentSet::Entry& entry, std::uint64_t creationNumber) {
+    return entry.creationNumber < creationNumber;
+}
 } // namespace
 
 std::size_t nextComponentTypeId() {
     static std::size_t issued = 0;
     return issued++;
+}
+
+std::size_t ComponentSet::runIndex(int priority) const {
+    const auto run = std::lower_bound(byPriority.begin(), byPriority.end(), priority,
+                                      [](const Run& run, int wanted) { return run.priority < wanted; });
+    return static_cast<std::size_t>(run - byPriority.begin());
+}
+
+ComponentSet::Run* ComponentSet::findRun(int priority) {
+    const std::size_t run = runIndex(priority);
+    return run < byPriority.size() && byPriority[run].priority == priority ? &byPriority[run] : nullptr;
+}
+
+void ComponentSet::insert(EntityComponent& component) {
+    Run* run = findRun(component.priority);
+    if (run == nullptr) {
+        const auto at = byPriority.begin() + static_cast<std::ptrdiff_t>(runIndex(component.priority));
+        run = &*byPriority.insert(at, Run{component.priority, {}, 0});
+        ++layout;
+    }
+    std::vector<Entry>& entries = run->entries;
+    const std::uint64_t number = component.creationNumber;
+    if (entries.empty() || entries.back().creationNumber < number) {
+        entries.push_back(Entry{number, &component});
+        ++live;
+        return;
+    }
+    // Registered out of creation order (after a component made later), or again.
+    const auto at = std::lower_bound(entries.begin(), entries.end(), number, before);
+    if (at != entries.end() && at->creationNumber == number) {
+        if (at->component == nullptr) {
+            at->component = &component;
+            --run->blanks;
+            ++live;
+        }
+        return;
+    }
+    entries.insert(at, Entry{number, &component});
+    ++live;
+    ++layout;
+}
+
+void ComponentSet::erase(const EntityComponent& component) {
+    Run* run = findRun(component.priority);
+    if (run == nullptr) {
+        return;
+    }
+    // Most components that go were made lately (shots, sparks): search back from the end with a widening
+    // step, so that removing one of them reads only the recently used tail of a long run.
+    std::vector<Entry>& entries = run->entries;
+    const std::uint64_t number = component.creationNumber;
+    std::size_t low = 0;
+    std::size_t high = entries.size(); // entries from here on were made after the component
+    for (std::size_t step = 1; high > low; step *= 2) {
+        const std::size_t probe = high - std::min(step, high);
+        if (entries[probe].creationNumber <= number) {
+            low = probe;
+            break;
+        }
+        high = probe;
+    }
+    const auto end = entries.begin() + static_cast<std::ptrdiff_t>(high);
+    const auto at = std::lower_bound(entries.begin() + static_cast<std::ptrdiff_t>(low), end, number, before);
+    if (at == end || at->component != &component) {
+        return;
+    }
+    at->component = nullptr;
+    ++run->blanks;
+    --live;
+    run->firstBlank = std::min(run->firstBlank, static_cast<std::size_t>(at - entries.begin()));
+    if (run->blanks > kBlanksBeforeSqueeze + (entries.size() - run->firstBlank - run->blanks)) {
+        squeeze(*run);
+    }
+}
+
+void ComponentSet::squeeze(Run& run) {
+    const auto first = run.entries.begin() + static_cast<std::ptrdiff_t>(run.firstBlank);
+    run.entries.erase(std::remove_if(first, run.entries.end(),
+                                     [](const Entry& entry) { return entry.component == nullptr; }),
+                      run.entries.end());
+    run.blanks = 0;
+    run.firstBlank = kNoBlank;
+    ++layout;
+}
+
+ComponentSet::Cursor ComponentSet::first() const {
+    Cursor cursor;
+    cursor.run = 0;
+    settle(cursor);
+    return cursor;
+}
+
+void ComponentSet::advance(Cursor& cursor) const {
+    if (cursor.layout == layout) {
+        ++cursor.entry;
+    } else {
+        cursor.run = runIndex(cursor.priority);
+        cursor.entry = 0;
+        if (cursor.run < byPriority.size() && byPriority[cursor.run].priority == cursor.priority) {
+            const std::vector<Entry>& entries = byPriority[cursor.run].entries;
+            const auto next = std::upper_bound(entries.begin(), entries.end(), cursor.creationNumber,
+                                               [](std::uint64_t number, const Entry& entry) {
+                                                   return number < entry.creationNumber;
+                                               });
+            cursor.entry = static_cast<std::size_t>(next - entries.begin());
+        }
+    }
+    settle(cursor);
+}
+
+void ComponentSet::settle(Cursor& cursor) const {
+    while (!atEnd(cursor)) {
+        const Run& run = byPriority[cursor.run];
+        if (cursor.entry == run.entries.size()) {
+            ++cursor.run;
+            cursor.entry = 0;
+        } else if (run.entries[cursor.entry].component == nullptr) {
+            ++cursor.entry;
+        } else {
+            cursor.layout = layout;
+            cursor.priority = run.priority;
+            cursor.creationNumber = run.entries[cursor.entry].creationNumber;
+            return;
+        }
+    }
+    cursor.run = kNoBlank; // stays the end when runs are added later
+}
+
+EntityComponent* ComponentSet::front() const {
+    for (const Run& run : byPriority) {
+        for (const Entry& entry : run.entries) {
+            if (entry.component != nullptr) {
+                return entry.component;
+            }
+        }
+    }
+    return nullptr;
 }
 
 TypedComponentRegistry::TypedComponentRegistry(TypedComponentRegistry* parent) : parent(parent) {}
@@ -34,98 +180,17 @@ const EntityComponent* TypedComponentRegistry::findSingle(std::size_t typeId) co
     if (set->size() > 1) {
         throw std::runtime_error("multiple components were found");
     }
-    return set->begin()->component;
+    return set->front();
 }
 
-TypedComponentRegistry::ClassSet& TypedComponentRegistry::classSetFor(std::size_t typeId) {
+ComponentSet& TypedComponentRegistry::setFor(std::size_t typeId) {
     if (typeId >= sets.size()) {
         sets.resize(typeId + 1);
     }
     if (!sets[typeId]) {
-        sets[typeId] = std::make_unique<ClassSet>(parent == nullptr);
+        sets[typeId] = std::make_unique<ComponentSet>();
     }
     return *sets[typeId];
-}
-
-TypedComponentRegistry::ClassSet::ClassSet(bool root)
-    : pool(root ? std::make_unique<NodePool>() : nullptr),
-      set(ComponentKeyOrder(), NodePoolAllocator<ComponentKey>(pool.get())), root(root) {}
-
-void TypedComponentRegistry::ClassSet::insert(const ComponentKey& key) {
-    const auto [position, inserted] = set.insert(key);
-    if (!inserted || !root) {
-        return;
-    }
-    positions.insert(key.component, position);
-    if (flat) {
-        flat->added.push_back(key);
-    }
-}
-
-void TypedComponentRegistry::ClassSet::erase(const ComponentKey& key) {
-    if (!root) {
-        const auto found = set.find(key);
-        if (found != set.end()) {
-            set.erase(found);
-        }
-        return;
-    }
-    // A component's priority never changes while it is registered, so its address alone finds its key.
-    const auto position = positions.take(key.component);
-    if (!position) {
-        return;
-    }
-    // extract rather than erase: erase would also find the next node, which nobody needs.
-    set.extract(*position);
-    if (flat) {
-        flat->removed.push_back(key);
-        // A copy asked for once and then no more would log changes for ever: let it go.
-        if (flat->added.size() + flat->removed.size() > kMaxLoggedChanges + flat->ordered.size()) {
-            flat.reset();
-        }
-    }
-}
-
-const std::vector<ComponentKey>& TypedComponentRegistry::ClassSet::orderedKeys() {
-    if (!root) {
-        walked.assign(set.begin(), set.end());
-        return walked;
-    }
-    if (!flat) {
-        flat = std::make_unique<FlatCopy>();
-        flat->ordered.assign(set.begin(), set.end());
-        return flat->ordered;
-    }
-    if (flat->added.empty() && flat->removed.empty()) {
-        return flat->ordered;
-    }
-    const ComponentKeyOrder less;
-    auto same = [&](const ComponentKey& a, const ComponentKey& b) { return !less(a, b) && !less(b, a); };
-    std::sort(flat->added.begin(), flat->added.end(), less);
-    std::sort(flat->removed.begin(), flat->removed.end(), less);
-    // ordered + added - removed, as sorted sets (creation numbers make every key unique): a component made
-    // and removed since the last call cancels out.
-    std::vector<ComponentKey>& merged = flat->merged;
-    merged.clear();
-    merged.reserve(flat->ordered.size() + flat->added.size());
-    std::size_t fromOrdered = 0;
-    std::size_t fromAdded = 0;
-    std::size_t fromRemoved = 0;
-    while (fromOrdered < flat->ordered.size() || fromAdded < flat->added.size()) {
-        const bool takeOrdered =
-            fromAdded == flat->added.size() ||
-            (fromOrdered < flat->ordered.size() && !less(flat->added[fromAdded], flat->ordered[fromOrdered]));
-        const ComponentKey& next = takeOrdered ? flat->ordered[fromOrdered++] : flat->added[fromAdded++];
-        if (fromRemoved < flat->removed.size() && same(flat->removed[fromRemoved], next)) {
-            ++fromRemoved;
-        } else {
-            merged.push_back(next);
-        }
-    }
-    flat->ordered.swap(merged);
-    flat->added.clear();
-    flat->removed.clear();
-    return flat->ordered;
 }
 
 } // namespace kv

@@ -6,12 +6,9 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
-#include <set>
 #include <vector>
 
 #include "engine/core/EntityComponent.hpp"
-#include "engine/core/NodePool.hpp"
-#include "engine/core/PointerMap.hpp"
 
 namespace kv {
 
@@ -21,66 +18,132 @@ struct ComponentComparator {
     bool operator()(const EntityComponent* a, const EntityComponent* b) const;
 };
 
-// A component as a registry files it: with its priority beside it, so that keeping the set in order never
-// has to read the component itself (a cache miss per tree level in a large set).
-struct ComponentKey {
-    int priority;
-    std::uint64_t creationNumber;
-    EntityComponent* component;
-};
+// The components registered under one class, in walk order (ComponentComparator's), as one run of entries
+// per priority, each run in creation order. Components of a priority nearly always register in creation
+// order, so adding one appends to its run; removing one blanks its entry, found by binary search, and the
+// blanks are squeezed out in bulk. Nothing is a tree: in a set of hundreds of thousands, the rebalancing
+// of a tree after each removal missed the caches at every level.
+class ComponentSet {
+public:
+    struct Entry {
+        std::uint64_t creationNumber; // kept when blanked, so that a run stays sorted
+        EntityComponent* component;   // null once removed
+    };
+    struct Run {
+        int priority;
+        std::vector<Entry> entries;
+        std::size_t blanks = 0;
+        std::size_t firstBlank = kNoBlank; // no later than the first blank entry
+    };
+    static constexpr std::size_t kNoBlank = SIZE_MAX;
 
-// The order of ComponentComparator, on keys.
-struct ComponentKeyOrder {
-    bool operator()(const ComponentKey& a, const ComponentKey& b) const {
-        if (a.priority != b.priority) {
-            return a.priority < b.priority;
-        }
-        return a.creationNumber < b.creationNumber;
+    // A place in a walk, with the key of the entry there: a walk whose entries moved under it (squeezed, or
+    // shifted by a component registered out of order) finds its place again by key, so that it goes on
+    // as a walk over an ordered tree would.
+    struct Cursor {
+        std::size_t run = kNoBlank; // past the last run: the end
+        std::size_t entry = 0;
+        std::uint64_t layout = 0;
+        int priority = 0;
+        std::uint64_t creationNumber = 0;
+    };
+
+    // Adding a component already present changes nothing.
+    void insert(EntityComponent& component);
+    // Removing a component that is absent changes nothing.
+    void erase(const EntityComponent& component);
+
+    std::size_t size() const { return live; }
+    bool empty() const { return live == 0; }
+    // The first component in walk order; the set must not be empty.
+    EntityComponent* front() const;
+
+    // At the first live entry, or the end.
+    Cursor first() const;
+    // To the next live entry after the cursor's key, or the end.
+    void advance(Cursor& cursor) const;
+    bool atEnd(const Cursor& cursor) const { return cursor.run >= byPriority.size(); }
+    EntityComponent* at(const Cursor& cursor) const {
+        return byPriority[cursor.run].entries[cursor.entry].component;
     }
+
+    // Replaces the contents of `out` with the components in walk order, squeezing the blanks out of the
+    // runs as it goes (it reads every entry anyway).
+    template <typename T>
+    void copyInto(std::vector<T*>& out) {
+        out.resize(live);
+        std::size_t copied = 0;
+        for (Run& run : byPriority) {
+            std::size_t kept = 0;
+            for (const Entry& entry : run.entries) {
+                if (entry.component != nullptr) {
+                    run.entries[kept++] = entry;
+                    out[copied++] = static_cast<T*>(entry.component);
+                }
+            }
+            run.entries.resize(kept);
+            run.blanks = 0;
+            run.firstBlank = kNoBlank;
+        }
+        ++layout;
+    }
+
+private:
+    std::size_t runIndex(int priority) const; // where a run of this priority is or would go
+    Run* findRun(int priority);
+    void squeeze(Run& run);
+    // From the cursor's place on, to the first live entry, noting its key.
+    void settle(Cursor& cursor) const;
+
+    std::vector<Run> byPriority;
+    std::size_t live = 0;
+    std::uint64_t layout = 0; // raised whenever entries move to other places
 };
 
-// The sets of a registry without parent (the game-wide one, where they grow large) keep their nodes in a
-// pool each; an entity's own sets use the heap.
-using ComponentSet = std::set<ComponentKey, ComponentKeyOrder, NodePoolAllocator<ComponentKey>>;
-
-// A typed, read-only view of a live ComponentSet; iteration yields T*. Walk a copy (copyComponents) when
-// the walk may create or destroy components.
+// A typed, read-only view of a live ComponentSet; iteration yields T*. Like a walk over an ordered tree, a
+// walk sees none of the components removed before it reaches them and each one added after its place;
+// still, walk a copy (copyComponents) when the walk may create or destroy components, which is cheaper.
 template <typename T>
 class ComponentSetView {
 public:
     class iterator {
     public:
-        using iterator_category = std::bidirectional_iterator_tag;
+        using iterator_category = std::forward_iterator_tag;
         using value_type = T*;
         using difference_type = std::ptrdiff_t;
         using pointer = T* const*;
         using reference = T*;
 
         iterator() = default;
-        explicit iterator(ComponentSet::const_iterator it) : it(it) {}
-        T* operator*() const { return static_cast<T*>(it->component); }
+        iterator(const ComponentSet* set, const ComponentSet::Cursor& cursor) : set(set), cursor(cursor) {}
+        T* operator*() const { return static_cast<T*>(set->at(cursor)); }
         iterator& operator++() {
-            ++it;
+            set->advance(cursor);
             return *this;
         }
         iterator operator++(int) {
             iterator old = *this;
-            ++it;
+            ++*this;
             return old;
         }
-        iterator& operator--() {
-            --it;
-            return *this;
+        // Every place past the last run is the end: a run added during a walk does not strand it.
+        bool operator==(const iterator& other) const {
+            if (atEnd() || other.atEnd()) {
+                return atEnd() == other.atEnd();
+            }
+            return cursor.run == other.cursor.run && cursor.entry == other.cursor.entry;
         }
-        bool operator==(const iterator& other) const = default;
 
     private:
-        ComponentSet::const_iterator it;
+        bool atEnd() const { return set == nullptr || set->atEnd(cursor); }
+
+        const ComponentSet* set = nullptr;
+        ComponentSet::Cursor cursor;
     };
 
     explicit ComponentSetView(const ComponentSet& set) : set(&set) {}
-    iterator begin() const { return iterator(set->begin()); }
-    iterator end() const { return iterator(set->end()); }
+    iterator begin() const { return iterator(set, set->first()); }
+    iterator end() const { return iterator(set, ComponentSet::Cursor{}); }
     std::size_t size() const { return set->size(); }
     bool empty() const { return set->empty(); }
 
@@ -108,7 +171,7 @@ public:
     // Files the component under class T (the template argument, not its dynamic type), here and up the chain.
     template <typename T>
     void registerComponent(T& component) {
-        classSetFor(componentTypeId<T>()).insert(keyOf(component));
+        setFor(componentTypeId<T>()).insert(component);
         if (parent != nullptr) {
             parent->registerComponent<T>(component);
         }
@@ -117,11 +180,11 @@ public:
     // Stops at the first registry that never knew class T.
     template <typename T>
     void deregisterComponent(T& component) {
-        ClassSet* classSet = findClassSet(componentTypeId<T>());
-        if (classSet == nullptr) {
+        ComponentSet* set = findSet(componentTypeId<T>());
+        if (set == nullptr) {
             return;
         }
-        classSet->erase(keyOf(component));
+        set->erase(component);
         if (parent != nullptr) {
             parent->deregisterComponent<T>(component);
         }
@@ -142,7 +205,7 @@ public:
         return ComponentSetView<T>(setFor(componentTypeId<T>()));
     }
 
-    // The raw set registered under T (created empty when the class is new).
+    // The set registered under T (created empty when the class is new).
     template <typename T>
     const ComponentSet& getComponentSet() {
         return setFor(componentTypeId<T>());
@@ -150,15 +213,9 @@ public:
 
     // Replaces the contents of `out` with the components registered under T, in priority order: the copy a
     // walk needs when it may create or destroy components. An unknown class leaves an empty set behind.
-    // A registry without parent keeps such a copy of each class it was asked for and brings it up to date
-    // from the changes since the last call, instead of walking the whole set again.
     template <typename T>
     void copyComponents(std::vector<T*>& out) {
-        const std::vector<ComponentKey>& keys = classSetFor(componentTypeId<T>()).orderedKeys();
-        out.resize(keys.size());
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            out[i] = static_cast<T*>(keys[i].component);
-        }
+        setFor(componentTypeId<T>()).copyInto(out);
     }
 
     // Components registered under T here, without creating anything: 0 for a class never seen.
@@ -174,59 +231,19 @@ public:
     std::uint64_t takeCreationNumber() { return parent != nullptr ? parent->takeCreationNumber() : created++; }
 
 private:
-    // The components of one class. In a registry without parent, where sets grow large, the set takes its
-    // nodes from a pool and an index of its nodes by component spares removals the search; and a flat,
-    // ordered copy of it is kept once someone asked for one: changes are logged and merged into it when it
-    // is next asked for.
-    class ClassSet {
-    public:
-        explicit ClassSet(bool root);
-        ClassSet(const ClassSet&) = delete;
-        ClassSet& operator=(const ClassSet&) = delete;
-
-        void insert(const ComponentKey& key);
-        void erase(const ComponentKey& key);
-        const std::vector<ComponentKey>& orderedKeys();
-
-        std::unique_ptr<NodePool> pool; // before set, which returns its nodes to it when destroyed
-        ComponentSet set;
-
-    private:
-        struct FlatCopy {
-            std::vector<ComponentKey> ordered;
-            std::vector<ComponentKey> added;   // since ordered was last brought up to date
-            std::vector<ComponentKey> removed; // likewise; each was in ordered or added
-            std::vector<ComponentKey> merged;  // scratch, kept for its storage
-        };
-
-        bool root;
-        // Root registries only: where each component sits in the set, so that removing it needs no search.
-        PointerMap<EntityComponent, ComponentSet::const_iterator> positions;
-        std::unique_ptr<FlatCopy> flat;
-        std::vector<ComponentKey> walked; // the copy of a registry that keeps no flat copy
-    };
-
-    static ComponentKey keyOf(EntityComponent& component) {
-        return ComponentKey{component.priority, component.creationNumber, &component};
-    }
     const EntityComponent* findSingle(std::size_t typeId) const;
 
     // Null for a class this registry never knew.
-    ClassSet* findClassSet(std::size_t typeId) const {
+    ComponentSet* findSet(std::size_t typeId) const {
         return typeId < sets.size() ? sets[typeId].get() : nullptr;
     }
-    ComponentSet* findSet(std::size_t typeId) const {
-        ClassSet* classSet = findClassSet(typeId);
-        return classSet == nullptr ? nullptr : &classSet->set;
-    }
-    ClassSet& classSetFor(std::size_t typeId);
-    ComponentSet& setFor(std::size_t typeId) { return classSetFor(typeId).set; }
+    ComponentSet& setFor(std::size_t typeId);
 
     TypedComponentRegistry* parent;
     std::uint64_t created = 0; // components numbered so far, used without parent only
     // Indexed by componentTypeId; null where the class never registered here. Each set is allocated on its
     // own, so views of it stay valid while other classes are added.
-    std::vector<std::unique_ptr<ClassSet>> sets;
+    std::vector<std::unique_ptr<ComponentSet>> sets;
 };
 
 } // namespace kv
