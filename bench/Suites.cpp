@@ -93,7 +93,7 @@ Figures runRender(const Options& options) {
     LateGameScene scene(bench, options.quick ? 10 : 120);
     const int frames = options.quick ? 20 : 300;
     // Frames alternate between drawing every visual with whole quads and fast drawing (culling and fitted
-    // meshes), so that both meet the same scenes and the same moments of the machine's load.
+    // quads), so that both meet the same scenes and the same moments of the machine's load.
     struct Way {
         const char* name;
         bool fast;

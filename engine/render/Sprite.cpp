@@ -16,121 +16,45 @@ constexpr GLint kComponentsPerVertex = 4; // x, y, u, v
 constexpr GLsizei kQuadVertexCount = 4;
 constexpr std::size_t kQuadTriangleCorners = 6;
 constexpr bool kMipmapped = true;
-// Texels by which a fitted mesh reaches past the frame's non-transparent texels: linear filtering of the
+// Texels by which a fitted quad reaches past the frame's non-transparent texels: linear filtering of the
 // base level reads texels up to one away from the sample point; one more for the rounding of the
 // interpolated coordinates.
 constexpr int kFilterReach = 2;
-// Texel rows per band of a fitted mesh. Narrower bands follow round fire more closely but cost more
-// triangles.
-constexpr int kBandRows = 16;
-// Transparent columns a band leaves out between two pieces; narrower gaps are drawn over, as the
-// triangles around a gap cost more than its few fragments.
-constexpr int kMinGap = 8;
 constexpr std::size_t kBytesPerTexel = 4;
 constexpr std::size_t kAlphaByte = 3;
 
-// A piece of a fitted mesh, in texels of the cell; right and bottom exclusive.
-struct Band {
+struct TexelBox {
     int left;
     int top;
-    int right;
-    int bottom;
+    int right; // exclusive
+    int bottom; // exclusive
 };
 
-// Which texels have alpha above 0, in the cell and its surroundings within the filter's reach (the texture
-// repeats): rows from kFilterReach above the cell to kFilterReach below it, each from kFilterReach left of
-// the cell to kFilterReach right of it.
-class Coverage {
-public:
-    Coverage(const RgbaImage& image, int cellLeft, int cellTop, int width, int height)
-        : stride(width + 2 * kFilterReach), opaque(static_cast<std::size_t>(stride * (height + 2 * kFilterReach))) {
-        for (int y = -kFilterReach; y < height + kFilterReach; ++y) {
-            const int row = ((cellTop + y) % image.getHeight() + image.getHeight()) % image.getHeight();
-            for (int x = -kFilterReach; x < width + kFilterReach; ++x) {
-                const int column = x >= 0 && x < width
-                                       ? cellLeft + x
-                                       : ((cellLeft + x) % image.getWidth() + image.getWidth()) % image.getWidth();
-                const std::size_t index =
-                    (static_cast<std::size_t>(row) * static_cast<std::size_t>(image.getWidth()) +
-                     static_cast<std::size_t>(column)) * kBytesPerTexel + kAlphaByte;
-                opaque[at(x, y)] = image.getPixels()[index] != 0;
-            }
-        }
-    }
-    bool operator()(int x, int y) const { return opaque[at(x, y)] != 0; }
-
-private:
-    std::size_t at(int x, int y) const {
-        return static_cast<std::size_t>((y + kFilterReach) * stride + x + kFilterReach);
-    }
-    int stride;
-    std::vector<unsigned char> opaque;
-};
-
-// The texels of the cell that can colour a sample, as bands of kBandRows rows from the first such row
-// down: a band spans the columns of the non-transparent texels in its rows and within the filter's reach
-// above and below, each widened by the reach and kept inside the cell, in pieces where kMinGap or more
-// columns between them are left. Rows that reach no such texel have no band. Ordered by rows, then
-// columns; empty for a wholly transparent cell.
-std::vector<Band> fitBands(const Coverage& coverage, int width, int height) {
-    std::vector<unsigned char> rowVisible;
+// The texels of the cell that can colour a sample: the cell's non-transparent texels and those of its
+// surroundings within the filter's reach (the texture repeats), widened by the reach and kept inside the
+// cell. Empty (right <= left) when there are none.
+TexelBox fitFrame(const RgbaImage& image, int cellLeft, int cellTop, int width, int height) {
+    TexelBox box{width, height, 0, 0};
     for (int y = -kFilterReach; y < height + kFilterReach; ++y) {
-        bool any = false;
-        for (int x = -kFilterReach; x < width + kFilterReach && !any; ++x) {
-            any = coverage(x, y);
-        }
-        rowVisible.push_back(any);
-    }
-    const auto firstVisible = std::find(rowVisible.begin(), rowVisible.end(), 1);
-    std::vector<Band> bands;
-    if (firstVisible == rowVisible.end()) {
-        return bands;
-    }
-    const int firstRow = static_cast<int>(firstVisible - rowVisible.begin()) - kFilterReach;
-    const int lastRow =
-        static_cast<int>(std::find(rowVisible.rbegin(), rowVisible.rend(), 1).base() - rowVisible.begin()) -
-        1 - kFilterReach;
-    const int top = std::max(firstRow - kFilterReach, 0);
-    const int bottom = std::min(lastRow + 1 + kFilterReach, height);
-    for (int bandTop = top; bandTop < bottom; bandTop += kBandRows) {
-        const int bandBottom = std::min(bandTop + kBandRows, bottom);
-        const std::size_t firstPiece = bands.size();
+        const int row = ((cellTop + y) % image.getHeight() + image.getHeight()) % image.getHeight();
         for (int x = -kFilterReach; x < width + kFilterReach; ++x) {
-            bool used = false;
-            for (int y = bandTop - kFilterReach; y < bandBottom + kFilterReach && !used; ++y) {
-                used = coverage(x, y);
-            }
-            if (!used) {
-                continue;
-            }
-            const int left = std::max(x - kFilterReach, 0);
-            const int right = std::min(x + 1 + kFilterReach, width);
-            if (bands.size() > firstPiece && left - bands.back().right < kMinGap) {
-                bands.back().right = right;
-            } else {
-                bands.push_back({left, bandTop, right, bandBottom});
+            const int column = x >= 0 && x < width
+                                   ? cellLeft + x
+                                   : ((cellLeft + x) % image.getWidth() + image.getWidth()) % image.getWidth();
+            const std::size_t index =
+                (static_cast<std::size_t>(row) * static_cast<std::size_t>(image.getWidth()) +
+                 static_cast<std::size_t>(column)) * kBytesPerTexel + kAlphaByte;
+            if (image.getPixels()[index] != 0) {
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                       std::max(box.bottom, y + 1)};
             }
         }
     }
-    return bands;
-}
-
-// The columns of a band's edge along the given row: its own corners and those of the bands that meet it
-// there, so that both sides of the line share every vertex on it.
-std::vector<int> edgeColumns(const Band& band, int row, const std::vector<Band>& bands) {
-    std::vector<int> columns{band.left, band.right};
-    for (const Band& other : bands) {
-        if (other.top == row || other.bottom == row) {
-            for (const int x : {other.left, other.right}) {
-                if (x > band.left && x < band.right) {
-                    columns.push_back(x);
-                }
-            }
-        }
+    if (box.right <= box.left) {
+        return box;
     }
-    std::sort(columns.begin(), columns.end());
-    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
-    return columns;
+    return {std::max(box.left - kFilterReach, 0), std::max(box.top - kFilterReach, 0),
+            std::min(box.right + kFilterReach, width), std::min(box.bottom + kFilterReach, height)};
 }
 
 void checkFrameLayout(const std::string& path, int frameWidth, int frameHeight, int frameCount,
@@ -177,55 +101,47 @@ Sprite::Sprite(const RgbaImage& image, const std::string& path, const vec2& orig
     quadBounds = Bounds2D{glm::min(vec2(left, bottom), vec2(right, top)), glm::max(vec2(left, bottom), vec2(right, top))};
     // Triangle strip: top-left, bottom-left, top-right, bottom-right. v = 0 is the top row of the file.
     this->pixelScale = pixelScale;
-    // The whole quad of frame 0 first, then each frame's fitted mesh; the texture coordinates stay those
-    // of frame 0's cell, the texture offset moves them.
-    const std::vector<vec4> quad{{left, top, 0.0f, 0.0f}, {left, bottom, 0.0f, vMax}, {right, top, uMax, 0.0f},
-                                 {right, bottom, uMax, vMax}};
-    triangles = stripTriangles(quad);
-    const int w = this->frameWidth;
-    const int h = this->frameHeight;
-    // Corners lie on the texel grid; those on the cell's edge take the whole quad's own values, so that they
-    // round alike, and every band computes a shared corner from the same texel, so it is the same bit for bit.
-    auto along = [](int texel, int size, float first, float last) {
-        return texel == 0      ? first
-               : texel == size ? last
-                               : first + (last - first) * static_cast<float>(texel) / static_cast<float>(size);
-    };
-    auto corner = [&](int x, int y) {
-        return vec4(along(x, w, left, right), along(y, h, top, bottom), along(x, w, 0.0f, uMax),
-                    along(y, h, 0.0f, vMax));
-    };
-    const int columns = imageWidth / w;
+    // The whole quad of frame 0 first, then each frame's fitted quad, in the same corner order; the
+    // texture coordinates stay those of frame 0's cell, the texture offset moves them.
+    std::vector<float> quad{left, top, 0.0f, 0.0f, left, bottom, 0.0f, vMax, right, top, uMax, 0.0f, right, bottom, uMax, vMax};
+    const int columns = imageWidth / this->frameWidth;
     for (int frame = 0; frame < frameCount; ++frame) {
-        const std::vector<Band> bands =
-            fitBands(Coverage(image, (frame % columns) * w, (frame / columns) * h, w, h), w, h);
-        const std::size_t first = triangles.size();
-        for (const Band& band : bands) {
-            const std::vector<int> upper = edgeColumns(band, band.top, bands);
-            const std::vector<int> lower = edgeColumns(band, band.bottom, bands);
-            // A zig-zag between the two edges, left to right: every triangle has a corner on one edge and two
-            // neighbouring corners on the other, so none is a sliver that rounding could flip.
-            std::size_t i = 0;
-            std::size_t j = 0;
-            while (i + 1 < upper.size() || j + 1 < lower.size()) {
-                const bool alongUpper =
-                    j + 1 == lower.size() || (i + 1 < upper.size() && upper[i + 1] <= lower[j + 1]);
-                const vec4 next = alongUpper ? corner(upper[i + 1], band.top) : corner(lower[j + 1], band.bottom);
-                triangles.insert(triangles.end(), {corner(upper[i], band.top), corner(lower[j], band.bottom), next});
-                (alongUpper ? i : j) += 1;
-            }
-        }
-        fittedMeshes.push_back({first, triangles.size() - first});
+        const TexelBox box = fitFrame(image, (frame % columns) * this->frameWidth,
+                                      (frame / columns) * this->frameHeight, this->frameWidth, this->frameHeight);
+        frameVisible.push_back(box.right > box.left);
+        // Sides on the cell's edge take the whole quad's own values, so that they round alike.
+        auto along = [](int texel, int size, float first, float last) {
+            return texel == 0      ? first
+                   : texel == size ? last
+                                   : first + (last - first) * static_cast<float>(texel) / static_cast<float>(size);
+        };
+        const int w = this->frameWidth;
+        const int h = this->frameHeight;
+        const float x0 = along(box.left, w, left, right);
+        const float x1 = along(box.right, w, left, right);
+        const float y0 = along(box.top, h, top, bottom);
+        const float y1 = along(box.bottom, h, top, bottom);
+        const float u0 = along(box.left, w, 0.0f, uMax);
+        const float u1 = along(box.right, w, 0.0f, uMax);
+        const float v0 = along(box.top, h, 0.0f, vMax);
+        const float v1 = along(box.bottom, h, 0.0f, vMax);
+        quad.insert(quad.end(), {x0, y0, u0, v0, x0, y1, u0, v1, x1, y0, u1, v0, x1, y1, u1, v1});
     }
 
-    // The buffer holds the whole quad as a strip, then the fitted meshes' triangles.
-    std::vector<vec4> buffer(quad);
-    buffer.insert(buffer.end(), triangles.begin() + kQuadTriangleCorners, triangles.end());
+    for (std::size_t first = 0; first < quad.size(); first += kQuadVertexCount * kComponentsPerVertex) {
+        std::vector<vec4> corners;
+        for (std::size_t i = first; i < first + kQuadVertexCount * kComponentsPerVertex; i += kComponentsPerVertex) {
+            corners.emplace_back(quad[i], quad[i + 1], quad[i + 2], quad[i + 3]);
+        }
+        const std::vector<vec4> split = stripTriangles(corners);
+        triangles.insert(triangles.end(), split.begin(), split.end());
+    }
+
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     glGenBuffers(1, &vbo);
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(buffer.size() * sizeof(vec4)), buffer.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(quad.size() * sizeof(float)), quad.data(), GL_STATIC_DRAW);
     glEnableVertexAttribArray(kPositionAttribute);
     glVertexAttribPointer(kPositionAttribute, kComponentsPerVertex, GL_FLOAT, GL_FALSE, 0, nullptr);
 
@@ -248,15 +164,13 @@ void Sprite::draw() {
 }
 
 void Sprite::drawFitted(int frame) {
-    const FittedMesh& mesh = fittedMeshes[static_cast<std::size_t>(frame)];
-    if (mesh.count == 0) {
+    if (!frameVisible[static_cast<std::size_t>(frame)]) {
         return;
     }
     flushQueuedDraws();
     glBindTexture(GL_TEXTURE_2D, textureId);
     glBindVertexArray(vao);
-    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(kQuadVertexCount + mesh.first - kQuadTriangleCorners),
-                 static_cast<GLsizei>(mesh.count));
+    glDrawArrays(GL_TRIANGLE_STRIP, kQuadVertexCount * (frame + 1), kQuadVertexCount);
 }
 
 std::optional<Triangles> Sprite::getTriangles() const {
@@ -264,8 +178,11 @@ std::optional<Triangles> Sprite::getTriangles() const {
 }
 
 std::span<const vec4> Sprite::getFittedTriangles(int frame) const {
-    const FittedMesh& mesh = fittedMeshes[static_cast<std::size_t>(frame)];
-    return std::span(triangles).subspan(mesh.first, mesh.count);
+    if (!frameVisible[static_cast<std::size_t>(frame)]) {
+        return {};
+    }
+    return std::span(triangles).subspan(kQuadTriangleCorners * static_cast<std::size_t>(frame + 1),
+                                        kQuadTriangleCorners);
 }
 
 SpriteAnimation::SpriteAnimation(const std::shared_ptr<Sprite>& sprite) : sprite(sprite) {}

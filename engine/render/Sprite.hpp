@@ -36,12 +36,10 @@ public:
     // The quad of one frame.
     std::optional<Bounds2D> getBounds() const override { return quadBounds; }
     // Draws only the part of the quad that can change a pixel when the given frame is shown at no more
-    // than one texel per pixel (so that only the base level is sampled): bands of the frame's rows, each
-    // covering, in one piece or more, the texels that are not wholly transparent, widened by the reach of
-    // linear filtering. A texel with alpha 0 leaves the pixel under it as it was with the game's blending,
-    // and the bands share every vertex along their common edges (no pixel shaded twice or missed), so this
-    // draws the same picture as draw() with the frame's texture offset, shading fewer fragments. Draws
-    // nothing for a wholly transparent frame.
+    // than one texel per pixel (so that only the base level is sampled): the frame's texels that are not
+    // wholly transparent, widened by the reach of linear filtering. A texel with alpha 0 leaves the
+    // pixel under it as it was with the game's blending, so this draws the same picture as draw() with
+    // the frame's texture offset, shading fewer fragments. Draws nothing for a wholly transparent frame.
     void drawFitted(int frame);
     // The whole quad's triangles, with the sheet.
     std::optional<Triangles> getTriangles() const override;
@@ -71,13 +69,8 @@ private:
     int frameCount;
     Bounds2D quadBounds{};
     vec2 pixelScale;
-    // Where a frame's fitted mesh lies in triangles, in corners; none for a wholly transparent frame.
-    struct FittedMesh {
-        std::size_t first;
-        std::size_t count;
-    };
-    std::vector<FittedMesh> fittedMeshes;
-    // The whole quad's triangles, then each frame's fitted mesh's.
+    std::vector<bool> frameVisible; // whether each frame has a texel with alpha above 0
+    // The whole quad's triangles, then each frame's fitted quad's.
     std::vector<vec4> triangles;
 };
 

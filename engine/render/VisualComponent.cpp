@@ -20,7 +20,7 @@ constexpr vec4 kUntinted{1.0f, 1.0f, 1.0f, 1.0f};
 // vertex transform, far less than the half pixel between the view's edge and its nearest pixel centre.
 constexpr float kClipMargin = 1.0e-4f;
 
-// Fitted meshes hold for the base level only: drawn larger than this, no mipmap level is sampled, with a
+// Fitted quads hold for the base level only: drawn larger than this, no mipmap level is sampled, with a
 // margin for the driver's approximation of the level of detail.
 constexpr float kMaxFittedTexelsPerPixel = 0.9f;
 
@@ -42,7 +42,7 @@ float texelsPerPixel(const mat4& projectionViewModel, const vec2& pixelScale) {
 }
 
 // Whether the model's axes stay on the window's axes (mirrored or scaled, not turned) with w constant. A
-// fitted mesh covers a pixel with other triangles than the whole quad; upright, the texture coordinates
+// fitted quad covers a pixel with other triangles than the whole quad; upright, the texture coordinates
 // the rasteriser interpolates across them came out the same in every scene compared, but turned they
 // round differently, which changed colours by one unit here and there.
 bool isUpright(const mat4& matrix) {

@@ -23,7 +23,7 @@ using glm::vec4;
 // - a visual whose drawable's bounds lie wholly beyond one edge of the view (after projectionView x model)
 //   issues no GL call: the clipper would have discarded every one of its primitives, and every draw sets
 //   all the uniforms it uses, so no later draw depends on the skipped one;
-// - an animation shown upright at no more than one texel per pixel draws its frame's fitted mesh
+// - an animation shown upright at no more than one texel per pixel draws its frame's fitted quad
 //   (Sprite::drawFitted), which leaves out only texels that cannot change a pixel;
 // - a drawable made of triangles, drawn with a shader that takes queued draws, is queued (DrawQueue.hpp), so
 //   that a run of visuals with the same shader and texture is one draw call; the game loop draws the queue
