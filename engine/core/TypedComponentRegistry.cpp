@@ -156,7 +156,7 @@ void ComponentSet::settle(Cursor& cursor) const {
             return;
         }
     }
-    cursor.run = kNoBlank; // stays the end when runs are added later
+    cursor.run = kPastTheRuns;
 }
 
 EntityComponent* ComponentSet::front() const {

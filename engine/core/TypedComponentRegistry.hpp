@@ -36,12 +36,14 @@ public:
         std::size_t firstBlank = kNoBlank; // no later than the first blank entry
     };
     static constexpr std::size_t kNoBlank = SIZE_MAX;
+    // The cursor's run past every run: it stays the end when runs are added later.
+    static constexpr std::size_t kPastTheRuns = SIZE_MAX;
 
     // A place in a walk, with the key of the entry there: a walk whose entries moved under it (squeezed, or
     // shifted by a component registered out of order) finds its place again by key, so that it goes on
     // as a walk over an ordered tree would.
     struct Cursor {
-        std::size_t run = kNoBlank; // past the last run: the end
+        std::size_t run = kPastTheRuns;
         std::size_t entry = 0;
         std::uint64_t layout = 0;
         int priority = 0;
