@@ -189,8 +189,8 @@ bool xdotool(const std::string& arguments) {
 PixelCount countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate) {
     const RgbaImage image(png.string());
     PixelCount result{0, image.getWidth(), image.getHeight()};
-    for (const unsigned char* p = image.getPixels(); p != image.getPixels() + kRgba * result.width * result.height;
-         p += kRgba) {
+    for (const unsigned char* p = image.getPixels();
+         p != image.getPixels() + kRgba * result.width * result.height; p += kRgba) {
         result.count += predicate(p[0], p[1], p[2]) ? 1 : 0;
     }
     return result;
