@@ -95,23 +95,18 @@ void GameFixture::startGame(int mainWeapon, int secondaryWeapon, bool withWaves)
     game->getTaggedRegistry().getEntity(kTagWaveDirector).setActive(withWaves);
 }
 
-bool GameFixture::chooseAndStart(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon) {
+void GameFixture::flyScripted(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon, long flightFrames,
+                              bool untilDestroyed) {
     for (GlLabelButton* button : {&mainWeapon, &secondaryWeapon, &game->getMenu().startButton}) {
         for (int attempt = 0; attempt == 0 || (!button->isHovered() && attempt < kPointAttempts); ++attempt) {
-            const vec2 at = test::windowPointOf(game->getMenu().getCamera(), button->label.position);
-            pointer = glm::dvec2(at);
+            pointer = glm::dvec2(test::windowPointOf(game->getMenu().getCamera(), button->label.position));
             frame();
         }
         press(GLFW_MOUSE_BUTTON_LEFT);
         release(GLFW_MOUSE_BUTTON_LEFT);
         frame();
     }
-    return !mainMenuActive;
-}
-
-void GameFixture::flyScripted(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon, long flightFrames,
-                              bool untilDestroyed) {
-    ASSERT_TRUE(chooseAndStart(mainWeapon, secondaryWeapon));
+    ASSERT_FALSE(mainMenuActive) << "a game started";
     frame();
     for (long n = 0; n < flightFrames && (!untilDestroyed || playerAlive()); ++n) {
         const long leg = (n / kLegFrames) % 4;
