@@ -24,7 +24,8 @@ printf '%s %s\n' "$line" "$#" >> started.txt
 constexpr const char* kData = "home/.local/share/vantor";
 
 // `script` runs in a scratch directory holding the installation in usr/ and an empty home/ (HOME), with
-// V=usr/games/vantor, D=home/.local/share/vantor, S the source tree and B the build, and must succeed.
+// V=usr/games/vantor, D=home/.local/share/vantor, S the source tree and B the build, and must succeed (it
+// ends at its first failing line).
 // Afterwards `data` has seen `starts` starts of the game, the last one linked to the assets installed in
 // `linkedTo` ("" for no links), and the launcher's output holds `message`.
 struct LauncherCase {
@@ -39,13 +40,19 @@ struct LauncherCase {
 const LauncherCase kCases[] = {
     // The launcher, the program, the assets and icon as the build generated them, a valid desktop entry that
     // starts the launcher, valid AppStream metadata, the manual and documents, and no engine files.
-    {"InstallsTheGameItsAssetsAndValidDesktopFiles", R"sh(cd usr && test "$(echo *)" = "games libexec share"
+    {"InstallsTheGameItsAssetsAndValidDesktopFiles", R"sh(cd usr
+test "$(echo *)" = "games libexec share"
 test "$(echo share/*)" = "share/applications share/doc share/games share/icons share/man share/metainfo"
-test -x games/vantor && test -x libexec/vantor/vantor && diff -r "$S/assets/shaders" share/games/vantor/shaders
-for f in sprites fonts sounds; do diff -r "$B/game/$f" share/games/vantor/$f || exit 1; done
+test -x games/vantor
+test -x libexec/vantor/vantor
+diff -r "$S/assets/shaders" share/games/vantor/shaders
+for f in sprites fonts sounds; do diff -r "$B/game/$f" share/games/vantor/$f; done
 cmp "$B/game/icons/vantor.png" share/icons/hicolor/256x256/apps/vantor.png
-e=share/applications/io.github.vantor.Vantor.desktop && out=$(desktop-file-validate $e) && test -z "$out"
-grep -qx Exec=vantor $e && appstreamcli validate --no-net share/metainfo/io.github.vantor.Vantor.metainfo.xml)sh",
+e=share/applications/io.github.vantor.Vantor.desktop
+out=$(desktop-file-validate $e)
+test -z "$out"
+grep -qx Exec=vantor $e
+appstreamcli validate --no-net share/metainfo/io.github.vantor.Vantor.metainfo.xml)sh",
      kData, 0, "", "Validation was successful"},
     {"DataDirectoryUnderHome", "$V --fullscreen extra", kData, 1, "usr"},
     {"AbsoluteXdgDataHome", "XDG_DATA_HOME=$PWD/xdg $V && test ! -e home/.local", "xdg/vantor", 1, "usr"},
