@@ -72,13 +72,5 @@ TEST_F(WaveDirector, OneMothershipAtFortyFiveSecondsPausesTheClock) {
     EXPECT_EQ(count(kTagMothership), 2);
 }
 
-TEST_F(WaveDirector, ALongFrameAcrossBothMarksSendsThreeMotherships) {
-    startWaves();
-    play(12.1f); // the divers' delayed start is behind us
-    game->update(100.0f);
-    EXPECT_EQ(count(kTagMothership), 3);
-    EXPECT_EQ(enabled(), (std::vector<float>{0, 0}));
-}
-
 } // namespace
 } // namespace kv
