@@ -1,10 +1,8 @@
 #include "game/GameFixture.hpp"
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
-
-#include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 #include "engine/components/Motion.hpp"
 #include "game/GameState.hpp"
@@ -17,6 +15,9 @@ namespace {
 constexpr int kFullScreenPolls = 500;    // a bound on a hang, not a wait
 constexpr double kFullScreenPoll = 0.01; // seconds
 constexpr int kPointAttempts = 600;      // frames a button may take to be hovered
+constexpr int kLegFrames = 90;           // frames of each side of the steered box
+constexpr float kAimRadius = 250.0f;     // pixels around the screen centre
+constexpr float kAimTurnRate = 0.02f;    // radians per frame
 } // namespace
 
 std::set<int> GameFixture::heldKeys;
@@ -94,18 +95,44 @@ void GameFixture::startGame(int mainWeapon, int secondaryWeapon, bool withWaves)
     game->getTaggedRegistry().getEntity(kTagWaveDirector).setActive(withWaves);
 }
 
-bool GameFixture::chooseAndStart(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon) {
+void GameFixture::flyScripted(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon, long flightFrames,
+                              bool untilDestroyed) {
     for (GlLabelButton* button : {&mainWeapon, &secondaryWeapon, &game->getMenu().startButton}) {
         for (int attempt = 0; attempt == 0 || (!button->isHovered() && attempt < kPointAttempts); ++attempt) {
-            const vec2 at = test::windowPointOf(game->getMenu().getCamera(), button->label.position);
-            pointer = glm::dvec2(at);
+            pointer = glm::dvec2(test::windowPointOf(game->getMenu().getCamera(), button->label.position));
             frame();
         }
         press(GLFW_MOUSE_BUTTON_LEFT);
         release(GLFW_MOUSE_BUTTON_LEFT);
         frame();
     }
-    return !mainMenuActive;
+    ASSERT_FALSE(mainMenuActive) << "a game started";
+    frame();
+    for (long n = 0; n < flightFrames && (!untilDestroyed || playerAlive()); ++n) {
+        const long leg = (n / kLegFrames) % 4;
+        heldKeys.clear();
+        for (const auto& [key, held] : {std::pair{GLFW_KEY_W, leg <= 1},
+                                        {GLFW_KEY_D, leg == 1 || leg == 2},
+                                        {GLFW_KEY_S, leg >= 2},
+                                        {GLFW_KEY_A, leg == 3 || leg == 0}}) {
+            if (held) {
+                heldKeys.insert(key);
+            }
+        }
+        const float angle = static_cast<float>(n) * kAimTurnRate;
+        const vec2 centre(game->getGuiCamera().bufferWidth * 0.5f, game->getGuiCamera().bufferHeight * 0.5f);
+        pointer = glm::dvec2(centre + kAimRadius * vec2(std::cos(angle), std::sin(angle)));
+        if (n % 180 == 0 || n % 180 == 120) {
+            mouse(GLFW_MOUSE_BUTTON_LEFT, n % 180 == 0 ? GLFW_PRESS : GLFW_RELEASE);
+        }
+        if (n % 400 == 200 || n % 400 == 230) {
+            mouse(GLFW_MOUSE_BUTTON_RIGHT, n % 400 == 200 ? GLFW_PRESS : GLFW_RELEASE);
+        }
+        frame();
+    }
+    heldKeys.clear();
+    release(GLFW_MOUSE_BUTTON_LEFT);
+    release(GLFW_MOUSE_BUTTON_RIGHT);
 }
 
 GameEntity& GameFixture::ship() {
@@ -128,8 +155,8 @@ void GameFixture::mouse(int button, int action) {
     Game::handleMouseButtonStatic(game->getWindow(), button, action, 0);
 }
 
-void GameFixture::pressKey(int key) {
-    Game::handleKeyStatic(game->getWindow(), key, 0, GLFW_PRESS, 0);
+void GameFixture::key(int key, int action, int modifiers) {
+    Game::handleKeyStatic(game->getWindow(), key, 0, action, modifiers);
 }
 
 void GameFixture::fire(int button) {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <set>
 
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 #include "engine/components/HealthAndScore.hpp"
@@ -53,8 +55,12 @@ protected:
     // unless asked for.
     void startGame(int mainWeapon, int secondaryWeapon, bool withWaves = false);
     // Clicks the two weapons and Start, each once a frame has seen the pointer on it (a late full-screen
-    // resize moves the buttons), with a frame after each click; true if a game started.
-    bool chooseAndStart(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon);
+    // resize moves the buttons), with a frame after each click. Then flies the game for up to `flightFrames`
+    // main-loop passes (fewer if it is to stop once the ship is destroyed): steers in a box pattern, sweeps
+    // the aim around the screen centre and fires in bursts, the secondary weapon every 400 frames. Then lets
+    // go of everything.
+    void flyScripted(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon, long flightFrames,
+                     bool untilDestroyed = false);
     GameEntity& ship();
     bool playerAlive();
     // An enemy of the given kind at the position, standing still with its AI off.
@@ -63,7 +69,7 @@ protected:
     void press(int button) { mouse(button, 1); }
     void release(int button) { mouse(button, 0); }
     void mouse(int button, int action);
-    void pressKey(int key);
+    void key(int key, int action = GLFW_PRESS, int modifiers = 0);
     // A press and release around one frame: one shot.
     void fire(int button);
     int count(int tag);

@@ -35,18 +35,6 @@ TEST_F(PlayerShip, WasdSteerUpLeftDownAndRight) {
     }
 }
 
-// The steering reads the keys before the controls that turn and push the ship update: a key held for one
-// frame turns the ship in that same frame, by the turn rate's step.
-TEST_F(PlayerShip, ControlsActOnTheKeysOfTheSameFrame) {
-    startGame(1, 1);
-    heldKeys = {GLFW_KEY_W};
-    step(1);
-    heldKeys.clear();
-    EXPECT_NEAR(ship().getOrientation(), 13.508849f * kFrame, 1e-4f);
-    step(1);
-    EXPECT_NEAR(ship().getOrientation(), 13.508849f * kFrame, 1e-4f) << "released: no further turn";
-}
-
 TEST_F(PlayerShip, BulletKillsASwarmerOnItsSecondHitAndScoresFive) {
     startGame(1, 1);
     GameEntity& swarmer = placeEnemy(game->spawnSwarmer(), vec2(400, 0));
@@ -183,6 +171,7 @@ TEST_F(PlayerShip, DeathSwitchesOffTheDirectorExplodesAndSavesTheHighScore) {
     step(1);
     EXPECT_TRUE(game->getTaggedRegistry().getEntities(kTagPlayer).empty()) << "swept";
     EXPECT_EQ(count(kTagRetired), 1) << "the explosion, alive until its animation ends";
+    EXPECT_EQ(count(kTagWaveDirector), 1) << "switched off but not retired: kept";
 }
 
 TEST_F(PlayerShip, ShipDyingInTheFrameItsShockwaveEndsIsSweptOnce) {

@@ -2,6 +2,7 @@
 // It must end with a message that names the file, or carry on where that is the rule; never end by a crash
 // signal or a sanitizer report, and never leave anything in its working directory but the high score file
 // as it was. A last case runs it in a directory it may not write to.
+#include <algorithm>
 #include <cctype>
 #include <ostream>
 #include <random>
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "support/AssetFiles.hpp"
 #include "support/Process.hpp"
 
 namespace kv::testsupport {
@@ -24,15 +24,40 @@ constexpr auto kRunLimit = 180s;            // a hang, not a slow start, exceeds
 constexpr int kNobody = 65534;              // user and group the read-only case runs as
 enum class Fault { Missing, Empty, Truncated, Garbage };
 const char* const kFaultNames[] = {"Missing", "Empty", "Truncated", "Garbage"};
+
+// What the program does when it cannot read a file.
+enum class WhenUnreadable {
+    EndsAtLoad, // the program ends during loading, naming the file
+    EndsInPlay, // the program ends when a game starts, naming the file
+    Silent,     // a sound: it plays nothing, says so, and the program carries on
+    ReadsAsZero // the high score file: a high score of 0, and nothing is said
+};
 const char* const kOutcomePrefixes[] = {"EndsAtLoad_", "EndsInPlay_", "Silent_", "ReadsAsZero_"};
 
+// Every file the game reads from its working directory (paths relative to it), by what the program does when
+// it cannot read it.
+const std::pair<WhenUnreadable, std::vector<std::string>> kAssetFiles[] = {
+    {WhenUnreadable::EndsAtLoad,
+     {"shaders/debug.vert", "shaders/debug.frag", "shaders/sprite.vert", "shaders/sprite.frag",
+      "shaders/dist_text.vert", "shaders/dist_text.frag", "sprites/space_ship.png",
+      "sprites/WB_baseu3_d0.png", "sprites/WB_base_d0.png", "sprites/blueshuttlenoweps.png",
+      "sprites/bluecargoship.png", "sprites/firebolt.png", "sprites/player_ship_explosion.png",
+      "sprites/enemy1_explosion.png", "fonts/OpenSans-Regular.fnt", "fonts/OpenSans-Regular_0.png"}},
+    {WhenUnreadable::EndsInPlay, {"sprites/dual_turret.png"}},
+    {WhenUnreadable::Silent,
+     {"sounds/255716_varno12_silenced-pistol-layered-powerful.ogg", "sounds/94185_olm-tarr_explosion.ogg",
+      "sounds/78457_delvo41_bum.ogg", "sounds/220332_r-tamosk_vel-23022014-game-loop-3.ogg"}},
+    {WhenUnreadable::ReadsAsZero, {"HighScore.txt"}},
+};
+
 struct FaultCase {
-    AssetFile file;
+    std::string path;
+    WhenUnreadable outcome;
     Fault fault;
 };
 
 void PrintTo(const FaultCase& c, std::ostream* out) {
-    *out << c.file.path << ' ' << kFaultNames[int(c.fault)];
+    *out << c.path << ' ' << kFaultNames[static_cast<int>(c.fault)];
 }
 
 // Every file goes missing. The files of a kind (extension and outcome) share their reader, so the first of
@@ -40,11 +65,13 @@ void PrintTo(const FaultCase& c, std::ostream* out) {
 std::vector<FaultCase> allCases() {
     std::vector<FaultCase> cases;
     std::set<std::pair<std::string, WhenUnreadable>> kinds;
-    for (const AssetFile& file : kAssetFiles) {
-        cases.push_back({file, Fault::Missing});
-        if (kinds.insert({fs::path(file.path).extension(), file.outcome}).second) {
-            for (Fault fault : {Fault::Empty, Fault::Truncated, Fault::Garbage}) {
-                cases.push_back({file, fault});
+    for (const auto& [outcome, paths] : kAssetFiles) {
+        for (const std::string& path : paths) {
+            cases.push_back({path, outcome, Fault::Missing});
+            if (kinds.insert({fs::path(path).extension(), outcome}).second) {
+                for (Fault fault : {Fault::Empty, Fault::Truncated, Fault::Garbage}) {
+                    cases.push_back({path, outcome, fault});
+                }
             }
         }
     }
@@ -64,12 +91,10 @@ void layAssets(const fs::path& work, const fs::path& file, Fault fault) {
     }
     const std::string original =
         file.has_parent_path() ? readFile(VANTOR_RUNTIME_DIR / file) : "HighScore=1250";
-    std::string noise(std::min(original.size(), kGarbageLimit), '\0');
+    std::string content[] = {"", "", original.substr(0, original.size() / 2),
+                             std::string(std::min(original.size(), kGarbageLimit), '\0')};
     std::mt19937 random(static_cast<unsigned>(std::hash<std::string>{}(file)));
-    for (char& c : noise) {
-        c = static_cast<char>(random() & 0xffu);
-    }
-    const std::string content[] = {"", "", original.substr(0, original.size() / 2), noise};
+    std::generate(content[3].begin(), content[3].end(), [&] { return static_cast<char>(random()); });
     if (fault != Fault::Missing) {
         writeFile(work / file, content[static_cast<int>(fault)]);
     }
@@ -100,17 +125,17 @@ class FaultInjection : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(FaultInjection, EndsNamingTheFileOrCarriesOn) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "runs on an X display";
-    const auto [file, fault] = GetParam();
+    const auto& [path, outcome, fault] = GetParam();
     TemporaryDirectory root("vantor-fault");
     const fs::path work = root.path() / "work";
     fs::create_directory(work);
-    layAssets(work, file.path, fault);
+    layAssets(work, path, fault);
     const bool hadHighScore = fs::exists(work / "HighScore.txt");
     const std::string injected = readFile(work / "HighScore.txt");
     Process program({VANTOR_EXECUTABLE}, work, root.path());
-    if (file.outcome != WhenUnreadable::EndsAtLoad) {
+    if (outcome != WhenUnreadable::EndsAtLoad) {
         ASSERT_TRUE(waitForWindow(program, 120s)) << program.describe() << "\n" << program.standardError();
-        if (file.outcome == WhenUnreadable::EndsInPlay) {
+        if (outcome == WhenUnreadable::EndsInPlay) {
             clickStartGame();
         } else {
             ASSERT_TRUE(xdotool("key Escape"));
@@ -124,16 +149,14 @@ TEST_P(FaultInjection, EndsNamingTheFileOrCarriesOn) {
          {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"}) {
         EXPECT_EQ(errors.find(sanitizerReport), std::string::npos) << errors;
     }
-    const bool ends =
-        file.outcome == WhenUnreadable::EndsAtLoad || file.outcome == WhenUnreadable::EndsInPlay;
+    const bool ends = outcome == WhenUnreadable::EndsAtLoad || outcome == WhenUnreadable::EndsInPlay;
     EXPECT_EQ(program.exitedWith(0), !ends) << program.describe() << "\n" << errors;
     if (ends) {
-        EXPECT_NE(errors.find(file.path), std::string::npos) << "the message names the file:\n" << errors;
-    } else if (file.outcome == WhenUnreadable::ReadsAsZero) {
+        EXPECT_NE(errors.find(path), std::string::npos) << "the message names the file:\n" << errors;
+    } else if (outcome == WhenUnreadable::ReadsAsZero) {
         EXPECT_EQ(errors, "");
     } else if (fault != Fault::Truncated) {
-        EXPECT_NE(errors.find(std::string("couldn't load sound file ") + file.path), std::string::npos)
-            << errors;
+        EXPECT_NE(errors.find(std::string("couldn't load sound file ") + path), std::string::npos) << errors;
     }
     // Nothing is written but the high score file, and no game scored here, so that stays as it was.
     EXPECT_EQ(readFile(work / "HighScore.txt"), injected);
@@ -142,11 +165,10 @@ TEST_P(FaultInjection, EndsNamingTheFileOrCarriesOn) {
 }
 
 std::string caseName(const ::testing::TestParamInfo<FaultCase>& info) {
-    std::string name = std::string(kOutcomePrefixes[static_cast<int>(info.param.file.outcome)]) +
-                       info.param.file.path + "_" + kFaultNames[static_cast<int>(info.param.fault)];
-    for (char& c : name) {
-        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    }
+    std::string name = std::string(kOutcomePrefixes[static_cast<int>(info.param.outcome)]) + info.param.path +
+                       "_" + kFaultNames[static_cast<int>(info.param.fault)];
+    std::replace_if(
+        name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
     return name;
 }
 

@@ -3,15 +3,10 @@
 // recorded play states. A change that alters them has to update kRecorded deliberately.
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <map>
-#include <utility>
 #include <vector>
-
-#include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 #include "game/GameFixture.hpp"
 #include "game/GameState.hpp"
@@ -23,9 +18,6 @@ namespace {
 constexpr int kCheckpointInterval = 500; // frames
 constexpr int kDeathLimit = 30000;       // frames an idle ship may take to be destroyed
 constexpr int kAfterDeath = 120;         // frames between the explosion and escape
-constexpr int kLegFrames = 90;           // frames of each side of the steered box
-constexpr float kAimRadius = 250.0f;     // pixels around the screen centre
-constexpr float kAimTurnRate = 0.02f;    // radians per frame
 constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
 constexpr std::uint64_t kFnvPrime = 1099511628211ull;
 constexpr std::uint32_t kNoHealth = 0xffffffffu; // a value no health takes, so that "none" and "0" differ
@@ -85,39 +77,6 @@ protected:
         return hash;
     }
 
-    // Starts a game with the weapons and flies it: steers in a box pattern, sweeps the aim around the ship
-    // and fires in bursts, the secondary weapon every 400 frames. Then lets go of everything.
-    void playGame(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon, int flightFrames) {
-        ASSERT_TRUE(chooseAndStart(mainWeapon, secondaryWeapon));
-        frame();
-        for (int n = 0; n < flightFrames; ++n) {
-            const int leg = (n / kLegFrames) % 4;
-            heldKeys.clear();
-            for (const auto& [key, held] : {std::pair{GLFW_KEY_W, leg <= 1},
-                                            {GLFW_KEY_D, leg == 1 || leg == 2},
-                                            {GLFW_KEY_S, leg >= 2},
-                                            {GLFW_KEY_A, leg == 3 || leg == 0}}) {
-                if (held) {
-                    heldKeys.insert(key);
-                }
-            }
-            const float angle = static_cast<float>(n) * kAimTurnRate;
-            const vec2 centre(game->getGuiCamera().bufferWidth * 0.5f,
-                              game->getGuiCamera().bufferHeight * 0.5f);
-            pointer = glm::dvec2(centre + kAimRadius * vec2(std::cos(angle), std::sin(angle)));
-            if (n % 180 == 0 || n % 180 == 120) {
-                mouse(GLFW_MOUSE_BUTTON_LEFT, n % 180 == 0 ? GLFW_PRESS : GLFW_RELEASE);
-            }
-            if (n % 400 == 200 || n % 400 == 230) {
-                mouse(GLFW_MOUSE_BUTTON_RIGHT, n % 400 == 200 ? GLFW_PRESS : GLFW_RELEASE);
-            }
-            frame();
-        }
-        heldKeys.clear();
-        release(GLFW_MOUSE_BUTTON_LEFT);
-        release(GLFW_MOUSE_BUTTON_RIGHT);
-    }
-
     // Waits for the idle ship's end, lets the explosion play and leaves for the menu.
     void escapeAfterDeath() {
         frame();
@@ -128,7 +87,7 @@ protected:
         for (int n = 0; n <= kAfterDeath; ++n) {
             frame();
         }
-        pressKey(GLFW_KEY_ESCAPE);
+        key(GLFW_KEY_ESCAPE);
         frame();
     }
 
@@ -137,13 +96,13 @@ protected:
 
 TEST_F(Replay, ThreeGamesReachTheRecordedPlayStates) {
     VantorGui& menu = game->getMenu();
-    playGame(menu.machineGunButton, menu.empRocketButton, 4000);
+    flyScripted(menu.machineGunButton, menu.empRocketButton, 4000);
     escapeAfterDeath();
-    playGame(menu.ionCannonButton, menu.gravityOrbButton, 1500);
+    flyScripted(menu.ionCannonButton, menu.gravityOrbButton, 1500);
     EXPECT_TRUE(playerAlive()) << "the second game is left during play";
-    pressKey(GLFW_KEY_ESCAPE);
+    key(GLFW_KEY_ESCAPE);
     frame();
-    playGame(menu.flamethrowerButton, menu.shockwaveButton, 5000);
+    flyScripted(menu.flamethrowerButton, menu.shockwaveButton, 5000);
     escapeAfterDeath();
     checkpoints.push_back({frames, playStateHash()});
     for (const Checkpoint& checkpoint : checkpoints) { // to record them again after a deliberate change

@@ -1,12 +1,13 @@
 #include "support/Process.hpp"
 
+#include "engine/render/RgbaImage.hpp"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
 
-#include <SOIL/SOIL.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -20,7 +21,7 @@ namespace kv::testsupport {
 namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 constexpr auto kSettleTime = std::chrono::milliseconds(500);
-constexpr int kLitLevel = 60; // sum of red, green and blue above which a pixel counts as lit
+constexpr long kRgba = 4; // bytes a pixel
 // Not SIGABRT: an unreadable asset ends the program through an uncaught exception, as documented.
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP, SIGSYS};
 } // namespace
@@ -149,13 +150,10 @@ bool Process::exitedWith(int code) const {
     return pid <= 0 && WIFEXITED(status) && WEXITSTATUS(status) == code;
 }
 
-bool Process::killedBy(int signal) const {
-    return pid <= 0 && WIFSIGNALED(status) && WTERMSIG(status) == signal;
-}
-
 bool Process::crashed() const {
-    return std::any_of(std::begin(kCrashSignals), std::end(kCrashSignals),
-                       [this](int s) { return killedBy(s); });
+    return pid <= 0 && WIFSIGNALED(status) &&
+           std::find(std::begin(kCrashSignals), std::end(kCrashSignals), WTERMSIG(status)) !=
+               std::end(kCrashSignals);
 }
 
 std::string Process::describe() const {
@@ -188,29 +186,14 @@ bool xdotool(const std::string& arguments) {
     return run("xdotool " + arguments).status == 0;
 }
 
-long countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate, PngSize* size) {
-    PngSize read;
-    int channels = 0;
-    unsigned char* pixels = SOIL_load_image(png.c_str(), &read.width, &read.height, &channels, SOIL_LOAD_RGB);
-    if (pixels == nullptr) {
-        return -1;
+PixelCount countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate) {
+    const RgbaImage image(png.string());
+    PixelCount result{0, image.getWidth(), image.getHeight()};
+    for (const unsigned char* p = image.getPixels();
+         p != image.getPixels() + kRgba * result.width * result.height; p += kRgba) {
+        result.count += predicate(p[0], p[1], p[2]) ? 1 : 0;
     }
-    long count = 0;
-    for (long i = 0; i < static_cast<long>(read.width) * read.height; ++i) {
-        count += predicate(pixels[3 * i], pixels[3 * i + 1], pixels[3 * i + 2]) ? 1 : 0;
-    }
-    SOIL_free_image_data(pixels);
-    if (size != nullptr) {
-        *size = read;
-    }
-    return count;
-}
-
-double litFraction(const fs::path& png) {
-    PngSize size;
-    const long lit = countPixels(
-        png, [](int r, int g, int b) { return r + g + b > kLitLevel; }, &size);
-    return lit < 0 ? -1.0 : static_cast<double>(lit) / (static_cast<double>(size.width) * size.height);
+    return result;
 }
 
 } // namespace kv::testsupport

@@ -1,5 +1,5 @@
 // Running programs from tests: shell commands, child processes with their own working directory and output
-// files, temporary and game directories, and the X display helpers.
+// files, temporary and game directories, the X display, and pixel counts of the PNGs programs write.
 #pragma once
 
 #include <chrono>
@@ -60,7 +60,6 @@ public:
     int readByte();                              // -1 when the read fails
     void kill(int signal);                       // and reap it
     bool exitedWith(int code) const;
-    bool killedBy(int signal) const;
     // Ended by a signal that reports a fault of the program itself (a segmentation fault and the like).
     bool crashed() const;
     std::string describe() const; // "exit 1", "signal 11" or "running", for failure messages
@@ -81,14 +80,19 @@ bool waitForWindow(Process& program, std::chrono::seconds limit, const std::stri
 // Runs xdotool with the arguments on the current display; true on success.
 bool xdotool(const std::string& arguments);
 
-struct PngSize {
+// The pixels of a PNG, decoded by the engine's reader (which throws on anything but a PNG), whose red,
+// green and blue satisfy the predicate.
+struct PixelCount {
+    long count = 0;
     int width = 0;
     int height = 0;
+    double fraction() const { return static_cast<double>(count) / (static_cast<double>(width) * height); }
 };
-// Pixels of the PNG whose red, green and blue satisfy the predicate; -1 when it is no readable image.
-long countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate,
-                 PngSize* size = nullptr);
-// Share of the PNG's pixels that are not near black, or -1 when it is no readable image.
-double litFraction(const fs::path& png);
+PixelCount countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate);
+// Not near black.
+inline bool isLit(int r, int g, int b) {
+    constexpr int kLitLevel = 60; // sum of red, green and blue
+    return r + g + b > kLitLevel;
+}
 
 } // namespace kv::testsupport

@@ -32,9 +32,9 @@ TEST(CollectorGame, SteersPicksUpWhatItTouchesStaysInTheRingAndRunsOnTheDisplayU
             spawner->enabled = false; // only the crystals made here are in play
         }
     }
-    game.createCrystal(vec2(20.0f, 0.0f), vec2(0.0f));
-    game.createCrystal(vec2(-20.0f, 0.0f), vec2(0.0f));
-    game.createCrystal(vec2(150.0f, 0.0f), vec2(0.0f));
+    for (float x : {20.0f, -20.0f, 150.0f}) {
+        game.createCrystal(vec2(x, 0.0f), vec2(0.0f));
+    }
     game.update(kFrame);
     EXPECT_EQ(game.getScore(), 2) << "every crystal touched in the frame, none out of reach";
     EXPECT_EQ(game.getEntities().getEntities(CollectorGame::kTagCrystal).size(), 1u);
