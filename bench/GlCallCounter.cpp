@@ -53,6 +53,9 @@ void installGlCallCounter() {
     KV_COUNT_GLEW_FUNCTION(GetUniformLocation);
     KV_COUNT_GLEW_FUNCTION(GenerateMipmap);
     KV_COUNT_GLEW_FUNCTION(VertexAttrib4f);
+    KV_COUNT_GLEW_FUNCTION(BindSampler);
+    KV_COUNT_GLEW_FUNCTION(GenSamplers);
+    KV_COUNT_GLEW_FUNCTION(SamplerParameteri);
 }
 
 std::uint64_t glCallCount() {

@@ -23,6 +23,10 @@ constexpr float kQueuedMark = 1.0f;
 // Pixels by which a visual's box is widened: the processor's transform of its corners rounds differently
 // from the GPU's, by far less than this.
 constexpr float kBoxMargin = 1.0f;
+// The engine's textures filter linearly and repeat (createTexture); a magnified draw samples them the same
+// way, minus the mipmaps.
+constexpr GLint kMagnifiedFilter = GL_LINEAR;
+constexpr GLint kMagnifiedWrap = GL_REPEAT;
 // How many runs back a visual looks for one to join: bounds the work per visual.
 constexpr std::size_t kLookBack = 32;
 
@@ -43,6 +47,7 @@ bool overlap(const Box& a, const Box& b) {
 struct Run {
     Shader* shader = nullptr;
     GLuint texture = 0;
+    Sampling sampling = Sampling::asTextureSays;
     std::vector<QueuedVertex> vertices;
     std::vector<Box> boxes; // one per visual
     Box all{};
@@ -113,12 +118,31 @@ void setUpStream(Shader::Stream& stream) {
     attribute(kTintAttribute, offsetof(QueuedVertex, tint));
     attribute(kTexOffsetAttribute, offsetof(QueuedVertex, texOffset));
 }
+
+// Without sampler objects (before OpenGL 3.3) magnified draws keep the texture's own sampling.
+bool canSampleMagnified() {
+    return glGenSamplers != nullptr && glBindSampler != nullptr;
+}
+
+GLuint magnifiedSampler(Shader::Stream& stream) {
+    if (stream.magnifiedSampler == 0) {
+        glGenSamplers(1, &stream.magnifiedSampler);
+        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_MIN_FILTER, kMagnifiedFilter);
+        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_MAG_FILTER, kMagnifiedFilter);
+        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_WRAP_S, kMagnifiedWrap);
+        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_WRAP_T, kMagnifiedWrap);
+    }
+    return stream.magnifiedSampler;
+}
 } // namespace
 
 void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triangles, const mat4& projViewModel,
-                    const vec4& tint, const vec2& texOffset) {
+                    const vec4& tint, const vec2& texOffset, Sampling sampling) {
     if (triangles.empty()) {
         return;
+    }
+    if (texture == 0 || !canSampleMagnified()) {
+        sampling = Sampling::asTextureSays;
     }
     Queue& q = queue();
     const Box box = windowBox(triangles, projViewModel, queuedViewport());
@@ -129,7 +153,7 @@ void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triang
     const std::size_t stop = q.used > kLookBack ? q.used - kLookBack : 0;
     for (std::size_t i = q.used; i-- > stop;) {
         Run& run = q.runs[i];
-        if (run.shader == &shader && run.texture == texture) {
+        if (run.shader == &shader && run.texture == texture && run.sampling == sampling) {
             target = &run;
             break;
         }
@@ -144,6 +168,7 @@ void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triang
         target = &q.runs[q.used++];
         target->shader = &shader;
         target->texture = texture;
+        target->sampling = sampling;
         target->vertices.clear();
         target->boxes.clear();
         target->all = box;
@@ -178,6 +203,7 @@ void flushQueuedDraws() {
     // Only what changes between runs is set; what the queue found bound is unknown, so the first run sets all.
     const Shader* current = nullptr;
     GLuint boundTexture = 0;
+    GLuint boundSampler = 0;
     GLint first = 0;
     for (std::size_t i = 0; i < q.used; ++i) {
         const Run& run = q.runs[i];
@@ -189,6 +215,11 @@ void flushQueuedDraws() {
             glBindTexture(GL_TEXTURE_2D, run.texture);
             boundTexture = run.texture;
         }
+        const GLuint sampler = run.sampling == Sampling::magnified ? magnifiedSampler(stream) : 0;
+        if (sampler != boundSampler) {
+            glBindSampler(0, sampler);
+            boundSampler = sampler;
+        }
         const auto count = static_cast<GLsizei>(run.vertices.size());
         glDrawArrays(GL_TRIANGLES, first, count);
         first += count;
@@ -196,6 +227,9 @@ void flushQueuedDraws() {
     // A draw from enabled arrays leaves the current values of those attributes undefined; immediate draws
     // (whose vertex arrays have it disabled) read the mark from there and must find it unset.
     glVertexAttrib4f(kTexOffsetAttribute, 0.0f, 0.0f, 0.0f, 1.0f);
+    if (boundSampler != 0) {
+        glBindSampler(0, 0);
+    }
     clear(q);
 }
 

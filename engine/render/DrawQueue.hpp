@@ -28,6 +28,12 @@ struct QueuedVertex {
     vec4 texOffset;
 };
 
+// How queued triangles sample their texture. Drawn magnified everywhere (at most one texel per pixel, the
+// caller's to know), a mipmapped texture filters its base level with its magnification filter; a sampler
+// without mipmaps then gives the same colours and spares the rasteriser the level-of-detail and mipmap work.
+// The texture must filter linearly and repeat, as the engine's textures do.
+enum class Sampling { asTextureSays, magnified };
+
 // Queues triangles (three vertices each, in the order the driver forms them from the drawable's primitive)
 // for shader, sampling texture (0 for none), to be drawn at the next flushQueuedDraws() with the GL state
 // then (blending, viewport). Every pixel meets the queued fragments in the order they were queued: the
@@ -35,9 +41,9 @@ struct QueuedVertex {
 // with anything queued after that run, else they start a new run. shader must take queued draws
 // (Shader::takesQueuedDraws).
 void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triangles, const mat4& projViewModel,
-                    const vec4& tint, const vec2& texOffset);
+                    const vec4& tint, const vec2& texOffset, Sampling sampling = Sampling::asTextureSays);
 
-// Issues every queued draw. The engine's own drawing calls it before drawing any other way (Shader::use,
+// Issues every queued draw. Sampler objects are the queue's alone: it leaves texture unit 0 without one. The engine's own drawing calls it before drawing any other way (Shader::use,
 // Drawable::draw of its drawables, text), and the game loop before each buffer swap; code that reads the
 // framebuffer, clears it or changes GL state between queued draws and the swap calls it first.
 void flushQueuedDraws();

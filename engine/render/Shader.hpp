@@ -53,6 +53,7 @@ public:
     struct Stream {
         GLuint vertexArray = 0;
         GLuint buffer = 0;
+        GLuint magnifiedSampler = 0; // Sampling::magnified
     };
     Stream& getQueueStream() { return stream; }
 

@@ -20,9 +20,9 @@ constexpr vec4 kUntinted{1.0f, 1.0f, 1.0f, 1.0f};
 // vertex transform, far less than the half pixel between the view's edge and its nearest pixel centre.
 constexpr float kClipMargin = 1.0e-4f;
 
-// Fitted quads hold for the base level only: drawn larger than this, no mipmap level is sampled, with a
-// margin for the driver's approximation of the level of detail.
-constexpr float kMaxFittedTexelsPerPixel = 0.9f;
+// Drawn larger than this, no mipmap level is sampled (with a margin for the driver's approximation of the
+// level of detail): fitted quads, which hold for the base level only, and sampling without mipmaps are safe.
+constexpr float kMaxMagnifiedTexelsPerPixel = 0.9f;
 
 bool fastDrawing = true;
 
@@ -154,12 +154,14 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
         return;
     }
     Sprite& sprite = *animation->sprite;
-    const bool fitted = fastDrawing && isUpright(projectionViewModel) &&
-                        texelsPerPixel(projectionViewModel, sprite.getPixelScale()) <= kMaxFittedTexelsPerPixel;
+    const bool magnified =
+        fastDrawing && texelsPerPixel(projectionViewModel, sprite.getPixelScale()) <= kMaxMagnifiedTexelsPerPixel;
+    const bool fitted = magnified && isUpright(projectionViewModel);
     if (fastDrawing && shader->takesQueuedDraws()) {
         queueTriangles(*shader, sprite.getTextureId(),
                        fitted ? sprite.getFittedTriangles(animation->currentFrame) : sprite.getTriangles()->vertices,
-                       projectionViewModel, kUntinted, animation->getTextureOffset());
+                       projectionViewModel, kUntinted, animation->getTextureOffset(),
+                       magnified ? Sampling::magnified : Sampling::asTextureSays);
         return;
     }
     shader->use();

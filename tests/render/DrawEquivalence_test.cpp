@@ -1,6 +1,6 @@
 // Fast drawing changes no pixel: the real game's scenes, drawn with every visual by itself in whole quads
-// and with the visuals outside the view skipped, the upright animations' fitted quads and runs of visuals
-// drawn together from one buffer, give identical framebuffers.
+// and with the visuals outside the view skipped, the upright animations' fitted quads, magnified ones
+// sampled without mipmaps and runs of visuals drawn together from one buffer, give identical framebuffers.
 // And screenshots, written aside, still reach the disk whole when the game ends at once.
 #include <cstddef>
 #include <filesystem>
