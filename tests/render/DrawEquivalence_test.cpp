@@ -32,6 +32,7 @@ struct Scene {
     vec2 shipPlace; // fraction of the view's half extents
     float shipHeading;
     float explosionTurn; // the game draws explosions upright; an engine user may turn an animation
+    int windowHeight = 0; // pixels; in a small window the explosions are drawn smaller than their frames
 };
 
 const Scene kScenes[] = {
@@ -40,6 +41,7 @@ const Scene kScenes[] = {
     {"flames into a corner", kFlamethrower, {0.7f, 0.8f}, 0.6f, 0.0f},
     {"beams across the edge", kIonCannon, {-0.5f, -0.6f}, -2.4f, 0.3f},
     {"bullets and a rocket", kMachineGun, {0.2f, 0.3f}, 2.0f, -2.2f},
+    {"rockets in a small window", kMachineGun, {0.1f, -0.2f}, 0.5f, 0.0f, 192},
 };
 
 using DrawEquivalence = GameFixture;
@@ -80,6 +82,11 @@ TEST_F(DrawEquivalence, FastDrawingChangesNoPixel) {
             continue;
         }
         startGame(scene.mainWeapon, kEmpRocket);
+        if (scene.windowHeight != 0) {
+            const int width = scene.windowHeight * 4 / 3;
+            glViewport(0, 0, width, scene.windowHeight);
+            game->handleFramebufferSize(width, scene.windowHeight);
+        }
         ship().setPosition(scene.shipPlace * vec2(camera.halfWidth, camera.halfHeight));
         ship().setOrientation(scene.shipHeading);
         // Ships of every kind just inside, on and beyond each edge of the view, two in three exploding.
