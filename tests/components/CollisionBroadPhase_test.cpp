@@ -1,8 +1,8 @@
 #include "engine/components/CollisionBroadPhase.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <random>
 #include <set>
 #include <stdexcept>
@@ -21,23 +21,17 @@ namespace {
 constexpr int kRetired = 99;
 
 // Memory of deleted objects is handed out again first, so newcomers take the addresses of the dead: an
-// index that remembered an address would mistake the one for the other. The memory goes back at exit, so
-// that the leak checker does not count it.
+// index that remembered an address would mistake the one for the other. The memory goes back at exit.
 template <typename Base> struct Reused : Base {
     using Base::Base;
     static inline struct FreeList : std::vector<void*> {
-        ~FreeList() {
-            for (void* slot : *this) {
-                ::operator delete(slot);
-            }
-        }
+        ~FreeList() { std::for_each(begin(), end(), [](void* slot) { ::operator delete(slot); }); }
     } freed;
     static void* operator new(std::size_t size) {
-        if (freed.empty()) {
-            return ::operator new(size);
+        void* slot = freed.empty() ? ::operator new(size) : freed.back();
+        if (!freed.empty()) {
+            freed.pop_back();
         }
-        void* slot = freed.back();
-        freed.pop_back();
         return slot;
     }
     static void operator delete(void* slot) { freed.push_back(slot); }
@@ -73,12 +67,7 @@ public:
             collider->resetForFrame();
         }
         updateAll(kFrame);
-        const EntitySet& retired = tagged.getEntities(kRetired);
-        for (GameEntity* entity : std::vector<GameEntity*>(retired.begin(), retired.end())) {
-            if (!entity->isActive()) {
-                delete entity;
-            }
-        }
+        tagged.deleteInactiveEntities(kRetired);
     }
 
     std::vector<Call> hits;
@@ -93,8 +82,7 @@ private:
     // circle off the entity's centre; a mover runs before, among or after the collision components.
     GameEntity& spawn(vec2 at, bool moving) {
         constexpr int kShockwave = 6;
-        const float radii[] = {
-            10.0f + uniform(5.0f), 10.0f + uniform(5.0f), 50.0f, 50.0f, 150.0f, 500.0f, 0.0f};
+        const float radii[] = {10.0f + uniform(5.0f), 10.0f + uniform(5.0f), 50.0f, 50.0f, 150.0f, 500.0f, 0.0f};
         auto& e = *new Reused<GameEntity>(tagged, &components, at, uniform(3.0f));
         for (int tags = roll(3); tags > 0; --tags) {
             e.addTag(1 + roll(5));
@@ -103,27 +91,24 @@ private:
         CollisionGeometry* geometry =
             shape == 7   ? new RectangleCollisionGeometry(e, vec2(2000, 0), 0.0f, vec2(4000, 100))
             : shape == 8 ? new RectangleCollisionGeometry(e, vec2(60, 25))
-            : shape == 9
-                ? static_cast<CollisionGeometry*>(new CircleCollisionGeometry(e, vec2(30, 10), 0.5f, 20))
-                : new CircleCollisionGeometry(e, radii[shape]);
+            : shape == 9 ? static_cast<CollisionGeometry*>(new CircleCollisionGeometry(e, vec2(30, 10), 0.5f, 20))
+                         : new CircleCollisionGeometry(e, radii[shape]);
         auto* collider = new Reused<CollisionComponent>(e, geometry, anyTargets(), callbackFor(e),
                                                         roll(4) == 0 ? 1500 : 2000);
         const int moverPriorities[] = {500, 2000, 2000, 2500};
+        const auto move = [this, collider, velocity = jitter(20.0f), grows = shape == kShockwave](
+                              EntityComponent& self, float) {
+            self.entity.setPosition(self.entity.getPosition() + velocity);
+            if (grows) {
+                auto& ring = static_cast<CircleCollisionGeometry&>(*collider->geometry);
+                ring.radius = ring.radius >= 750.0f ? 0.0f : ring.radius + 60.0f;
+            }
+            if (roll(40) == 0) {
+                self.entity.setOrientation(self.entity.getOrientation() + 0.5f);
+            }
+        };
         if (moving) {
-            new Reused<LambdaComponent>(
-                e,
-                [this, collider, velocity = jitter(20.0f), grows = shape == kShockwave](EntityComponent& self,
-                                                                                        float) {
-                    self.entity.setPosition(self.entity.getPosition() + velocity);
-                    if (grows) {
-                        auto& ring = static_cast<CircleCollisionGeometry&>(*collider->geometry);
-                        ring.radius = ring.radius >= 750.0f ? 0.0f : ring.radius + 60.0f;
-                    }
-                    if (roll(40) == 0) {
-                        self.entity.setOrientation(self.entity.getOrientation() + 0.5f);
-                    }
-                },
-                moverPriorities[roll(4)]);
+            new Reused<LambdaComponent>(e, move, moverPriorities[roll(4)]);
         }
         return e;
     }
@@ -134,37 +119,29 @@ private:
                             static_cast<std::uint64_t>(tag), other.getCreationNumber()});
             CollisionComponent& own = self.getComponent<CollisionComponent>();
             auto* circle = dynamic_cast<CircleCollisionGeometry*>(own.geometry.get());
-            const std::function<void()> actions[] = {
-                [&] { other.setPosition(other.getPosition() + jitter(300.0f)); },
-                [&] { self.setPosition(self.getPosition() + jitter(300.0f)); },
-                [&] { other.addTag(1 + roll(5)); },
-                [&] { other.setActive(false); },
-                [&] {
-                    other.addTag(kRetired);
-                    other.setActive(false);
-                },
-                [&] {
-                    if (circle != nullptr) {
-                        circle->radius = circle->radius + 40.0f;
+            switch (roll(14)) {
+            case 0: other.setPosition(other.getPosition() + jitter(300.0f)); break;
+            case 1: self.setPosition(self.getPosition() + jitter(300.0f)); break;
+            case 2: other.addTag(1 + roll(5)); break;
+            case 3: other.setActive(false); break;
+            case 4: other.addTag(kRetired); other.setActive(false); break;
+            case 5: if (circle != nullptr) { circle->radius = circle->radius + 40.0f; } break;
+            case 6: own.targetTags = &anyTargets(); break;
+            case 7: { // as a spawner does: made, then brought forward within this pass
+                const auto view = spawn(other.getPosition() + vec2(uniform(50.0f), 0.0f), false)
+                                      .getComponents<UpdatableComponent>();
+                for (auto* component : std::vector<UpdatableComponent*>(view.begin(), view.end())) {
+                    component->update(kFrame);
+                }
+                break;
+            }
+            case 8: // switches an entity of tag 2 back on, never a retired one: the sweep takes those
+                for (GameEntity* entity : tagged.getEntities(2)) {
+                    if (!entity->isActive() && !entity->hasTag(kRetired)) {
+                        entity->setActive(true);
+                        break;
                     }
-                },
-                [&] { own.targetTags = &anyTargets(); },
-                [&] { // as a spawner does: made, then brought forward within this pass
-                    const auto view = spawn(other.getPosition() + vec2(uniform(50.0f), 0.0f), false)
-                                          .getComponents<UpdatableComponent>();
-                    for (auto* component : std::vector<UpdatableComponent*>(view.begin(), view.end())) {
-                        component->update(kFrame);
-                    }
-                },
-                [&] { // switches an entity of tag 2 back on, never a retired one: the sweep takes those
-                    for (GameEntity* entity : tagged.getEntities(2)) {
-                        if (!entity->isActive() && !entity->hasTag(kRetired)) {
-                            return entity->setActive(true);
-                        }
-                    }
-                }};
-            if (const int action = roll(14); action < 9) {
-                actions[action]();
+                }
             }
             return roll(3) == 0;
         };

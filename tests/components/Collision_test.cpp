@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/EntityWorld.hpp"
-#include "tests/support/ErrorText.hpp"
 
 namespace kv {
 namespace {
@@ -170,13 +169,6 @@ TEST_F(CollisionTest, ACallbackReturningTrueEndsItsComponentsFrameAndShieldsItsE
     EXPECT_EQ(firstHits.size(), 1u);
     EXPECT_TRUE(secondHits.empty());
     EXPECT_EQ(targetHits.size(), 1u);
-}
-
-TEST_F(CollisionTest, ComponentRefusesToHaveNoGeometry) {
-    GameEntity& e = make();
-    EXPECT_EQ(test::errorOf([&] { new CollisionComponent(e, nullptr, kEnemies, nullptr, 1); }),
-              "collision component without geometry");
-    EXPECT_TRUE(e.getComponents<EntityComponent>().empty());
 }
 
 } // namespace
