@@ -1,10 +1,5 @@
-// The generated images as the game loads them: sprites, explosion sheets, the icon, and how rasters are
-// saved.
-#include "tools/assetgen/ExplosionSheet.hpp"
-#include "tools/assetgen/Icon.hpp"
+// The generated images as the game loads them: sprites, explosion sheets, and how rasters are saved.
 #include "tools/assetgen/Raster.hpp"
-#include "tools/assetgen/SoundEffects.hpp"
-#include "tools/assetgen/SpriteArt.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -160,19 +155,6 @@ TEST(ExplosionFiles, HoldEveryFrameGrowFromAFlashToTheirFireballAndFadeWithinThe
         const float radius = std::sqrt(static_cast<float>(*fullest) / std::numbers::pi_v<float>);
         EXPECT_NEAR(radius, file.fireballRadius, kRadiusTolerance * file.fireballRadius);
     }
-}
-
-// Painting is deterministic: the icon file is what the painter makes now, in the desktop theme's size.
-TEST(Generators, PaintAndSynthesizeTheSameOnEveryRun) {
-    EXPECT_TRUE(paintSwarmer().toRgba8() == paintSwarmer().toRgba8());
-    EXPECT_TRUE(paintExplosionFrame(smallExplosion(), 5).toRgba8() ==
-                paintExplosionFrame(smallExplosion(), 5).toRgba8());
-    EXPECT_TRUE(synthesizeGunshot() == synthesizeGunshot());
-    EXPECT_TRUE(synthesizeBoom() == synthesizeBoom());
-    const LoadedImage icon = loadImage("icons/vantor.png");
-    EXPECT_EQ(icon.width, kIconSize);
-    EXPECT_EQ(icon.height, kIconSize);
-    EXPECT_TRUE(paintIcon().toRgba8() == std::vector<std::uint8_t>(icon.rgba.begin(), icon.rgba.end()));
 }
 
 // Without this, filtering in the game would blend the edges of a sprite towards black.
