@@ -69,21 +69,19 @@ protected:
     ForceControlledComponent& control = *new ForceControlledComponent(ship, 1.0f, 600.0f);
 };
 
+// After one acceleration time about 99.3 % of the top speed (a little more with discrete steps); beyond the
+// top speed, thrust grows with the speed so that full thrust holds it.
 TEST_F(ForceControlTest, FullThrustSettlesAtMaxSpeedAndBalancesTheDragAboveIt) {
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 1; i <= 660; ++i) {
         step(vec2(1.0f, 0.0f));
-    }
-    // After one acceleration time about 99.3 % of the top speed (a little more with discrete steps).
-    EXPECT_GT(physics.velocity.x, 0.99f * 600.0f);
-    EXPECT_LT(physics.velocity.x, 600.0f);
-    for (int i = 0; i < 600; ++i) {
-        step(vec2(1.0f, 0.0f));
+        if (i == 60) {
+            EXPECT_TRUE(physics.velocity.x > 0.99f * 600.0f && physics.velocity.x < 600.0f) << physics.velocity.x;
+        }
     }
     EXPECT_NEAR(glm::length(physics.velocity - vec2(600.0f, 0.0f)), 0.0f, 0.01f);
     physics.velocity = vec2(1200.0f, 0.0f);
-    control.setControlForce(vec2(1.0f, 0.0f));
-    control.update(kFrame);
-    EXPECT_FLOAT_EQ(physics.force.x, 2.0f * control.thrust) << "thrust scales with the speed beyond max";
+    step(vec2(1.0f, 0.0f));
+    EXPECT_NEAR(physics.velocity.x, 1200.0f, 0.01f);
 }
 
 TEST_F(ForceControlTest, InputIsCutToLengthOneAndConsumedByOneUpdate) {

@@ -11,7 +11,6 @@
 namespace kv {
 namespace {
 
-
 using ScriptedTest = test::EntityTest;
 
 // A delay of 0.5 s counts active time only; the component fires once, with the time by which that frame
