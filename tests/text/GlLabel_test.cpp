@@ -5,7 +5,6 @@
 #include "engine/text/GlText.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -70,16 +69,6 @@ PixelBox litBox(const std::vector<Rgb>& pixels, int width) {
 
 constexpr int kFloatsPerQuad = 24;
 constexpr int kBytesPerQuad = 96;
-
-// L = 7, R = 17, T = 37, B = 25: x, y, u, v of L B, R B, L T, L T, R B, R T.
-TEST(GlyphQuad, TwoTrianglesHangDownFromThePen) {
-    const Glyph glyph{.width = 10, .height = 12, .xoffset = 2, .yoffset = 3, .texLeft = 0.25f, .texRight = 0.5f,
-                      .texBottom = 0.375f, .texTop = 0.125f};
-    const std::array<float, 24> expected = {7,  25, 0.25f, 0.375f, 17, 25, 0.5f,  0.375f,
-                                            7,  37, 0.25f, 0.125f, 7,  37, 0.25f, 0.125f,
-                                            17, 25, 0.5f,  0.375f, 17, 37, 0.5f,  0.125f};
-    EXPECT_EQ(GlyphQuad(glyph, vec2(5.0f, 40.0f)).values, expected);
-}
 
 class GlTextTest : public FontFixture {
 protected:
