@@ -1,6 +1,5 @@
 #include "engine/components/HealthAndScore.hpp"
 
-#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -40,22 +39,6 @@ TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) 
     EXPECT_EQ(ship.getComponent<ScoreComponent>().score, 250) << "the score is read after the kill";
     health->doDamage(1.0f);
     EXPECT_EQ(activeAndTaggedAtDeath.size(), 4u) << "every later hit dies again";
-}
-
-// Through the update pass or called directly.
-TEST_F(HealthTest, EnemyAiRunsWithDtOnlyWhileEnabledAndTheEntityIsActive) {
-    GameEntity& e = make();
-    std::vector<float> calls;
-    auto* ai = new EnemyAiComponent(e, [&calls](float dt) { calls.push_back(dt); }, 7);
-    const std::tuple<bool, bool, float> steps[] = {
-        {true, true, 0.25f}, {false, true, 0.5f}, {true, false, 0.75f}, {true, true, 0.125f}};
-    for (const auto& [enabled, active, dt] : steps) {
-        ai->aiEnabled = enabled;
-        e.setActive(active);
-        updateAll(dt);
-        ai->updateAi(dt);
-    }
-    EXPECT_EQ(calls, (std::vector<float>{0.25f, 0.25f, 0.125f, 0.125f}));
 }
 
 } // namespace

@@ -7,25 +7,11 @@
 #include "engine/components/Input.hpp"
 #include "engine/components/Motion.hpp"
 #include "tests/support/EntityWorld.hpp"
-#include "tests/support/ErrorText.hpp"
 
 namespace kv {
 namespace {
 
-
 using ScriptedTest = test::EntityTest;
-
-TEST_F(ScriptedTest, LambdaIsCalledEveryFrameOfAnActiveEntityWithItselfAndDt) {
-    GameEntity& e = make();
-    std::vector<float> times;
-    new LambdaComponent(
-        e, [&](EntityComponent& self, float dt) { times.push_back(&self.entity == &e ? dt : -1.0f); }, 12);
-    for (const auto& [dt, active] : {std::pair{0.25f, true}, {0.125f, false}, {0.5f, true}}) {
-        e.setActive(active);
-        updateAll(dt);
-    }
-    EXPECT_EQ(times, (std::vector<float>{0.25f, 0.5f}));
-}
 
 // A delay of 0.5 s counts active time only; the component fires once, with the time by which that frame
 // overran, and deletes itself while the pass walks on over its copy.
@@ -159,29 +145,6 @@ TEST_F(SpawnerTest, UnmodifiedMouseButtonHoldsTheSpawnerOn) {
         }
         EXPECT_EQ(spawned.size(), step.spawns);
     }
-}
-
-TEST_F(SpawnerTest, SpawnBringsTheNewEntityForwardWithASnapshotOfItsUpdatables) {
-    float timerOvershoot = -1.0f;
-    auto* spawner = new TimedEntitySpawner(make(), 1.0f, false, [&] {
-        GameEntity* bullet = bulletFactory()();
-        // Fires and deletes itself while the spawn walks the new entity's components.
-        new TimedLambdaComponent(*bullet, 0.05f,
-                                 [&](EntityComponent&, float over) { timerOvershoot = over; });
-        return bullet;
-    });
-    spawner->spawn(0.125f);
-    ASSERT_EQ(spawned.size(), 1u);
-    EXPECT_FLOAT_EQ(spawned[0]->getPosition().x, 125.0f);
-    EXPECT_FLOAT_EQ(timerOvershoot, 0.075f);
-    EXPECT_EQ(spawned[0]->getComponents<UpdatableComponent>().size(), 1u);
-}
-
-// A spawner whose interval was set to 0 or less would spawn for ever within one frame.
-TEST_F(SpawnerTest, IntervalMustBePositive) {
-    TimedEntitySpawner& spawner = gun(0.1f, true);
-    spawner.interval = -1.0f;
-    EXPECT_EQ(test::errorOf([&] { spawner.update(kFrame); }), "spawner interval must be greater than 0");
 }
 
 } // namespace

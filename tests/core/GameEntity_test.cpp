@@ -1,12 +1,15 @@
 #include "engine/core/GameEntity.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include <glm/geometric.hpp>
 #include <gtest/gtest.h>
 
 #include "engine/core/EntityComponent.hpp"
+#include "engine/core/TaggedEntityRegistry.hpp"
 #include "tests/support/EntityWorld.hpp"
 #include "tests/support/ErrorText.hpp"
 
@@ -68,32 +71,6 @@ TEST_F(GameEntityTest, InheritedPlacementReachesGrandchildrenAndStopsAtAChildTha
     EXPECT_FLOAT_EQ(hanging.getOrientation(), 0.0f);
 }
 
-TEST_F(GameEntityTest, AttachRules) {
-    GameEntity& a = make();
-    GameEntity& b = make();
-    GameEntity& c = makeChild(a, vec2(0), false, false);
-    c.setPosition(vec2(3, 4));
-    EXPECT_EQ(test::errorOf([&] { c.attachTo(c); }), "illegal attach, attaching itself");
-    c.attachTo(a);
-    EXPECT_EQ(a.getChildren().size(), 1u) << "attaching twice changes nothing";
-    c.attachTo(b);
-    EXPECT_TRUE(a.getChildren().empty());
-    EXPECT_EQ(b.getChildren(), std::set<GameEntity*>{&c});
-    EXPECT_EQ(c.getPosition(), vec2(3, 4)) << "attaching alone places nothing";
-}
-
-TEST_F(GameEntityTest, SetActiveSwitchesTheWholeSubtreeRegardlessOfEarlierState) {
-    GameEntity& root = make();
-    GameEntity& child = makeChild(root, vec2(0), false, false);
-    GameEntity& grandchild = makeChild(child, vec2(0), false, false);
-    grandchild.setActive(false);
-    root.setActive(false);
-    EXPECT_FALSE(child.isActive());
-    root.setActive(true);
-    EXPECT_TRUE(child.isActive());
-    EXPECT_TRUE(grandchild.isActive());
-}
-
 // Logs its id when it dies.
 struct RecordingComponent : EntityComponent {
     RecordingComponent(GameEntity& e, int p, std::vector<int>& log, int id)
@@ -112,13 +89,66 @@ TEST_F(GameEntityTest, DeletionTakesSubtreeThenOwnComponentsInPriorityOrderThenR
     GameEntity& child = makeChild(root, vec2(0));
     child.addTag(11);
     new RecordingComponent(child, 5000, log, 1);
-    delete &makeChild(root, vec2(0));
-    EXPECT_EQ(root.getChildren(), std::set<GameEntity*>{&child}) << "a deleted child leaves its parent";
+    GameEntity& former = makeChild(root, vec2(0));
+    GameEntity& moved = makeChild(former, vec2(0));
+    moved.attachTo(root); // leaves its first parent, which must not take it along
+    delete &former;
+    EXPECT_EQ(root.getChildren(), (std::set<GameEntity*>{&child, &moved})) << "a deleted child leaves, a moved one stays";
     destroy(root);
     EXPECT_EQ(log, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(tagged.getEntities(0).empty());
     EXPECT_TRUE(tagged.getEntities(11).empty());
     EXPECT_TRUE(components.getComponents<EntityComponent>().empty());
+}
+
+using test::errorOf;
+
+// Tag 0 lists every entity; tags are added once.
+TEST(TaggedEntityRegistry, ActiveLookUpsSkipSwitchedOffEntitiesButSingleLookUpKeepsThem) {
+    TaggedEntityRegistry registry;
+    EXPECT_FALSE(registry.hasActiveEntity(3));
+    EXPECT_EQ(errorOf([&] { registry.getEntity(3); }), "entity was not found");
+    GameEntity a(registry, nullptr, vec2(0), 0);
+    a.addTag(3);
+    a.addTag(3);
+    EXPECT_EQ(registry.getEntities(0), EntitySet{&a});
+    EXPECT_EQ(a.getTags(), std::set<int>{3});
+    EXPECT_TRUE(registry.hasActiveEntity(3));
+    a.setActive(false);
+    EXPECT_FALSE(registry.hasActiveEntity(3));
+    EXPECT_TRUE(registry.getActiveEntities(3).empty());
+    EXPECT_EQ(&registry.getEntity(3), &a);
+    GameEntity b(registry, nullptr, vec2(0), 0);
+    b.addTag(3);
+    EXPECT_EQ(errorOf([&] { registry.getEntity(3); }), "multiple entities were found");
+}
+
+// Sets keep their nodes in pools and find them by address for removal: through much coming and going they
+// must still hold exactly the live entities, in creation order.
+TEST(TaggedEntityRegistry, SetsStayExactThroughManyEntitiesComingAndGoing) {
+    TaggedEntityRegistry registry;
+    std::vector<GameEntity*> live;
+    std::mt19937 random(7);
+    for (int step = 0; step < 4000; ++step) {
+        if (live.empty() || random() % 3 != 0) {
+            live.push_back(new GameEntity(registry, nullptr, vec2(0), 0));
+            live.back()->addTag(1 + static_cast<int>(random() % 3));
+        } else {
+            const std::size_t gone = random() % live.size();
+            delete live[gone];
+            live.erase(live.begin() + static_cast<std::ptrdiff_t>(gone));
+        }
+    }
+    EXPECT_EQ(std::vector<GameEntity*>(registry.getEntities(0).begin(), registry.getEntities(0).end()), live);
+    std::size_t tagged = 0;
+    for (int tag = 1; tag <= 3; ++tag) {
+        tagged += registry.getEntities(tag).size();
+    }
+    EXPECT_EQ(tagged, live.size());
+    for (GameEntity* entity : live) {
+        delete entity;
+    }
+    EXPECT_TRUE(registry.getEntities(0).empty());
 }
 
 } // namespace

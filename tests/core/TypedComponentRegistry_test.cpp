@@ -20,13 +20,6 @@ namespace {
 using test::errorOf;
 using ComponentRegistryTest = test::EntityTest;
 
-struct Counter : UpdatableComponent {
-    Counter(GameEntity& e, int p, std::vector<const Counter*>& order)
-        : UpdatableComponent(e, p), order(order) {}
-    void update(float) override { order.push_back(this); }
-    std::vector<const Counter*>& order;
-};
-
 // Registers under its own class, as the engine's concrete components do.
 struct Tracked : EntityComponent {
     Tracked(GameEntity& e, int p) : EntityComponent(e, p) { e.registerComponent<Tracked>(*this); }
@@ -37,20 +30,6 @@ struct Tracked : EntityComponent {
 struct Untracked : Tracked {
     using Tracked::Tracked;
 };
-
-TEST_F(ComponentRegistryTest, UpdatesRunByPriorityThenCreationWhateverTheEntityOrAddress) {
-    std::vector<const Counter*> order;
-    GameEntity& a = make();
-    GameEntity& b = make();
-    auto* late = new Counter(a, 1000, order);
-    auto* early = new Counter(b, 0, order);
-    auto* freed = new Counter(a, 500, order);
-    auto* tieOne = new Counter(b, 500, order);
-    delete freed;
-    auto* tieTwo = new Counter(a, 500, order); // likely at the freed address, below tieOne's
-    updateAll(0.0f);
-    EXPECT_EQ(order, (std::vector<const Counter*>{early, tieOne, tieTwo, late}));
-}
 
 TEST_F(ComponentRegistryTest, GetComponentFindsTheOneComponentPerEntityAndGameWideOrReports) {
     GameEntity& a = make();

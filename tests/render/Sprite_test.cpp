@@ -1,6 +1,9 @@
 #include "engine/render/Sprite.hpp"
 
 #include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +18,7 @@
 namespace kv {
 namespace {
 
+namespace fs = std::filesystem;
 using test::Rgb;
 
 constexpr int kSheetSize = 1024; // pixels, square
@@ -82,14 +86,25 @@ TEST_F(SpriteTest, AnimationShowsTheColourOfEveryFrame) {
     }
 }
 
-TEST_F(SpriteTest, MissingImagesAndFramesThatDoNotFitTheSheetAreRefusedNamingThePath) {
+TEST_F(SpriteTest, BrokenImagesAndFramesThatDoNotFitTheSheetAreRefusedNamingThePath) {
     const auto error = [](const std::string& path, int frameWidth, int frameHeight, int frameCount) {
         return test::errorOf(
             [&] { Sprite sprite(path, vec2(0.5f), vec2(1.0f), frameWidth, frameHeight, frameCount); });
     };
-    const std::string missing = scratchPath("no_such_sheet.png");
-    EXPECT_EQ(error(missing, 0, 0, 1).rfind("Couldn't load image: " + missing, 0), 0u);
     const std::string path = writeRedOverBlue();
+    // Missing, empty and cut files, and every file the fuzzer found a fault with (a JPEG among them: only PNG
+    // is read).
+    std::ifstream image(path, std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(image), {});
+    std::vector<std::string> broken{scratchPath("no_such_sheet.png"), scratchPath("empty.png"), scratchPath("cut.png")};
+    std::ofstream{broken[1]};
+    std::ofstream(broken[2], std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    for (const auto& entry : fs::directory_iterator(fs::path(VANTOR_SOURCE_DIR) / "fuzz/regressions/rgba_image")) {
+        broken.push_back(entry.path().string());
+    }
+    for (const std::string& file : broken) {
+        EXPECT_EQ(error(file, 0, 0, 1).rfind("Couldn't load image: " + file, 0), 0u) << file;
+    }
     // 16 x 16 frames fit 4 columns and 2 rows.
     const std::array<int, 3> refused[] = {{128, 0, 1}, {0, 64, 1}, {-8, 0, 1}, {16, 16, 9}, {16, 16, 0}};
     for (const auto& [width, height, count] : refused) {

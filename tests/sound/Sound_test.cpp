@@ -1,11 +1,15 @@
+// The sound manager against a real OpenAL Soft, and the decoder and music stream under it, on the generated
+// sounds.
 #include "engine/sound/SoundManager.hpp"
 
 #include <al.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -201,6 +205,54 @@ TEST_F(SoundManagerTest, MissingAndUndecodableFilesAreReportedAndStaySilent) {
     EXPECT_EQ(bufferInt(effectWithGain(kMaster), AL_SIZE), 0);
     SoundManager::playSound(0, 0.5f);
     EXPECT_EQ(bufferInt(effectWithGain(kMaster * 0.5f), AL_SIZE), decodedSize(0));
+}
+
+// Empty, foreign, cut and missing files give no samples; files the fuzzer found faults with (writes outside
+// buffers, leaks) never more samples than frames.
+TEST(SoundDecoder, BrokenFilesGiveNoSamplesAndFuzzFindingsDecodeSafely) {
+    std::ifstream music(kSounds[kMusic], std::ios::binary);
+    const std::string head(std::istreambuf_iterator<char>(music), {});
+    for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"empty.ogg", ""},
+                                      {"text.ogg", "HighScore=1250"}, {"cut.ogg", head.substr(0, 200)}}) {
+        std::ofstream(name, std::ios::binary) << bytes;
+        const DecodedSound sound = decodeOggVorbisFile(name);
+        EXPECT_TRUE(!sound.loaded && sound.samples.empty()) << name;
+    }
+    EXPECT_FALSE(decodeOggVorbisFile("missing.ogg").loaded);
+    int found = 0;
+    for (const auto& entry : fs::directory_iterator(fs::path(VANTOR_SOURCE_DIR) / "fuzz/regressions/ogg_decode")) {
+        const DecodedSound sound = decodeOggVorbisFile(entry.path().string());
+        EXPECT_EQ(sound.samples.size(), static_cast<std::size_t>(sound.frames * sound.channels)) << entry.path();
+        ++found;
+    }
+    EXPECT_GT(found, 0);
+}
+
+// Streamed in blocks of odd sizes across three ends of the music, it gives the whole file's samples over
+// and over, nothing between; restarted, its start again. Missing and foreign files do not open.
+TEST(LoopingOggVorbisStream, LoopsSeamlesslyAndRestartsAtTheStart) {
+    const DecodedSound whole = decodeOggVorbisFile(kSounds[kMusic]);
+    ASSERT_TRUE(whole.loaded);
+    LoopingOggVorbisStream stream(kSounds[kMusic]);
+    ASSERT_TRUE(stream.isOpen());
+    ASSERT_EQ(stream.getChannels(), whole.channels);
+    EXPECT_EQ(stream.getSampleRate(), whole.sampleRate);
+    const std::size_t channels = static_cast<std::size_t>(whole.channels);
+    const std::size_t total = 3 * whole.samples.size() + 1000 * channels;
+    std::vector<short> read(total);
+    for (std::size_t frames = 0, block = 777; frames * channels < total; block = block * 3 % 40009 + 1) {
+        const std::size_t wanted = std::min(block, total / channels - frames);
+        ASSERT_EQ(stream.read(read.data() + frames * channels, wanted), wanted);
+        frames += wanted;
+    }
+    for (std::size_t i = 0; i < total; ++i) {
+        ASSERT_EQ(read[i], whole.samples[i % whole.samples.size()]) << "sample " << i;
+    }
+    stream.rewind();
+    ASSERT_EQ(stream.read(read.data(), 10), 10u);
+    EXPECT_TRUE(std::equal(read.begin(), read.begin() + 10 * channels, whole.samples.begin()));
+    EXPECT_FALSE(LoopingOggVorbisStream("missing.ogg").isOpen());
+    EXPECT_FALSE(LoopingOggVorbisStream(std::string(VANTOR_SOURCE_DIR) + "/CMakeLists.txt").isOpen());
 }
 
 } // namespace
