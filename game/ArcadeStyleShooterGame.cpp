@@ -104,7 +104,6 @@ ArcadeStyleShooterGame::~ArcadeStyleShooterGame() {
 void ArcadeStyleShooterGame::load() {
     debugShader = std::make_shared<Shader>("shaders/debug.vert", "shaders/debug.frag");
     dbgShader = debugShader.get();
-    spriteShader = std::make_shared<Shader>("shaders/sprite.vert", "shaders/sprite.frag");
     reportLoadStage("shaders");
 
     // Sprites a load before this one left pending belong to that load's images.
@@ -153,6 +152,10 @@ void ArcadeStyleShooterGame::makeNextSprite(bool waitForImage) {
                                                 &swarmerSprite, &diverSprite,      &flameSprite,
                                                 &playerShipExplosionSprite, &enemyExplosionSprite};
     static_assert(std::size(sprites) == kSpriteCount && std::size(kSpriteFiles) == kSpriteCount);
+    if (spritesMade == 0) {
+        // Only sprites are drawn with it.
+        spriteShader = std::make_shared<Shader>("shaders/sprite.vert", "shaders/sprite.frag");
+    }
     const SpriteFile& file = kSpriteFiles[spritesMade];
     // Decoded by the preloader since the game was made (a second load decodes here); a file that cannot be
     // decoded ends the program here, naming it.

@@ -107,7 +107,8 @@ private:
     void deleteAllEntities();
     // The menu shows no sprite, and uploading their textures and building the mipmaps took longer than the
     // rest of loading together: so each menu frame after the first makes the next sprite whose image is
-    // decoded, and whatever builds entities makes the rest first, waiting for their images.
+    // decoded (the first with the sprite shader), and whatever builds entities makes the rest first,
+    // waiting for their images.
     void makeNextSprite(bool waitForImage);
     void makePendingSprites();
     // The look, life and ram of a swarmer or diver: the parts they share, created last.
