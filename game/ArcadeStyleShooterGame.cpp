@@ -199,7 +199,6 @@ void ArcadeStyleShooterGame::toggleFullScreen() {
 }
 
 void ArcadeStyleShooterGame::initGame() {
-    makePendingSprites();
     mainMenuActive = false;
     createPlayerShip();
     createWaveDirector();
