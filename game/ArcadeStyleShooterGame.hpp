@@ -41,7 +41,7 @@ struct ShooterAssetPreload {
 // game: the end-of-frame sweep deletes retired ones (inactive, tag 99), clearGame deletes the rest.
 class ArcadeStyleShooterGame : private ShooterAssetPreload, public Game {
 public:
-    static constexpr std::size_t kSpriteCount = 8; // images load() decodes for the sprites
+    static constexpr std::size_t kSpriteCount = 8; // the sprites it draws, one image each
     ArcadeStyleShooterGame();
     ~ArcadeStyleShooterGame() override;
 
