@@ -38,7 +38,7 @@ constexpr float kPlayFieldHeight = 2000.0f; // world units shown vertically
 constexpr float kNewHighScoreDelay = 0.5f; // seconds after the ship's death
 constexpr float kEscapeHintDelay = 1.5f;   // seconds after the ship's death
 
-// The sprites load() makes, in the order it makes them (the preloader decodes them in this order).
+// The sprites, in the order they are made (the preloader decodes them in this order).
 struct SpriteFile {
     const char* path;
     vec2 origin;
@@ -104,25 +104,14 @@ ArcadeStyleShooterGame::~ArcadeStyleShooterGame() {
 void ArcadeStyleShooterGame::load() {
     debugShader = std::make_shared<Shader>("shaders/debug.vert", "shaders/debug.frag");
     dbgShader = debugShader.get();
-    spriteShader = std::make_shared<Shader>("shaders/sprite.vert", "shaders/sprite.frag");
     reportLoadStage("shaders");
 
-    // Decoded by the preloader since the game was made (a second load decodes here).
-    std::shared_ptr<Sprite>* const sprites[] = {&shipSprite,    &mothershipSprite, &mothershipCoreSprite,
-                                                &swarmerSprite, &diverSprite,      &flameSprite,
-                                                &playerShipExplosionSprite, &enemyExplosionSprite};
-    static_assert(std::size(sprites) == std::size(kSpriteFiles));
-    for (std::size_t i = 0; i < std::size(kSpriteFiles); ++i) {
-        const SpriteFile& file = kSpriteFiles[i];
-        const RgbaImage image = preloader ? preloader->takeImage(i) : RgbaImage(file.path);
-        *sprites[i] = std::make_shared<Sprite>(image, file.path, file.origin, file.pixelScale, file.frameSize,
-                                               file.frameSize, file.frameCount);
-    }
-    reportLoadStage("images");
+    // Sprites a load before this one left pending belong to that load's images.
+    makePendingSprites();
+    spritesMade = 0;
+    frameDrawn = false;
 
-    soundManager = preloader ? std::make_unique<SoundManager>(preloader->takeEffects())
-                             : std::make_unique<SoundManager>();
-    preloader.reset();
+    soundManager = preloader ? preloader->takeSoundManager() : std::make_unique<SoundManager>();
     SoundManager::playMusic(0);
     reportLoadStage("sounds");
 
@@ -153,6 +142,36 @@ void ArcadeStyleShooterGame::load() {
 
     switchToFullScreen();
     reportLoadStage("menu");
+}
+
+void ArcadeStyleShooterGame::makeNextSprite(bool waitForImage) {
+    if (spritesMade == kSpriteCount || (preloader && !waitForImage && !preloader->isImageReady(spritesMade))) {
+        return;
+    }
+    std::shared_ptr<Sprite>* const sprites[] = {&shipSprite,    &mothershipSprite, &mothershipCoreSprite,
+                                                &swarmerSprite, &diverSprite,      &flameSprite,
+                                                &playerShipExplosionSprite, &enemyExplosionSprite};
+    static_assert(std::size(sprites) == kSpriteCount && std::size(kSpriteFiles) == kSpriteCount);
+    if (spritesMade == 0) {
+        // Only sprites are drawn with it.
+        spriteShader = std::make_shared<Shader>("shaders/sprite.vert", "shaders/sprite.frag");
+    }
+    const SpriteFile& file = kSpriteFiles[spritesMade];
+    // Decoded by the preloader since the game was made (a second load decodes here); a file that cannot be
+    // decoded ends the program here, naming it.
+    const RgbaImage image = preloader ? preloader->takeImage(spritesMade) : RgbaImage(file.path);
+    *sprites[spritesMade] = std::make_shared<Sprite>(image, file.path, file.origin, file.pixelScale,
+                                                     file.frameSize, file.frameSize, file.frameCount);
+    if (++spritesMade == kSpriteCount) {
+        preloader.reset();
+        reportLoadStage("sprites");
+    }
+}
+
+void ArcadeStyleShooterGame::makePendingSprites() {
+    while (spritesMade < kSpriteCount) {
+        makeNextSprite(true);
+    }
 }
 
 void ArcadeStyleShooterGame::layoutHud() {
@@ -217,6 +236,9 @@ void ArcadeStyleShooterGame::deleteAllEntities() {
 
 void ArcadeStyleShooterGame::update(float dt) {
     if (mainMenuActive) {
+        if (frameDrawn) {
+            makeNextSprite(false);
+        }
         menu->update(dt, getMouseFramebufferPosition());
         return;
     }
@@ -299,6 +321,7 @@ void ArcadeStyleShooterGame::render() {
     highScoreLabel->draw(guiCamera.projectionView);
     scoreStaticLabel->draw(guiCamera.projectionView);
     scoreLabel->draw(guiCamera.projectionView);
+    frameDrawn = true;
     // A screenshot that cannot be written is ignored.
     for (; screenshotsRequested > 0; --screenshotsRequested) {
         screenshots->take(width, height, shIndex);

@@ -41,6 +41,7 @@ struct ShooterAssetPreload {
 // game: the end-of-frame sweep deletes retired ones (inactive, tag 99), clearGame deletes the rest.
 class ArcadeStyleShooterGame : private ShooterAssetPreload, public Game {
 public:
+    static constexpr std::size_t kSpriteCount = 8; // the sprites it draws, one image each
     ArcadeStyleShooterGame();
     ~ArcadeStyleShooterGame() override;
 
@@ -65,8 +66,9 @@ public:
     // The stunning field that an EMP rocket leaves where it hits.
     GameEntity* createEmpEffect(const vec2& position);
 
-    // Told the name of each kind of asset as load() finishes reading it ("shaders", "images", "sounds",
-    // "font"), then "menu" once the menu and HUD are up. Empty unless a profiler sets it.
+    // Told the name of each kind of asset as load() finishes reading it ("shaders", "sounds", "font"), then
+    // "menu" once the menu and HUD are up, and "sprites" once the last sprite is made (in the menu frames
+    // after the first, or before play). Empty unless a profiler sets it.
     void setLoadStageObserver(std::function<void(const char* stage)> observer) {
         loadStageObserver = std::move(observer);
     }
@@ -103,6 +105,12 @@ private:
     void switchToFullScreen();
     void toggleFullScreen();
     void deleteAllEntities();
+    // The menu shows no sprite, and uploading their textures and building the mipmaps took longer than the
+    // rest of loading together: so each menu frame after the first makes the next sprite whose image is
+    // decoded (the first with the sprite shader), and whatever builds entities makes the rest first,
+    // waiting for their images.
+    void makeNextSprite(bool waitForImage);
+    void makePendingSprites();
     // The look, life and ram of a swarmer or diver: the parts they share, created last.
     void addSmallShipHull(GameEntity& ship, const std::shared_ptr<Sprite>& sprite);
     // A spawn point outside the arena at the given distance from the origin, in a random direction.
@@ -120,6 +128,9 @@ private:
     std::shared_ptr<Sprite> flameSprite;
     std::shared_ptr<Sprite> playerShipExplosionSprite;
     std::shared_ptr<Sprite> enemyExplosionSprite;
+    // Sprites are made in the order of the game's list of sprite files; none is pending before a load.
+    std::size_t spritesMade = kSpriteCount;
+    bool frameDrawn = false;                   // since load()
     std::unique_ptr<SoundManager> soundManager;
     std::unique_ptr<GlLabelFactory> labelFactory;
     std::shared_ptr<GlLabel> scoreLabel;

@@ -99,6 +99,7 @@ void ArcadeStyleShooterGame::addSmallShipHull(GameEntity& ship, const std::share
 }
 
 GameEntity* ArcadeStyleShooterGame::spawnSwarmer() {
+    makePendingSprites();
     auto* swarmer = new GameEntity(taggedRegistry, &componentRegistry, randomSpawnPoint(kSmallSpawnDistance), 0.0f);
     swarmer->addTag(kTagEnemy);
     swarmer->addTag(kTagSwarmer);
@@ -127,6 +128,7 @@ GameEntity* ArcadeStyleShooterGame::spawnSwarmer() {
 }
 
 GameEntity* ArcadeStyleShooterGame::spawnDiver() {
+    makePendingSprites();
     auto* diver = new GameEntity(taggedRegistry, &componentRegistry, randomSpawnPoint(kSmallSpawnDistance), 0.0f);
     diver->addTag(kTagEnemy);
     diver->addTag(kTagDiver);
@@ -205,6 +207,7 @@ GameEntity* ArcadeStyleShooterGame::spawnDiver() {
 }
 
 GameEntity* ArcadeStyleShooterGame::spawnMothership() {
+    makePendingSprites();
     auto* mothership =
         new GameEntity(taggedRegistry, &componentRegistry, randomSpawnPoint(kMothershipSpawnDistance), 0.0f);
     mothership->addTag(kTagEnemy);

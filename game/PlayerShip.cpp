@@ -130,6 +130,7 @@ void addRangeLimit(GameEntity& entity, float range) {
 } // namespace
 
 GameEntity* ArcadeStyleShooterGame::createPlayerShip() {
+    makePendingSprites();
     auto* hull = new GameEntity(taggedRegistry, &componentRegistry, vec2(0.0f), 0.0f);
     hull->addTag(kTagPlayer);
     auto* physics = new PhysicsComponent(*hull, 1000);

@@ -190,17 +190,11 @@ void closeDevice() {
 
 } // namespace
 
-std::vector<DecodedSound> SoundManager::decodeEffects() {
+SoundManager::SoundManager() {
     std::vector<DecodedSound> effects;
     for (const char* path : kEffectFiles) {
         effects.push_back(decodeOggVorbisFile(path));
     }
-    return effects;
-}
-
-SoundManager::SoundManager() : SoundManager(decodeEffects()) {}
-
-SoundManager::SoundManager(std::vector<DecodedSound> effects) {
     checkState(device == nullptr, "only one sound manager may exist at a time");
 
     device = alcOpenDevice(nullptr);

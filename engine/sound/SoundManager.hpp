@@ -20,14 +20,10 @@ public:
     static constexpr int kEffectSourceCount = 100; // effects that can sound at once
 
     // Opens the default device; throws when there is none or no context can be made current on it.
-    // A sound file that is missing or does not decode is reported and stays silent.
+    // A sound file that is missing or does not decode is reported and stays silent. May be made on any
+    // thread: the OpenAL context it makes current is the process's.
     SoundManager();
-    // The same with the effects decoded beforehand by decodeEffects (on any thread).
-    explicit SoundManager(std::vector<DecodedSound> effects);
     ~SoundManager();
-
-    // The effect files decoded, in the order of the effect indices; touches no OpenAL state.
-    static std::vector<DecodedSound> decodeEffects();
 
     SoundManager(const SoundManager&) = delete;
     SoundManager& operator=(const SoundManager&) = delete;
