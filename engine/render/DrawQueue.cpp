@@ -8,6 +8,7 @@
 
 #include <glm/common.hpp>
 
+#include "engine/render/RgbaImage.hpp"
 #include "engine/render/Shader.hpp"
 
 namespace kv {
@@ -23,10 +24,6 @@ constexpr float kQueuedMark = 1.0f;
 // Pixels by which a visual's box is widened: the processor's transform of its corners rounds differently
 // from the GPU's, by far less than this.
 constexpr float kBoxMargin = 1.0f;
-// The engine's textures filter linearly and repeat (createTexture); a magnified draw samples them the same
-// way, minus the mipmaps.
-constexpr GLint kMagnifiedFilter = GL_LINEAR;
-constexpr GLint kMagnifiedWrap = GL_REPEAT;
 // How many runs back a visual looks for one to join: bounds the work per visual.
 constexpr std::size_t kLookBack = 32;
 
@@ -124,13 +121,14 @@ bool canSampleMagnified() {
     return glGenSamplers != nullptr && glBindSampler != nullptr;
 }
 
+// The engine's textures' wrap and filter (createTexture), minus the mipmaps.
 GLuint magnifiedSampler(Shader::Stream& stream) {
     if (stream.magnifiedSampler == 0) {
         glGenSamplers(1, &stream.magnifiedSampler);
-        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_MIN_FILTER, kMagnifiedFilter);
-        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_MAG_FILTER, kMagnifiedFilter);
-        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_WRAP_S, kMagnifiedWrap);
-        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_WRAP_T, kMagnifiedWrap);
+        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_MIN_FILTER, kTextureFilter);
+        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_MAG_FILTER, kTextureFilter);
+        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_WRAP_S, kTextureWrap);
+        glSamplerParameteri(stream.magnifiedSampler, GL_TEXTURE_WRAP_T, kTextureWrap);
     }
     return stream.magnifiedSampler;
 }

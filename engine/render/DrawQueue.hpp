@@ -43,9 +43,10 @@ enum class Sampling { asTextureSays, magnified };
 void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triangles, const mat4& projViewModel,
                     const vec4& tint, const vec2& texOffset, Sampling sampling = Sampling::asTextureSays);
 
-// Issues every queued draw. Sampler objects are the queue's alone: it leaves texture unit 0 without one. The engine's own drawing calls it before drawing any other way (Shader::use,
-// Drawable::draw of its drawables, text), and the game loop before each buffer swap; code that reads the
-// framebuffer, clears it or changes GL state between queued draws and the swap calls it first.
+// Issues every queued draw. Sampler objects are the queue's alone: it leaves texture unit 0 without one.
+// The engine's own drawing calls it before drawing any other way (Shader::use, Drawable::draw of its
+// drawables, text), and the game loop before each buffer swap; code that reads the framebuffer, clears it
+// or changes GL state between queued draws and the swap calls it first.
 void flushQueuedDraws();
 
 // Drops the queued draws of a shader that goes away before they were drawn: they can no longer be drawn.

@@ -29,8 +29,13 @@ private:
     std::unique_ptr<unsigned char, PixelDeleter> pixels;
 };
 
-// A new 2D texture of the image, wrapping (GL_REPEAT) with linear filters, trilinear with a full mipmap
-// chain (glGenerateMipmap) when mipmapped. Leaves no texture bound.
+// How the engine's textures wrap and filter (trilinear between mipmap levels when mipmapped); the draw
+// queue's sampler for magnified draws takes the same.
+inline constexpr GLint kTextureWrap = GL_REPEAT;
+inline constexpr GLint kTextureFilter = GL_LINEAR;
+
+// A new 2D texture of the image, wrapping and filtering as above, with a full mipmap chain
+// (glGenerateMipmap) when mipmapped. Leaves no texture bound.
 GLuint createTexture(const RgbaImage& image, bool mipmapped);
 
 } // namespace kv
