@@ -131,10 +131,8 @@ TEST_F(ShooterGame, NoticesAppearAfterTheShipDies) {
 TEST_F(ShooterGame, AResizeKeepsTheHudInTheCornerAndThePlayFieldTwoThousandTall) {
     for (const auto& [width, height] : {std::pair{800, 600}, {0, 0}}) { // minimised: the layout stays
         Game::handleFramebufferSizeStatic(game->getWindow(), width, height);
-        EXPECT_FLOAT_EQ(game->getGameCamera().halfHeight, 1000.0f);
-        EXPECT_FLOAT_EQ(game->getGuiCamera().halfHeight, 300.0f);
-        EXPECT_FLOAT_EQ(highScoreStaticLabel->position.x, -400.0f);
-        EXPECT_FLOAT_EQ(highScoreStaticLabel->position.y, 300.0f);
+        EXPECT_EQ(vec2(game->getGameCamera().halfHeight, game->getGuiCamera().halfHeight), vec2(1000, 300));
+        EXPECT_EQ(highScoreStaticLabel->position, vec2(-400, 300));
     }
 }
 
