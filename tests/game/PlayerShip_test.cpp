@@ -89,22 +89,20 @@ TEST_F(PlayerShip, EmpStunsEachEnemyOnceAndLeavesAMarkerForThreeSeconds) {
     // Motherships: slow enough to stay inside the field, and they launch nothing in the first 2 s.
     GameEntity& near = placeEnemy(game->spawnMothership(), vec2(600, 0));
     GameEntity& far = placeEnemy(game->spawnMothership(), vec2(650, 300));
-    near.getComponent<EnemyAiComponent>().aiEnabled = true;
-    far.getComponent<EnemyAiComponent>().aiEnabled = true;
-    fire(1);
-    ASSERT_GT(stepUntil([&] { return !near.getComponent<EnemyAiComponent>().aiEnabled; }, 60), 0);
-    step(1);
-    EXPECT_FALSE(far.getComponent<EnemyAiComponent>().aiEnabled);
+    auto ai = [](GameEntity& e) -> bool& { return e.getComponent<EnemyAiComponent>().aiEnabled; };
     // Each has its hull and core visuals... the hull's own entity carries the marker.
-    auto markers = [](GameEntity& e) {
-        return static_cast<int>(e.getComponents<VisualComponent>().size()) - 1;
-    };
+    auto markers = [](GameEntity& e) { return int(e.getComponents<VisualComponent>().size()) - 1; };
+    ai(near) = ai(far) = true;
+    fire(1);
+    ASSERT_GT(stepUntil([&] { return !ai(near); }, 60), 0);
+    step(1);
+    EXPECT_FALSE(ai(far));
     EXPECT_EQ(markers(near), 1);
     EXPECT_EQ(markers(far), 1);
     step(static_cast<int>(2.9f / kFrame));
-    EXPECT_FALSE(near.getComponent<EnemyAiComponent>().aiEnabled);
+    EXPECT_FALSE(ai(near));
     step(12);
-    EXPECT_TRUE(near.getComponent<EnemyAiComponent>().aiEnabled);
+    EXPECT_TRUE(ai(near));
     EXPECT_EQ(markers(near), 0);
 }
 
