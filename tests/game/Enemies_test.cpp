@@ -11,7 +11,10 @@ namespace {
 
 using Enemies = GameFixture;
 
-TEST_F(Enemies, SpawnOutsideTheArenaWithTheirTagsAndWorth) {
+// Brought to exactly zero health, enemies are swept at the end of the frame; their explosions stay until
+// their sheets have played: 21 steps of 1/60 s for the small sheet, 64 for the large (the first only
+// accumulates).
+TEST_F(Enemies, SpawnOutsideTheArenaWithTheirTagsAndWorthAndExplodeOnceThroughTheirSheets) {
     startGame(1, 1);
     const struct {
         GameEntity* enemy;
@@ -25,6 +28,12 @@ TEST_F(Enemies, SpawnOutsideTheArenaWithTheirTagsAndWorth) {
         EXPECT_NEAR(std::hypot(enemy->getPosition().x, enemy->getPosition().y), distance, 0.01f);
         EXPECT_EQ(enemy->getTags(), (std::set<int>{kTagEnemy, tag}));
         EXPECT_EQ(enemy->getComponent<ScoreComponent>().score, score);
+        enemy->getComponent<HealthComponent>().doDamage(healthOf(*enemy));
+    }
+    for (const auto& [steps, explosions] : {std::pair{1, 3}, {20, 3}, {1, 1}, {42, 1}, {1, 0}}) {
+        step(steps);
+        EXPECT_EQ(count(kTagEnemy), 0);
+        EXPECT_EQ(count(kTagRetired), explosions) << "after " << steps << " more steps";
     }
 }
 
@@ -105,24 +114,6 @@ TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNi
     for (GameEntity* escort : escorts) {
         EXPECT_TRUE(escort->getComponent<EnemyAiComponent>().aiEnabled) << "hunting once slowed down";
     }
-}
-
-TEST_F(Enemies, ExplosionsPlayOnceThroughTheirSheetsAndAreSwept) {
-    startGame(1, 1);
-    placeEnemy(game->spawnSwarmer(), vec2(1000, 500)).getComponent<HealthComponent>().doDamage(2.0f);
-    placeEnemy(game->spawnMothership(), vec2(-1000, 500)).getComponent<HealthComponent>().doDamage(200.0f);
-    step(1); // sweeps both dead ships; the two explosions remain
-    EXPECT_EQ(count(kTagEnemy), 0);
-    EXPECT_EQ(count(kTagRetired), 2);
-    // The first frame only accumulates time; each later one steps one frame of the sheet.
-    step(20);
-    EXPECT_EQ(count(kTagRetired), 2);
-    step(1); // 21 steps of 1/60 s: the small sheet has played
-    EXPECT_EQ(count(kTagRetired), 1);
-    step(42);
-    EXPECT_EQ(count(kTagRetired), 1);
-    step(1); // 64 steps: the large sheet has played
-    EXPECT_EQ(count(kTagRetired), 0);
 }
 
 } // namespace

@@ -41,19 +41,16 @@ TEST_F(WaveDirector, WavesComeFasterWithTimeUntilAMothershipAtFortyFiveSecondsHo
     play(44.9f - 20.0f);
     EXPECT_EQ(count(kTagMothership), 0);
     play(0.2f);
-    EXPECT_EQ(count(kTagMothership), 1);
+    ASSERT_EQ(count(kTagMothership), 1);
     EXPECT_EQ(enabled(), (std::vector<float>{0, 0}));
-    // Survives its rams against the invulnerable ship.
-    (*game->getTaggedRegistry().getEntities(kTagMothership).begin())->getComponent<HealthComponent>().health =
-        1e9f;
+    HealthComponent& mothership =
+        (*game->getTaggedRegistry().getEntities(kTagMothership).begin())->getComponent<HealthComponent>();
+    mothership.health = 1e9f; // survives its rams against the invulnerable ship
     const std::vector<float> frozen = intervals();
     play(30.0f); // a mothership that lives on holds the clock and the waves
     EXPECT_EQ(intervals(), frozen);
     EXPECT_EQ(enabled(), (std::vector<float>{0, 0}));
-    const EntitySet& motherships = game->getTaggedRegistry().getEntities(kTagMothership);
-    for (GameEntity* mothership : std::vector<GameEntity*>(motherships.begin(), motherships.end())) {
-        mothership->getComponent<HealthComponent>().doDamage(1e9f);
-    }
+    mothership.doDamage(1e9f);
     step(2); // swept, then the director sees none and switches the waves back on
     EXPECT_EQ(enabled(), (std::vector<float>{1, 1}));
     EXPECT_NEAR(intervals()[0], 1.0f / (45.0f / 100.0f + 0.5f), 1e-3);
