@@ -1,3 +1,4 @@
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -103,20 +104,16 @@ TEST_F(ShooterGame, AMenuClickLandsOnTheButtonUnderThePointerAtTheClick) {
 // After the ship's death, "New highscore!" shows once the score has reached the high score (a tie counts),
 // from half a second on; the escape hint from a second and a half. Both go with the game.
 TEST_F(ShooterGame, NoticesAppearAfterTheShipDies) {
-    const struct {
-        int score;
-        int highScore;
-        bool newHighScore;
-    } games[] = {{0, 0, true}, {40, 30, true}, {20, 30, false}};
-    for (const auto& played : games) {
+    const std::tuple<int, int, bool> games[] = {{0, 0, true}, {40, 30, true}, {20, 30, false}};
+    for (const auto& [score, highScore, newHighScore] : games) {
         startGame(1, 1);
-        playerScore = played.score;
-        playerHighScore = played.highScore;
+        playerScore = score;
+        playerHighScore = highScore;
         ship().getComponent<HealthComponent>().doDamage(6.0f);
         step(29);
         EXPECT_FALSE(showNewHighScore);
         step(2);
-        EXPECT_EQ(showNewHighScore, played.newHighScore) << played.score << " against " << played.highScore;
+        EXPECT_EQ(showNewHighScore, newHighScore) << score << " against " << highScore;
         EXPECT_FALSE(showEscapeLabel);
         step(60);
         EXPECT_TRUE(showEscapeLabel);

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <tuple>
 
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
@@ -16,14 +17,10 @@ using Enemies = GameFixture;
 // accumulates).
 TEST_F(Enemies, SpawnOutsideTheArenaWithTheirTagsAndWorthAndExplodeOnceThroughTheirSheets) {
     startGame(1, 1);
-    const struct {
-        GameEntity* enemy;
-        float distance;
-        int tag;
-        int score;
-    } spawned[] = {{game->spawnSwarmer(), 2100, kTagSwarmer, 5},
-                   {game->spawnDiver(), 2100, kTagDiver, 7},
-                   {game->spawnMothership(), 2300, kTagMothership, 300}};
+    const std::tuple<GameEntity*, float, int, int> spawned[] = {
+        {game->spawnSwarmer(), 2100, kTagSwarmer, 5},
+        {game->spawnDiver(), 2100, kTagDiver, 7},
+        {game->spawnMothership(), 2300, kTagMothership, 300}};
     for (const auto& [enemy, distance, tag, score] : spawned) {
         EXPECT_NEAR(std::hypot(enemy->getPosition().x, enemy->getPosition().y), distance, 0.01f);
         EXPECT_EQ(enemy->getTags(), (std::set<int>{kTagEnemy, tag}));

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <utility>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -27,10 +28,8 @@ TEST_F(PlayerShip, ArenaSpringPullsBackThirtyThousandAtTheRingAndWasdSteerUpLeft
     EXPECT_NEAR(force.x, -30000.0f, 1e-1);
     EXPECT_NEAR(force.y, 0.0f, 1e-3);
     EXPECT_EQ(game->getGameCamera().position, ship().getPosition()) << "the camera follows the ship";
-    const struct {
-        int key;
-        vec2 direction;
-    } keys[] = {{GLFW_KEY_W, {0, 1}}, {GLFW_KEY_A, {-1, 0}}, {GLFW_KEY_S, {0, -1}}, {GLFW_KEY_D, {1, 0}}};
+    const std::pair<int, vec2> keys[] = {
+        {GLFW_KEY_W, {0, 1}}, {GLFW_KEY_A, {-1, 0}}, {GLFW_KEY_S, {0, -1}}, {GLFW_KEY_D, {1, 0}}};
     for (const auto& [key, direction] : keys) {
         ship().setPosition(vec2(0));
         ship().setOrientation(0.0f);

@@ -1,5 +1,6 @@
 #include "game/VantorGui.hpp"
 
+#include <utility>
 #include <vector>
 
 #include <GL/glew.h>
@@ -43,10 +44,7 @@ protected:
 
 TEST_F(Menu, EveryButtonSelectsItsOwnWeaponAloneInItsRowAndGapsDoNothing) {
     EXPECT_EQ(choice(), (std::vector<int>{1, 1, 0, 0, 1, 1, 0, 0})) << "machine gun and EMP rocket at first";
-    const struct {
-        vec2 point;
-        std::vector<int> choice;
-    } clicks[] = {
+    const std::pair<vec2, std::vector<int>> clicks[] = {
         {{270, 180}, {3, 0, 0, 1, 1, 1, 0, 0}},            // flamethrower
         {{0, 180}, {2, 0, 1, 0, 1, 1, 0, 0}},              // ion cannon
         {{-270, 180}, {1, 1, 0, 0, 1, 1, 0, 0}},           // machine gun
@@ -57,9 +55,9 @@ TEST_F(Menu, EveryButtonSelectsItsOwnWeaponAloneInItsRowAndGapsDoNothing) {
         {{0, -170}, {1, 1, 0, 0, 1, 1, 0, 0}},             // between start and exit
         {{0, 100}, {1, 1, 0, 0, 1, 1, 0, 0}},              // between the rows
     };
-    for (const auto& click : clicks) {
-        clickAt(click.point);
-        EXPECT_EQ(choice(), click.choice) << click.point.x << ", " << click.point.y;
+    for (const auto& [point, chosen] : clicks) {
+        clickAt(point);
+        EXPECT_EQ(choice(), chosen) << point.x << ", " << point.y;
     }
     EXPECT_EQ(starts + exits, 0);
     clickAt(vec2(-135, -170));
