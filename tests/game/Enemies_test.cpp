@@ -1,4 +1,5 @@
 #include <cmath>
+#include <tuple>
 
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
@@ -11,26 +12,31 @@ namespace {
 
 using Enemies = GameFixture;
 
-TEST_F(Enemies, SpawnOutsideTheArenaWithTheirTagsAndWorth) {
+// Brought to exactly zero health, enemies are swept at the end of the frame; their explosions stay until
+// their sheets have played: 21 steps of 1/60 s for the small sheet, 64 for the large (the first only
+// accumulates).
+TEST_F(Enemies, SpawnOutsideTheArenaWithTheirTagsAndWorthAndExplodeOnceThroughTheirSheets) {
     startGame(1, 1);
-    const struct {
-        GameEntity* enemy;
-        float distance;
-        int tag;
-        int score;
-    } spawned[] = {{game->spawnSwarmer(), 2100, kTagSwarmer, 5},
-                   {game->spawnDiver(), 2100, kTagDiver, 7},
-                   {game->spawnMothership(), 2300, kTagMothership, 300}};
+    const std::tuple<GameEntity*, float, int, int> spawned[] = {
+        {game->spawnSwarmer(), 2100, kTagSwarmer, 5},
+        {game->spawnDiver(), 2100, kTagDiver, 7},
+        {game->spawnMothership(), 2300, kTagMothership, 300}};
     for (const auto& [enemy, distance, tag, score] : spawned) {
         EXPECT_NEAR(std::hypot(enemy->getPosition().x, enemy->getPosition().y), distance, 0.01f);
         EXPECT_EQ(enemy->getTags(), (std::set<int>{kTagEnemy, tag}));
         EXPECT_EQ(enemy->getComponent<ScoreComponent>().score, score);
+        enemy->getComponent<HealthComponent>().doDamage(healthOf(*enemy));
+    }
+    for (const auto& [steps, explosions] : {std::pair{1, 3}, {20, 3}, {1, 1}, {42, 1}, {1, 0}}) {
+        step(steps);
+        EXPECT_EQ(count(kTagEnemy), 0);
+        EXPECT_EQ(count(kTagRetired), explosions) << "after " << steps << " more steps";
     }
 }
 
 // A swarmer's ram costs the ship one of its six and the swarmer itself; a mothership's destroys it and costs
-// the mothership fifty. Nothing is scored.
-TEST_F(Enemies, RamsCostTheShipOneForASwarmerAndEverythingForAMothership) {
+// the mothership fifty. Nothing is scored. With the ship dead, motherships neither steer nor launch.
+TEST_F(Enemies, RamsCostTheShipOneForASwarmerAndAllForAMothershipWhichThenNeitherSteersNorLaunches) {
     startGame(1, 1);
     for (int ram = 1; ram <= 6; ++ram) {
         placeEnemy(game->spawnSwarmer(), ship().getPosition() + vec2(60, 0));
@@ -45,20 +51,24 @@ TEST_F(Enemies, RamsCostTheShipOneForASwarmerAndEverythingForAMothership) {
     step(1);
     EXPECT_FALSE(playerAlive());
     EXPECT_FLOAT_EQ(healthOf(mothership), 150.0f);
+    mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
+    step(static_cast<int>(3.0f / kFrame));
+    EXPECT_EQ(count(kTagSwarmer) + count(kTagDiver), 0) << "with the ship dead, no launches";
+    EXPECT_EQ(mothership.getComponent<PhysicsComponent>().velocity, vec2(0.0f)) << "nor steering";
 }
 
-TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAligned) {
+TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedAndBreaksOffAtSixHundredUntilSixFifty) {
     startGame(1, 1);
     ship().getComponent<HealthComponent>().health = 1e9f;
     GameEntity& diver = placeEnemy(game->spawnDiver(), vec2(1000, 0), 3.1415927f);
-    diver.getComponent<EnemyAiComponent>().aiEnabled = true;
+    auto& ai = diver.getComponent<EnemyAiComponent>();
     auto& gun = diver.getComponent<TimedEntitySpawner>();
+    ai.aiEnabled = true;
     step(1);
     EXPECT_TRUE(gun.enabled);
     // Gun and AI update in address order: the first shot comes in this frame or the next, then not for 1 s.
     step(1);
     EXPECT_EQ(count(kTagDiverBullet), 1) << "a rested gun fires at once";
-
     diver.setPosition(vec2(1900, 0)); // beyond the screen's right edge (1333 + 50)
     step(1);
     EXPECT_FALSE(gun.enabled);
@@ -66,26 +76,18 @@ TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAligned) {
     diver.setOrientation(3.1415927f - 0.3f); // 17 degrees off: still over 4.5 after a frame's turn
     step(1);
     EXPECT_FALSE(gun.enabled);
-}
-
-TEST_F(Enemies, DiverBreaksOffAtSixHundredAndReturnsBeyondSixFifty) {
-    startGame(1, 1);
-    ship().getComponent<HealthComponent>().health = 1e9f;
-    GameEntity& diver = placeEnemy(game->spawnDiver(), vec2(599, 0), 0.0f);
-    auto& ai = diver.getComponent<EnemyAiComponent>();
-    auto& control = diver.getComponent<ForceControlledComponent>();
-    ai.aiEnabled = true;
     // Distances in order, and the way the diver steers along x (+1 away from the ship at the origin).
     const std::pair<float, float> moves[] = {{599, 1}, {640, 1}, {651, -1}, {620, -1}};
     for (const auto& [distance, away] : moves) {
         diver.setPosition(vec2(distance, 0));
         ai.updateAi(kFrame);
-        EXPECT_NEAR(control.controlDirection.x, away, 1e-6) << distance;
-        EXPECT_TRUE(away < 0 || !diver.getComponent<TimedEntitySpawner>().enabled) << "no shots while away";
+        EXPECT_NEAR(diver.getComponent<ForceControlledComponent>().controlDirection.x, away, 1e-6)
+            << distance;
+        EXPECT_TRUE(away < 0 || !gun.enabled) << "no shots while away";
     }
 }
 
-TEST_F(Enemies, MothershipLaunchesFiveAfterTwoSecondsAndNineWhenEnraged) {
+TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNineWhenEnraged) {
     startGame(1, 1);
     ship().getComponent<HealthComponent>().health = 1e9f;
     GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(1000, 0));
@@ -94,61 +96,21 @@ TEST_F(Enemies, MothershipLaunchesFiveAfterTwoSecondsAndNineWhenEnraged) {
     EXPECT_NEAR(frames * kFrame, 2.0f, 2 * kFrame);
     EXPECT_EQ(count(kTagDiver), 2);
     EXPECT_EQ(count(kTagSwarmer), 3);
-
-    mothership.getComponent<HealthComponent>().doDamage(100.0f);
-    const int before = count(kTagSwarmer) + count(kTagDiver);
-    stepUntil([&] { return count(kTagSwarmer) + count(kTagDiver) > before; }, 200);
-    EXPECT_EQ(count(kTagSwarmer) + count(kTagDiver) - before, 9);
-}
-
-TEST_F(Enemies, EscortsLeaveAwayFromTheShipCoastingThenSwitchTheirAiOn) {
-    startGame(1, 1);
-    ship().getComponent<HealthComponent>().health = 1e9f;
-    GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(1000, 0));
-    mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
-    stepUntil([&] { return count(kTagSwarmer) > 0; }, 200);
     const EntitySet& enemies = game->getTaggedRegistry().getEntities(kTagEnemy);
     std::vector<GameEntity*> escorts(enemies.begin(), enemies.end());
     std::erase(escorts, &mothership);
-    ASSERT_EQ(escorts.size(), 5u);
     for (GameEntity* escort : escorts) {
         // The fan spans 90 to 270 degrees from the ship's direction: never towards the ship (at the origin).
-        const vec2 velocity = escort->getComponent<PhysicsComponent>().velocity;
-        EXPECT_GE(velocity.x, -1.0f) << "launched away from the ship";
+        EXPECT_GE(escort->getComponent<PhysicsComponent>().velocity.x, -1.0f)
+            << "launched away from the ship";
         EXPECT_FALSE(escort->getComponent<EnemyAiComponent>().aiEnabled) << "coasting until it slows down";
     }
-    step(120);
+    mothership.getComponent<HealthComponent>().doDamage(100.0f);
+    stepUntil([&] { return count(kTagEnemy) > 6; }, 200);
+    ASSERT_EQ(count(kTagEnemy), 1 + 5 + 9);
     for (GameEntity* escort : escorts) {
         EXPECT_TRUE(escort->getComponent<EnemyAiComponent>().aiEnabled) << "hunting once slowed down";
     }
-}
-
-TEST_F(Enemies, WithTheShipDeadMothershipsNeitherSteerNorLaunch) {
-    startGame(1, 1);
-    GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(1000, 0));
-    mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
-    ship().getComponent<HealthComponent>().doDamage(6.0f);
-    step(static_cast<int>(3.0f / kFrame));
-    EXPECT_EQ(count(kTagSwarmer) + count(kTagDiver), 0);
-    EXPECT_EQ(mothership.getComponent<PhysicsComponent>().velocity, vec2(0.0f));
-}
-
-TEST_F(Enemies, ExplosionsPlayOnceThroughTheirSheetsAndAreSwept) {
-    startGame(1, 1);
-    placeEnemy(game->spawnSwarmer(), vec2(1000, 500)).getComponent<HealthComponent>().doDamage(2.0f);
-    placeEnemy(game->spawnMothership(), vec2(-1000, 500)).getComponent<HealthComponent>().doDamage(200.0f);
-    step(1); // sweeps both dead ships; the two explosions remain
-    EXPECT_EQ(count(kTagEnemy), 0);
-    EXPECT_EQ(count(kTagRetired), 2);
-    // The first frame only accumulates time; each later one steps one frame of the sheet.
-    step(20);
-    EXPECT_EQ(count(kTagRetired), 2);
-    step(1); // 21 steps of 1/60 s: the small sheet has played
-    EXPECT_EQ(count(kTagRetired), 1);
-    step(42);
-    EXPECT_EQ(count(kTagRetired), 1);
-    step(1); // 64 steps: the large sheet has played
-    EXPECT_EQ(count(kTagRetired), 0);
 }
 
 } // namespace

@@ -110,15 +110,7 @@ void GameFixture::flyScripted(GlLabelButton& mainWeapon, GlLabelButton& secondar
     frame();
     for (long n = 0; n < flightFrames && (!untilDestroyed || playerAlive()); ++n) {
         const long leg = (n / kLegFrames) % 4;
-        heldKeys.clear();
-        for (const auto& [key, held] : {std::pair{GLFW_KEY_W, leg <= 1},
-                                        {GLFW_KEY_D, leg == 1 || leg == 2},
-                                        {GLFW_KEY_S, leg >= 2},
-                                        {GLFW_KEY_A, leg == 3 || leg == 0}}) {
-            if (held) {
-                heldKeys.insert(key);
-            }
-        }
+        heldKeys = {leg <= 1 ? GLFW_KEY_W : GLFW_KEY_S, leg == 1 || leg == 2 ? GLFW_KEY_D : GLFW_KEY_A};
         const float angle = static_cast<float>(n) * kAimTurnRate;
         const vec2 centre(game->getGuiCamera().bufferWidth * 0.5f, game->getGuiCamera().bufferHeight * 0.5f);
         pointer = glm::dvec2(centre + kAimRadius * vec2(std::cos(angle), std::sin(angle)));
@@ -135,14 +127,6 @@ void GameFixture::flyScripted(GlLabelButton& mainWeapon, GlLabelButton& secondar
     release(GLFW_MOUSE_BUTTON_RIGHT);
 }
 
-GameEntity& GameFixture::ship() {
-    return game->getTaggedRegistry().getEntity(kTagPlayer);
-}
-
-bool GameFixture::playerAlive() {
-    return game->getTaggedRegistry().hasActiveEntity(kTagPlayer);
-}
-
 GameEntity& GameFixture::placeEnemy(GameEntity* enemy, const vec2& position, float orientation) {
     enemy->setPosition(position);
     enemy->setOrientation(orientation);
@@ -151,22 +135,10 @@ GameEntity& GameFixture::placeEnemy(GameEntity* enemy, const vec2& position, flo
     return *enemy;
 }
 
-void GameFixture::mouse(int button, int action) {
-    Game::handleMouseButtonStatic(game->getWindow(), button, action, 0);
-}
-
-void GameFixture::key(int key, int action, int modifiers) {
-    Game::handleKeyStatic(game->getWindow(), key, 0, action, modifiers);
-}
-
 void GameFixture::fire(int button) {
     press(button);
     step(1);
     release(button);
-}
-
-int GameFixture::count(int tag) {
-    return static_cast<int>(game->getTaggedRegistry().getEntities(tag).size());
 }
 
 } // namespace kv

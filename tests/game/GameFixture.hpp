@@ -15,6 +15,7 @@
 #include "engine/core/GameEntity.hpp"
 #include "engine/text/GlLabelButton.hpp"
 #include "game/ArcadeStyleShooterGame.hpp"
+#include "game/GameState.hpp"
 #include "support/Process.hpp"
 
 namespace kv {
@@ -61,18 +62,22 @@ protected:
     // go of everything.
     void flyScripted(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon, long flightFrames,
                      bool untilDestroyed = false);
-    GameEntity& ship();
-    bool playerAlive();
+    GameEntity& ship() { return game->getTaggedRegistry().getEntity(kTagPlayer); }
+    bool playerAlive() { return game->getTaggedRegistry().hasActiveEntity(kTagPlayer); }
     // An enemy of the given kind at the position, standing still with its AI off.
     GameEntity& placeEnemy(GameEntity* enemy, const vec2& position, float orientation = 0.0f);
     // Mouse buttons and keys go through the game's own window callbacks.
     void press(int button) { mouse(button, 1); }
     void release(int button) { mouse(button, 0); }
-    void mouse(int button, int action);
-    void key(int key, int action = GLFW_PRESS, int modifiers = 0);
+    void mouse(int button, int action) {
+        Game::handleMouseButtonStatic(game->getWindow(), button, action, 0);
+    }
+    void key(int key, int action = GLFW_PRESS, int modifiers = 0) {
+        Game::handleKeyStatic(game->getWindow(), key, 0, action, modifiers);
+    }
     // A press and release around one frame: one shot.
     void fire(int button);
-    int count(int tag);
+    int count(int tag) { return static_cast<int>(game->getTaggedRegistry().getEntities(tag).size()); }
     float healthOf(GameEntity& entity) { return entity.getComponent<HealthComponent>().health; }
 
     std::unique_ptr<ArcadeStyleShooterGame> game;

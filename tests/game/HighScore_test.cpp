@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "game/GameFixture.hpp"
 #include "game/GameState.hpp"
 #include "support/Process.hpp"
 
@@ -14,27 +15,15 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::readFile;
 using testsupport::writeFile;
+// A game's fresh working directory, without a high-score file.
+using HighScoreFile = GameFixture;
 
-// Runs each case in an empty directory of its own, as the game runs in its working directory.
-class HighScoreFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous = fs::current_path();
-        fs::current_path(directory.path());
-        playerScore = 0;
-        playerHighScore = 0;
-    }
-    void TearDown() override { fs::current_path(previous); }
-    // The high score after the score of a game that has just ended is compared with it.
-    void endGame(int score, int highScore) {
-        playerScore = score;
-        playerHighScore = highScore;
-        maybeUpdateHighScore();
-    }
-
-    testsupport::TemporaryDirectory directory{"vantor-highscore"};
-    fs::path previous;
-};
+// The high score after the score of a game that has just ended is compared with it.
+void endGame(int score, int highScore) {
+    playerScore = score;
+    playerHighScore = highScore;
+    maybeUpdateHighScore();
+}
 
 TEST_F(HighScoreFile, ReadsTheFileFormsAsDocumented) {
     const struct {
@@ -64,6 +53,8 @@ TEST_F(HighScoreFile, ReadsTheFileFormsAsDocumented) {
 
 // A failed save keeps the score in memory and the old file whole.
 TEST_F(HighScoreFile, WritesExactlyTheKeyAndNumberOnlyWhenBeatenReplacingTheFileWholeOrNotAtAll) {
+    const auto files = [] { return std::distance(fs::directory_iterator("."), fs::directory_iterator()); };
+    const auto filesBefore = files();
     endGame(10, 10);
     EXPECT_FALSE(fs::exists(highScoreFileName)) << "a tie writes nothing";
     endGame(1250, 10);
@@ -71,8 +62,7 @@ TEST_F(HighScoreFile, WritesExactlyTheKeyAndNumberOnlyWhenBeatenReplacingTheFile
     EXPECT_EQ(readFile(highScoreFileName), "HighScore=1250");
     endGame(0, -7);
     EXPECT_EQ(readFile(highScoreFileName), "HighScore=0");
-    EXPECT_EQ(std::distance(fs::directory_iterator(directory.path()), fs::directory_iterator()), 1)
-        << "no temporary file is left behind";
+    EXPECT_EQ(files(), filesBefore + 1) << "no temporary file is left behind";
     fs::create_directory(highScoreFileName + ".tmp"); // the temporary file cannot be created
     endGame(40, 3);
     EXPECT_EQ(playerHighScore, 40);

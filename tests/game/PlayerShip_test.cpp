@@ -1,4 +1,7 @@
+#include <algorithm>
 #include <cmath>
+#include <set>
+#include <utility>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -16,13 +19,17 @@ namespace {
 
 using PlayerShip = GameFixture;
 
-// Held keys steer the ship: W up, A left, S down, D right.
-TEST_F(PlayerShip, WasdSteerUpLeftDownAndRight) {
+// Past the arena's ring a spring pulls the ship back. Held keys steer it: W up, A left, S down, D right.
+TEST_F(PlayerShip, ArenaSpringPullsBackThirtyThousandAtTheRingAndWasdSteerUpLeftDownAndRight) {
     startGame(1, 1);
-    const struct {
-        int key;
-        vec2 direction;
-    } keys[] = {{GLFW_KEY_W, {0, 1}}, {GLFW_KEY_A, {-1, 0}}, {GLFW_KEY_S, {0, -1}}, {GLFW_KEY_D, {1, 0}}};
+    ship().setPosition(vec2(2000, 0));
+    step(1);
+    const vec2 force = ship().getComponent<PhysicsComponent>().force;
+    EXPECT_NEAR(force.x, -30000.0f, 1e-1);
+    EXPECT_NEAR(force.y, 0.0f, 1e-3);
+    EXPECT_EQ(game->getGameCamera().position, ship().getPosition()) << "the camera follows the ship";
+    const std::pair<int, vec2> keys[] = {
+        {GLFW_KEY_W, {0, 1}}, {GLFW_KEY_A, {-1, 0}}, {GLFW_KEY_S, {0, -1}}, {GLFW_KEY_D, {1, 0}}};
     for (const auto& [key, direction] : keys) {
         ship().setPosition(vec2(0));
         ship().setOrientation(0.0f);
@@ -81,22 +88,20 @@ TEST_F(PlayerShip, EmpStunsEachEnemyOnceAndLeavesAMarkerForThreeSeconds) {
     // Motherships: slow enough to stay inside the field, and they launch nothing in the first 2 s.
     GameEntity& near = placeEnemy(game->spawnMothership(), vec2(600, 0));
     GameEntity& far = placeEnemy(game->spawnMothership(), vec2(650, 300));
-    near.getComponent<EnemyAiComponent>().aiEnabled = true;
-    far.getComponent<EnemyAiComponent>().aiEnabled = true;
-    fire(1);
-    ASSERT_GT(stepUntil([&] { return !near.getComponent<EnemyAiComponent>().aiEnabled; }, 60), 0);
-    step(1);
-    EXPECT_FALSE(far.getComponent<EnemyAiComponent>().aiEnabled);
+    auto ai = [](GameEntity& e) -> bool& { return e.getComponent<EnemyAiComponent>().aiEnabled; };
     // Each has its hull and core visuals... the hull's own entity carries the marker.
-    auto markers = [](GameEntity& e) {
-        return static_cast<int>(e.getComponents<VisualComponent>().size()) - 1;
-    };
+    auto markers = [](GameEntity& e) { return int(e.getComponents<VisualComponent>().size()) - 1; };
+    ai(near) = ai(far) = true;
+    fire(1);
+    ASSERT_GT(stepUntil([&] { return !ai(near); }, 60), 0);
+    step(1);
+    EXPECT_FALSE(ai(far));
     EXPECT_EQ(markers(near), 1);
     EXPECT_EQ(markers(far), 1);
     step(static_cast<int>(2.9f / kFrame));
-    EXPECT_FALSE(near.getComponent<EnemyAiComponent>().aiEnabled);
+    EXPECT_FALSE(ai(near));
     step(12);
-    EXPECT_TRUE(near.getComponent<EnemyAiComponent>().aiEnabled);
+    EXPECT_TRUE(ai(near));
     EXPECT_EQ(markers(near), 0);
 }
 
@@ -122,65 +127,20 @@ TEST_F(PlayerShip, GravityOrbPullsFleeingEnemiesAndIgnoresOnesHeadingIn) {
     EXPECT_NEAR(seeking.getComponent<PhysicsComponent>().force.y, 0.0f, 1e-3f);
 }
 
-// Found among the ship's children after the right button has fired it.
-GameEntity* shockwaveOf(GameEntity& ship) {
-    for (GameEntity* child : ship.getChildren()) {
-        if (!child->getComponents<CollisionComponent>().empty()) {
-            return child;
-        }
-    }
-    return nullptr;
-}
-
-TEST_F(PlayerShip, ShockwaveGrowsToSevenHundredFiftyInAThirdOfASecondPushingEnemiesAwayThenEnds) {
-    startGame(1, 3);
+// The ship dies in the frame its shockwave retires, so the sweep meets the ship and its child wave together.
+TEST_F(PlayerShip, ShockwavePushesEnemiesAwayAndDeathAsItEndsStopsTheWavesAndSavesTheHighScore) {
+    startGame(1, 3, true);
+    playerScore = 42;
     GameEntity& swarmer = placeEnemy(game->spawnSwarmer(), vec2(150, 0)); // clear of the ship's hull
     auto& physics = swarmer.getComponent<PhysicsComponent>();
     fire(1);
-    GameEntity* wave = shockwaveOf(ship());
-    ASSERT_NE(wave, nullptr);
-    const int frames = stepUntil([&] { return physics.force.x != 0.0f; }, 10);
-    ASSERT_GT(frames, 0) << "reached once the ring is 100 wide";
-    EXPECT_NEAR(physics.force.x, 10000.0f, 1e-2);
-    EXPECT_NEAR(physics.force.y, 0.0f, 1e-3);
-    // The wave was born at age 0 in the firing frame.
-    auto& shape = static_cast<CircleCollisionGeometry&>(*wave->getComponent<CollisionComponent>().geometry);
-    EXPECT_NEAR(shape.radius, frames * kFrame / 0.35f * 750.0f, 0.01f);
-    EXPECT_EQ(wave->getComponent<VisualComponent>().scale, shape.radius);
-    step(21 - frames);
-    EXPECT_TRUE(ship().getChildren().count(wave) == 0) << "retired and swept after 0.35 s";
-}
-
-TEST_F(PlayerShip, ArenaSpringPullsBackThirtyThousandAtTheRingAndTheCameraFollows) {
-    startGame(1, 1);
-    ship().setPosition(vec2(2000, 0));
-    step(1);
-    const vec2 force = ship().getComponent<PhysicsComponent>().force;
-    EXPECT_NEAR(force.x, -30000.0f, 1e-1);
-    EXPECT_NEAR(force.y, 0.0f, 1e-3);
-    EXPECT_EQ(game->getGameCamera().position, ship().getPosition());
-}
-
-TEST_F(PlayerShip, DeathSwitchesOffTheDirectorExplodesAndSavesTheHighScore) {
-    startGame(1, 1, true);
-    playerScore = 42;
-    ship().getComponent<HealthComponent>().doDamage(6.0f);
-    EXPECT_FALSE(game->getTaggedRegistry().getEntity(kTagWaveDirector).isActive());
-    EXPECT_EQ(playerHighScore, 42);
-    EXPECT_EQ(loadFile("HighScore.txt"), "HighScore=42");
-    step(1);
-    EXPECT_TRUE(game->getTaggedRegistry().getEntities(kTagPlayer).empty()) << "swept";
-    EXPECT_EQ(count(kTagRetired), 1) << "the explosion, alive until its animation ends";
-    EXPECT_EQ(count(kTagWaveDirector), 1) << "switched off but not retired: kept";
-}
-
-TEST_F(PlayerShip, ShipDyingInTheFrameItsShockwaveEndsIsSweptOnce) {
-    startGame(1, 3);
-    fire(1);
-    GameEntity* wave = shockwaveOf(ship());
-    ASSERT_NE(wave, nullptr);
-    // Runs after the wave's own step in the same update pass: the ship dies in the frame the wave retires,
-    // so the sweep meets the ship and its child wave together.
+    const std::set<GameEntity*>& children = ship().getChildren();
+    const auto found = std::find_if(children.begin(), children.end(), [](GameEntity* child) {
+        return !child->getComponents<CollisionComponent>().empty();
+    });
+    ASSERT_NE(found, children.end());
+    GameEntity* wave = *found;
+    // Runs after the wave's own step in the same update pass.
     auto* watcher = new GameEntity(game->getTaggedRegistry(), &game->getComponentRegistry(), vec2(0), 0);
     bool killed = false;
     new LambdaComponent(
@@ -192,10 +152,21 @@ TEST_F(PlayerShip, ShipDyingInTheFrameItsShockwaveEndsIsSweptOnce) {
             }
         },
         5000);
-    ASSERT_GT(stepUntil([&] { return killed; }, 60), 0);
-    EXPECT_TRUE(game->getTaggedRegistry().getEntities(kTagPlayer).empty());
-    EXPECT_TRUE(game->getTaggedRegistry().getEntities(kTagRetired).size() == 1u)
-        << "only the explosion is left";
+    const int frames = stepUntil([&] { return physics.force.x != 0.0f; }, 10);
+    ASSERT_GT(frames, 0) << "reached once the ring is 100 wide";
+    EXPECT_NEAR(physics.force.x, 10000.0f, 1e-2);
+    EXPECT_NEAR(physics.force.y, 0.0f, 1e-3);
+    // The wave was born at age 0 in the firing frame.
+    auto& shape = static_cast<CircleCollisionGeometry&>(*wave->getComponent<CollisionComponent>().geometry);
+    EXPECT_NEAR(shape.radius, frames * kFrame / 0.35f * 750.0f, 0.01f);
+    EXPECT_EQ(wave->getComponent<VisualComponent>().scale, shape.radius);
+    EXPECT_EQ(frames + stepUntil([&] { return killed; }, 60), 21) << "retired after 0.35 s";
+    EXPECT_FALSE(game->getTaggedRegistry().getEntity(kTagWaveDirector).isActive());
+    EXPECT_EQ(count(kTagWaveDirector), 1) << "switched off but not retired: kept";
+    EXPECT_EQ(playerHighScore, 42);
+    EXPECT_EQ(loadFile("HighScore.txt"), "HighScore=42");
+    EXPECT_EQ(count(kTagPlayer), 0) << "swept";
+    EXPECT_EQ(count(kTagRetired), 1) << "only the explosion is left, alive until its animation ends";
 }
 
 } // namespace

@@ -10,15 +10,11 @@ namespace {
 
 class WaveDirector : public GameFixture {
 protected:
-    void startWaves() {
-        startGame(1, 1, true);
-        ship().getComponent<HealthComponent>().health = 1e12f; // survives every ram
-    }
-    GameEntity& director() { return game->getTaggedRegistry().getEntity(kTagWaveDirector); }
     // Of the swarmer and diver spawners: their intervals, shortest first, or whether they are on.
     std::vector<float> intervals(bool enabledInstead = false) {
         std::vector<float> result;
-        for (TimedEntitySpawner* spawner : director().getComponents<TimedEntitySpawner>()) {
+        for (TimedEntitySpawner* spawner :
+             game->getTaggedRegistry().getEntity(kTagWaveDirector).getComponents<TimedEntitySpawner>()) {
             result.push_back(enabledInstead ? float(spawner->enabled) : spawner->interval);
         }
         std::sort(result.begin(), result.end());
@@ -29,10 +25,11 @@ protected:
     void play(float seconds) { step(static_cast<int>(seconds * 60.0f + 0.5f)); }
 };
 
-TEST_F(WaveDirector, FirstSwarmerComesAtOnceDiversAfterTwelveSecondsAndIntervalsShrinkWithTime) {
-    startWaves();
+TEST_F(WaveDirector, WavesComeFasterWithTimeUntilAMothershipAtFortyFiveSecondsHoldsThemWhileItLives) {
+    startGame(1, 1, true);
+    ship().getComponent<HealthComponent>().health = 1e12f; // survives every ram
     step(1);
-    EXPECT_EQ(count(kTagSwarmer), 1);
+    EXPECT_EQ(count(kTagSwarmer), 1) << "the first swarmer comes at once";
     EXPECT_NEAR(intervals()[0], 2.0f, 1e-3);  // swarmers: 1 / (t / 100 + 0.5)
     EXPECT_NEAR(intervals()[1], 10.0f, 1e-2); // divers: 1 / (t / 200 + 0.1)
     play(11.9f);
@@ -41,26 +38,19 @@ TEST_F(WaveDirector, FirstSwarmerComesAtOnceDiversAfterTwelveSecondsAndIntervals
     EXPECT_EQ(count(kTagDiver), 1);
     play(7.9f);
     EXPECT_NEAR(intervals()[1], 5.0f, 0.01f);
-}
-
-TEST_F(WaveDirector, OneMothershipAtFortyFiveSecondsPausesTheClock) {
-    startWaves();
-    play(44.9f);
+    play(44.9f - 20.0f);
     EXPECT_EQ(count(kTagMothership), 0);
     play(0.2f);
-    EXPECT_EQ(count(kTagMothership), 1);
+    ASSERT_EQ(count(kTagMothership), 1);
     EXPECT_EQ(enabled(), (std::vector<float>{0, 0}));
-    // Survives its rams against the invulnerable ship.
-    (*game->getTaggedRegistry().getEntities(kTagMothership).begin())->getComponent<HealthComponent>().health =
-        1e9f;
+    HealthComponent& mothership =
+        (*game->getTaggedRegistry().getEntities(kTagMothership).begin())->getComponent<HealthComponent>();
+    mothership.health = 1e9f; // survives its rams against the invulnerable ship
     const std::vector<float> frozen = intervals();
     play(30.0f); // a mothership that lives on holds the clock and the waves
     EXPECT_EQ(intervals(), frozen);
     EXPECT_EQ(enabled(), (std::vector<float>{0, 0}));
-    const EntitySet& motherships = game->getTaggedRegistry().getEntities(kTagMothership);
-    for (GameEntity* mothership : std::vector<GameEntity*>(motherships.begin(), motherships.end())) {
-        mothership->getComponent<HealthComponent>().doDamage(1e9f);
-    }
+    mothership.doDamage(1e9f);
     step(2); // swept, then the director sees none and switches the waves back on
     EXPECT_EQ(enabled(), (std::vector<float>{1, 1}));
     EXPECT_NEAR(intervals()[0], 1.0f / (45.0f / 100.0f + 0.5f), 1e-3);

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/sound/SoundDecoder.hpp"
-#include "tests/tools/assetgen/GeneratedAssets.hpp"
 
 namespace kv {
 namespace {
@@ -36,7 +35,7 @@ struct SoundFile {
 TEST(SoundFiles, DecodeAtTheirLengthAndLevelAndEffectsStartAndEndWithoutAClick) {
     for (const SoundFile& file : kSounds) {
         SCOPED_TRACE(file.path);
-        const DecodedSound sound = decodeOggVorbisFile(assetPath(file.path));
+        const DecodedSound sound = decodeOggVorbisFile(std::string(VANTOR_ASSET_DIR "/") + file.path);
         ASSERT_TRUE(sound.loaded);
         EXPECT_EQ(sound.channels, file.channels);
         EXPECT_EQ(sound.sampleRate, kSampleRate);
@@ -58,7 +57,7 @@ constexpr double kLeastSeamLevel = 0.1;      // share of the middle's level at e
 constexpr int kLeastChannelDifference = 100; // mean 16-bit difference between left and right
 
 TEST(MusicFile, LoopsWithoutAJumpOrAGapAndUsesBothChannelsDifferently) {
-    const DecodedSound music = decodeOggVorbisFile(assetPath(kMusicFile));
+    const DecodedSound music = decodeOggVorbisFile(VANTOR_ASSET_DIR "/" + std::string(kMusicFile));
     ASSERT_TRUE(music.loaded);
     ASSERT_EQ(music.channels, 2);
     // Any sample more or less would put a gap or a jump into every repetition.
