@@ -15,7 +15,7 @@ namespace kv {
 namespace {
 
 using test::errorOf;
-using test::GlfwCallLog;
+using test::glfwCallLog;
 using ::testing::ElementsAre;
 
 constexpr int kWindowWidth = 320;  // pixels
@@ -49,7 +49,7 @@ public:
 
 class GameShellTest : public ::testing::Test {
 protected:
-    void TearDown() override { GlfwCallLog::useRealTime(); }
+    void TearDown() override { glfwCallLog().testTime.reset(); }
 };
 
 // The size handler sees members and viewport already set, zero (a minimised window) included.
@@ -71,16 +71,16 @@ TEST_F(GameShellTest, EachTimeStepIsTheLastFrameAloneNeverTheLoadingTimeAndAtMos
     constexpr double kLoading = 5.0;   // seconds
     constexpr double kShort = 0.01;    // seconds
     constexpr double kStall = 3600.0;  // seconds
-    GlfwCallLog::setTestTime(100.0);
+    glfwCallLog().testTime = 100.0;
     ProbeGame game;
-    game.onLoad = [] { GlfwCallLog::advanceTestTime(kLoading); };
+    game.onLoad = [] { *glfwCallLog().testTime += kLoading; };
     game.onUpdate = [](ProbeGame& self) {
         const double frames[] = {kShort, kStall, kShort};
         const std::size_t done = self.timeSteps.size();
         if (done > 3) {
             self.quit();
         } else {
-            GlfwCallLog::advanceTestTime(frames[done - 1]);
+            *glfwCallLog().testTime += frames[done - 1];
         }
     };
     game.start();
@@ -95,18 +95,18 @@ TEST(WindowToFramebuffer, ScalesByTheSizeRatioAndLeavesAWindowWithoutExtentAlone
 }
 
 TEST_F(GameShellTest, FailedWindowCreationTerminatesGlfwAndRethrowsCodeAndDescription) {
-    GlfwCallLog::events().clear();
-    GlfwCallLog::failNextWindowCreation(GLFW_VERSION_UNAVAILABLE, "no 3.2 core context");
+    glfwCallLog().events.clear();
+    glfwCallLog().failure = {GLFW_VERSION_UNAVAILABLE, "no 3.2 core context"};
     EXPECT_EQ(errorOf([] { ProbeGame game; }), "Error code: " + std::to_string(GLFW_VERSION_UNAVAILABLE) +
                                                    ", desciption: no 3.2 core context");
     EXPECT_EQ(errorOf([] { glfwErrorCallback(1, nullptr); }), "Error code: 1, desciption: ");
-    EXPECT_THAT(GlfwCallLog::events(), ElementsAre("glfwCreateWindow", "glfwTerminate"));
+    EXPECT_THAT(glfwCallLog().events, ElementsAre("glfwCreateWindow", "glfwTerminate"));
     // GLFW can be initialised again afterwards; destruction terminates GLFW once.
     auto game = std::make_unique<ProbeGame>();
     EXPECT_NE(game->getWindow(), nullptr);
-    GlfwCallLog::events().clear();
+    glfwCallLog().events.clear();
     game.reset();
-    EXPECT_THAT(GlfwCallLog::events(), ElementsAre("glfwTerminate"));
+    EXPECT_THAT(glfwCallLog().events, ElementsAre("glfwTerminate"));
 }
 
 } // namespace

@@ -46,7 +46,7 @@ TEST(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
     ASSERT_TRUE(xdotool("key Escape"));
 
     ASSERT_TRUE(game.waitForEnd(30s));
-    EXPECT_TRUE(game.exitedWith(0)) << game.describe();
+    EXPECT_EQ(game.describe(), "exit 0");
     EXPECT_NE(game.standardOutput().find("OpenGL version: "), std::string::npos);
     EXPECT_EQ(game.standardError(), "");
     EXPECT_TRUE(std::regex_match(readFile(work / "HighScore.txt"), std::regex("HighScore=(0|[1-9][0-9]*)")));

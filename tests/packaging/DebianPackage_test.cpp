@@ -108,7 +108,7 @@ TEST(InstalledDebianPackage, InstallsRunsFromThePathAndRemovesCleanly) {
     ASSERT_TRUE(waitFor([&] { return fs::exists(data / "screenshot_1.png"); }, 10s));
     ASSERT_TRUE(xdotool("key Escape"));
     ASSERT_TRUE(game.waitForEnd(30s));
-    EXPECT_TRUE(game.exitedWith(0)) << game.describe();
+    EXPECT_EQ(game.describe(), "exit 0");
     EXPECT_EQ(game.standardError(), "");
     const std::string output = game.standardOutput();
     EXPECT_TRUE(output.starts_with("OpenGL version: ")) << output;

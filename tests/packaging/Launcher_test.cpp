@@ -2,10 +2,10 @@
 // run against a stand-in for the game that records where and how it was started: the per-user data directory
 // and the XDG rules, its links to the installed assets, repeated and concurrent starts, moved installations
 // and the failures it reports.
+#include <algorithm>
 #include <fstream>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -96,20 +96,16 @@ TEST_P(Launcher, StartsTheGameOrReportsWhy) {
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find(c.message), std::string::npos) << result.output;
 
-    std::vector<std::string> starts;
-    std::ifstream records(scratch.path() / c.data / "started.txt");
-    for (std::string line; std::getline(records, line);) {
-        starts.push_back(line);
-    }
-    ASSERT_EQ(starts.size(), static_cast<std::size_t>(c.starts)) << "starts in " << c.data;
+    const std::string starts = readFile(scratch.path() / c.data / "started.txt");
+    ASSERT_EQ(std::count(starts.begin(), starts.end(), '\n'), c.starts) << "starts in " << c.data;
     if (c.starts > 0) {
         std::string expected = fs::canonical(scratch.path() / c.data).string();
-        for (const char* folder : {"shaders", "sprites", "fonts", "sounds"}) {
+        for (const char* folder : kAssetFolders) {
             const fs::path assets = scratch.path() / c.linkedTo / "share/games/vantor" / folder;
-            expected += ' ';
-            expected += *c.linkedTo == '\0' ? "-" : fs::canonical(assets).string();
+            expected += ' ' + (*c.linkedTo == '\0' ? "-" : fs::canonical(assets).string());
         }
-        EXPECT_EQ(starts.back(), expected + " 0") << "the directory, the links and no arguments";
+        EXPECT_EQ(starts.substr(starts.rfind('\n', starts.size() - 2) + 1), expected + " 0\n")
+            << "the last start's directory, links and no arguments";
     }
 }
 

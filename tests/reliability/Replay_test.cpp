@@ -5,7 +5,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <vector>
 
 #include "game/GameFixture.hpp"
@@ -47,17 +46,14 @@ protected:
     // FNV-1a over every entity's record (position, orientation, active flag, health, tags) in sorted order,
     // then the scores: it tells play states apart, not where entities sit in memory. Floats enter exactly.
     std::uint64_t playStateHash() {
-        std::map<const GameEntity*, std::uint32_t> health;
-        for (HealthComponent* component : game->getComponentRegistry().getComponents<HealthComponent>()) {
-            health[&component->entity] = std::bit_cast<std::uint32_t>(component->health);
-        }
         std::vector<std::vector<std::uint32_t>> records;
         for (const GameEntity* e : game->getTaggedRegistry().getEntities(0)) {
-            const auto found = health.find(e);
             records.push_back({std::bit_cast<std::uint32_t>(e->getPosition().x),
                                std::bit_cast<std::uint32_t>(e->getPosition().y),
                                std::bit_cast<std::uint32_t>(e->getOrientation()), e->isActive() ? 1u : 0u,
-                               found == health.end() ? kNoHealth : found->second});
+                               e->countComponents<HealthComponent>() == 0
+                                   ? kNoHealth
+                                   : std::bit_cast<std::uint32_t>(e->getComponent<HealthComponent>().health)});
             records.back().insert(records.back().end(), e->getTags().begin(), e->getTags().end());
         }
         std::sort(records.begin(), records.end());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -20,15 +21,9 @@ namespace test {
 
 class EntityWorld {
 public:
-    EntityWorld() = default;
-    EntityWorld(const EntityWorld&) = delete;
-    EntityWorld& operator=(const EntityWorld&) = delete;
-    ~EntityWorld() { deleteAll(); }
-
     // A root entity; it and its subtree are deleted with the world.
     GameEntity& make(vec2 position = vec2(0.0f), float orientation = 0.0f) {
-        roots.push_back(new GameEntity(tagged, &components, position, orientation));
-        return *roots.back();
+        return *roots.emplace_back(std::make_unique<GameEntity>(tagged, &components, position, orientation));
     }
 
     // A child placed the way the game builds fixed parts: attach, inherit, then the offset.
@@ -44,17 +39,11 @@ public:
 
     // Deletes a root entity made by make() now.
     void destroy(GameEntity& root) {
-        std::erase(roots, &root);
-        delete &root;
+        std::erase_if(roots, [&](const auto& made) { return made.get() == &root; });
     }
 
     // GL tests call this before their context goes.
-    void deleteAll() {
-        for (GameEntity* root : roots) {
-            delete root;
-        }
-        roots.clear();
-    }
+    void deleteAll() { roots.clear(); }
 
     // One update pass as the game runs it: over a copy, because components delete themselves and spawn.
     void updateAll(float dt) {
@@ -69,7 +58,7 @@ public:
     TypedComponentRegistry components{nullptr};
 
 private:
-    std::vector<GameEntity*> roots;
+    std::vector<std::unique_ptr<GameEntity>> roots; // deleted first, while both registries still exist
 };
 
 class EntityTest : public ::testing::Test, public EntityWorld {};

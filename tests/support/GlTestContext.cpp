@@ -63,7 +63,6 @@ void GlTest::SetUp() {
 
 void GlTest::TearDown() {
     game.reset();
-    scratchDirectory.reset();
 }
 
 glm::mat4 GlTest::pixelProjection() const {
@@ -87,13 +86,6 @@ std::vector<Rgb> GlTest::readPixels(int x, int y, int width, int height) const {
         pixels.push_back(Rgb{bytes[i], bytes[i + 1], bytes[i + 2]});
     }
     return pixels;
-}
-
-std::string GlTest::scratchPath(const std::string& fileName) {
-    if (!scratchDirectory) {
-        scratchDirectory.emplace("kv_gl_tests");
-    }
-    return (scratchDirectory->path() / fileName).string();
 }
 
 } // namespace kv::test

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -77,12 +76,12 @@ protected:
     Rgb readPixel(int x, int y) const { return readPixels(x, y, 1, 1).front(); }
     std::vector<Rgb> readPixels(int x, int y, int width, int height) const;
     // A path in a directory of this test's own, removed when the test ends.
-    std::string scratchPath(const std::string& fileName);
+    std::string scratchPath(const std::string& name) { return (scratchDirectory.path() / name).string(); }
 
     std::unique_ptr<ContextGame> game;
 
 private:
-    std::optional<testsupport::TemporaryDirectory> scratchDirectory;
+    testsupport::TemporaryDirectory scratchDirectory{"kv_gl_tests"};
 };
 
 } // namespace kv::test

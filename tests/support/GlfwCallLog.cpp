@@ -4,7 +4,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
-using kv::test::GlfwCallLog;
+using kv::test::glfwCallLog;
 
 // The linker sends the program's calls of glfwX to __wrap_glfwX; __real_glfwX is GLFW's own function.
 extern "C" {
@@ -14,8 +14,8 @@ double __real_glfwGetTime();
 
 GLFWwindow* __wrap_glfwCreateWindow(int width, int height, const char* title, GLFWmonitor* monitor,
                                     GLFWwindow* share) {
-    GlfwCallLog::events().emplace_back("glfwCreateWindow");
-    const auto failure = std::exchange(GlfwCallLog::state().failure, std::nullopt);
+    glfwCallLog().events.emplace_back("glfwCreateWindow");
+    const auto failure = std::exchange(glfwCallLog().failure, std::nullopt);
     if (!failure) {
         return __real_glfwCreateWindow(width, height, title, monitor, share);
     }
@@ -29,11 +29,11 @@ GLFWwindow* __wrap_glfwCreateWindow(int width, int height, const char* title, GL
 }
 
 void __wrap_glfwTerminate() {
-    GlfwCallLog::events().emplace_back("glfwTerminate");
+    glfwCallLog().events.emplace_back("glfwTerminate");
     __real_glfwTerminate();
 }
 
 double __wrap_glfwGetTime() {
-    return GlfwCallLog::state().testTime.value_or(__real_glfwGetTime());
+    return glfwCallLog().testTime.value_or(__real_glfwGetTime());
 }
 }

@@ -146,10 +146,6 @@ void Process::kill(int signal) {
     }
 }
 
-bool Process::exitedWith(int code) const {
-    return pid <= 0 && WIFEXITED(status) && WEXITSTATUS(status) == code;
-}
-
 bool Process::crashed() const {
     return pid <= 0 && WIFSIGNALED(status) &&
            std::find(std::begin(kCrashSignals), std::end(kCrashSignals), WTERMSIG(status)) !=

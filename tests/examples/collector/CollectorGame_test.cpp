@@ -6,7 +6,6 @@
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
-#include <glm/geometric.hpp>
 #include <gtest/gtest.h>
 
 #include "engine/components/Scripted.hpp"
