@@ -21,7 +21,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for _ in $(seq 1 200); do
+# Both waits allow a minute: on a machine kept busy by other work the server and the window manager can take
+# many seconds, and a test started before they are ready fails for a reason that is not its own.
+wait_steps=1200 # of 0.05 s
+for _ in $(seq 1 "$wait_steps"); do
   if [ -s "$display_file" ]; then
     break
   fi
@@ -43,13 +46,19 @@ openbox_pid=$!
 # Wait until the window manager owns the screen and announces full-screen support before anything asks for
 # full screen: GLFW reads the announcement once, when it starts, and a busy machine can start a test between
 # the window manager taking the screen and announcing what it supports.
-for _ in $(seq 1 200); do
+wm_ready=0
+for _ in $(seq 1 "$wait_steps"); do
   if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
     xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_WM_STATE_FULLSCREEN'; then
+    wm_ready=1
     break
   fi
   sleep 0.05
 done
+if [ "$wm_ready" = 0 ]; then
+  echo "the window manager did not announce full-screen support on $DISPLAY" >&2
+  exit 1
+fi
 
 export ALSOFT_DRIVERS="${ALSOFT_DRIVERS:-null}"
 "$@"
