@@ -24,14 +24,15 @@ TEST(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
     linkAssetFolders(work);
     writeFile(work / "HighScore.txt", "HighScore=-7"); // leaving the game beats it, whatever the flames hit
     Process game({VANTOR_EXECUTABLE}, work, work);
-    ASSERT_TRUE(waitForWindow(game, 30s)) << "the game switches to full screen once loaded";
+    ASSERT_TRUE(waitForWindow(game, 120s)) << "the game switches to full screen once loaded";
 
     // The menu is centred on the 1024 x 768 screen: "Flamethrower" at (+270, +180), "Start game" at
     // (-135, -170) menu units, one unit per pixel, y upward. A button reacts to the hover state of the last
-    // frame, so the pointer rests on it a moment first, as a person's would.
+    // frame, so the pointer rests on it a moment first, as a person's would (long enough for several frames on
+    // a busy machine).
     for (const char* button : {"782 204", "377 554"}) {
         ASSERT_TRUE(xdotool(std::string("mousemove --sync ") + button));
-        std::this_thread::sleep_for(200ms);
+        std::this_thread::sleep_for(1s);
         ASSERT_TRUE(xdotool("click 1"));
     }
     std::this_thread::sleep_for(300ms);
@@ -40,12 +41,12 @@ TEST(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
     std::this_thread::sleep_for(3s);
     ASSERT_TRUE(xdotool("key space")); // while the flames still burn
     ASSERT_TRUE(xdotool("mouseup 1 keyup w"));
-    ASSERT_TRUE(waitFor([&] { return fs::exists(work / "screenshot_1.png"); }, 10s));
+    ASSERT_TRUE(waitFor([&] { return fs::exists(work / "screenshot_1.png"); }, 60s));
     ASSERT_TRUE(xdotool("key Escape"));
     std::this_thread::sleep_for(300ms);
     ASSERT_TRUE(xdotool("key Escape"));
 
-    ASSERT_TRUE(game.waitForEnd(30s));
+    ASSERT_TRUE(game.waitForEnd(120s));
     EXPECT_EQ(game.describe(), "exit 0");
     EXPECT_NE(game.standardOutput().find("OpenGL version: "), std::string::npos);
     EXPECT_EQ(game.standardError(), "");

@@ -12,7 +12,7 @@
 namespace kv {
 
 namespace {
-constexpr int kFullScreenPolls = 500;    // a bound on a hang, not a wait
+constexpr int kFullScreenPolls = 6000;   // a bound on a hang, not a wait: a busy window manager is slow
 constexpr double kFullScreenPoll = 0.01; // seconds
 constexpr int kPointAttempts = 600;      // frames a button may take to be hovered
 constexpr int kLegFrames = 90;           // frames of each side of the steered box

@@ -105,9 +105,9 @@ TEST(InstalledDebianPackage, InstallsRunsFromThePathAndRemovesCleanly) {
                  home.path(), home.path());
     ASSERT_TRUE(waitForWindow(game, 60s)) << game.describe() << game.standardError();
     ASSERT_TRUE(xdotool("key space"));
-    ASSERT_TRUE(waitFor([&] { return fs::exists(data / "screenshot_1.png"); }, 10s));
+    ASSERT_TRUE(waitFor([&] { return fs::exists(data / "screenshot_1.png"); }, 60s));
     ASSERT_TRUE(xdotool("key Escape"));
-    ASSERT_TRUE(game.waitForEnd(30s));
+    ASSERT_TRUE(game.waitForEnd(120s));
     EXPECT_EQ(game.describe(), "exit 0");
     EXPECT_EQ(game.standardError(), "");
     const std::string output = game.standardOutput();

@@ -54,7 +54,7 @@ TEST(EnginePackage, BuildsAndRunsTheExampleOutsideTheTree) {
     ASSERT_TRUE(waitForWindow(played, 60s, "Collector", false))
         << played.describe() << played.standardError();
     ASSERT_TRUE(xdotool("key Escape"));
-    ASSERT_TRUE(played.waitForEnd(30s));
+    ASSERT_TRUE(played.waitForEnd(120s));
     EXPECT_EQ(played.describe(), "exit 0") << played.standardError();
     EXPECT_TRUE(played.standardOutput().starts_with("OpenGL version: ")) << played.standardOutput();
 }
