@@ -5,6 +5,7 @@
 #include "engine/text/GlText.hpp"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -23,6 +24,9 @@
 namespace kv::test {
 namespace {
 
+constexpr int kFloatsPerQuad = 24;
+constexpr int kBytesPerQuad = 96;
+
 class FontFixture : public GlTest {
 protected:
     void SetUp() override {
@@ -30,12 +34,16 @@ protected:
         previousDirectory = std::filesystem::current_path();
         std::filesystem::current_path(VANTOR_RUNTIME_DIR);
         factory = std::make_unique<GlLabelFactory>("fonts", "OpenSans-Regular.fnt");
+        shapeShader = loadShippedShader("debug");
+        dbgShader = shapeShader.get();
         // As the game draws: glyph coverage is the text shader's alpha.
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
 
     void TearDown() override {
+        dbgShader = nullptr;
+        shapeShader.reset();
         factory.reset();
         std::filesystem::current_path(previousDirectory);
         GlTest::TearDown();
@@ -44,34 +52,6 @@ protected:
     const GlyphAtlas& atlas() const { return *factory->getAtlas(); }
     float atlasSize() const { return static_cast<float>(factory->getAtlas()->size); }
 
-    std::unique_ptr<GlLabelFactory> factory;
-
-private:
-    std::filesystem::path previousDirectory;
-};
-
-// Bounds, inclusive and in glReadPixels coordinates, of the pixels with a channel above 100 in a read-back of
-// the whole framebuffer.
-struct PixelBox {
-    int minX = 1 << 30, minY = 1 << 30, maxX = -1, maxY = -1;
-};
-PixelBox litBox(const std::vector<Rgb>& pixels, int width) {
-    PixelBox box;
-    for (int i = 0; i < static_cast<int>(pixels.size()); ++i) {
-        const Rgb& p = pixels[static_cast<std::size_t>(i)];
-        if (std::max({p.r, p.g, p.b}) > 100) {
-            box = {std::min(box.minX, i % width), std::min(box.minY, i / width), std::max(box.maxX, i % width),
-                   std::max(box.maxY, i / width)};
-        }
-    }
-    return box;
-}
-
-constexpr int kFloatsPerQuad = 24;
-constexpr int kBytesPerQuad = 96;
-
-class GlTextTest : public FontFixture {
-protected:
     // The first glyph quads of the buffer.
     static std::vector<float> bufferQuads(const GlText& text, int quads) {
         std::vector<float> values(static_cast<std::size_t>(quads * kFloatsPerQuad));
@@ -88,7 +68,17 @@ protected:
         });
         return values;
     }
+
+    std::unique_ptr<GlLabelFactory> factory;
+    std::shared_ptr<Shader> shapeShader;
+
+private:
+    std::filesystem::path previousDirectory;
 };
+
+using GlTextTest = FontFixture;
+using GlLabelTest = FontFixture;
+using GlLabelButtonTest = FontFixture;
 
 // A score label is set every frame: only a new string may cost a rebuild, and every change must show.
 TEST_F(GlTextTest, DrawBuildsTheQuadsOfTheStringAgainOnlyWhenItChanged) {
@@ -129,40 +119,46 @@ TEST_F(GlTextTest, MovedTextTakesOverTheGlNamesAndTheMovedFromReleasesNothing) {
 constexpr float kFontSize = 40.0f; // pixels; the window is 256 pixels wide
 constexpr int kEdgeTolerance = 1;  // pixels of smoothing allowed outside the text box
 
-class GlLabelTest : public FontFixture {
-protected:
-    // Draws the label alone, one unit per pixel from the bottom-left corner, and returns its ink.
-    PixelBox drawAndMeasure(GlLabel& label) {
+TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault) {
+    struct InkBox {
+        int minX = INT_MAX, minY = INT_MAX, maxX = -1, maxY = -1; // inclusive, in glReadPixels coordinates
+    };
+    GlLabel label = factory->createLabel("Hgj", kFontSize);
+    // Draws the label alone, one unit per pixel from the bottom-left corner, and returns the bounds of its ink
+    // (the pixels with a channel above 100), which lie in the box of the label's size from (left, bottom).
+    const auto inkWithin = [&](float left, float bottom) {
         clear();
         label.draw(pixelProjection());
-        return litBox(readPixels(0, 0, framebufferWidth(), framebufferHeight()), framebufferWidth());
-    }
-    // Ink pixels lie within the box from (left, bottom) of the label's scaled size.
-    static void expectInside(const PixelBox& ink, float left, float bottom, const vec2& size) {
-        ASSERT_GE(ink.maxX, 0) << "no ink";
+        const std::vector<Rgb> pixels = readPixels(0, 0, framebufferWidth(), framebufferHeight());
+        InkBox ink;
+        for (int i = 0; i < static_cast<int>(pixels.size()); ++i) {
+            const Rgb& p = pixels[static_cast<std::size_t>(i)];
+            if (std::max({p.r, p.g, p.b}) > 100) {
+                const int x = i % framebufferWidth();
+                const int y = i / framebufferWidth();
+                ink = {std::min(ink.minX, x), std::min(ink.minY, y), std::max(ink.maxX, x),
+                       std::max(ink.maxY, y)};
+            }
+        }
+        const vec2 size = label.getDimensions();
+        EXPECT_GE(ink.maxX, 0) << "no ink";
         EXPECT_GE(ink.minX, std::floor(left) - kEdgeTolerance);
         EXPECT_LE(ink.maxX + 1, std::ceil(left + size.x) + kEdgeTolerance);
         EXPECT_GE(ink.minY, std::floor(bottom) - kEdgeTolerance);
         EXPECT_LE(ink.maxY + 1, std::ceil(bottom + size.y) + kEdgeTolerance);
-    }
-};
-
-TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault) {
-    GlLabel label = factory->createLabel("Hgj", kFontSize);
+        return ink;
+    };
     label.position = vec2(128.0f, 128.0f);
     const vec2 size = label.getDimensions();
-    const PixelBox centred = drawAndMeasure(label);
-    expectInside(centred, 128.0f - 0.5f * size.x, 128.0f - 0.5f * size.y, size);
+    const InkBox centred = inkWithin(128.0f - 0.5f * size.x, 128.0f - 0.5f * size.y);
     label.origin = vec2(0.0f, 0.0f);
-    const PixelBox fromCorner = drawAndMeasure(label);
-    expectInside(fromCorner, 128.0f, 128.0f, size);
+    const InkBox fromCorner = inkWithin(128.0f, 128.0f);
     // The same ink, moved by half the box.
     EXPECT_NEAR(centred.minX, fromCorner.minX - 0.5f * size.x, 1.0f);
     EXPECT_NEAR(centred.maxY, fromCorner.maxY - 0.5f * size.y, 1.0f);
     label.setFontSize(2 * kFontSize);
     label.position = vec2(8.0f, 8.0f);
-    const PixelBox large = drawAndMeasure(label);
-    expectInside(large, 8.0f, 8.0f, label.getDimensions());
+    const InkBox large = inkWithin(8.0f, 8.0f);
     EXPECT_GT(large.maxY - large.minY, 1.8f * (fromCorner.maxY - fromCorner.minY));
 }
 
@@ -174,33 +170,21 @@ constexpr int kPress = 1;
 constexpr int kRepeat = 2;
 constexpr int kColorTolerance = 2; // 0..255 units
 
-class GlLabelButtonTest : public FontFixture {
-protected:
-    void SetUp() override {
-        FontFixture::SetUp();
-        shapeShader = loadShippedShader("debug");
-        dbgShader = shapeShader.get();
-    }
-    void TearDown() override {
-        dbgShader = nullptr;
-        shapeShader.reset();
-        FontFixture::TearDown();
-    }
-    // Hovers (or not) the button through the camera at the game point.
-    static void moveMouse(GlLabelButton& button, const OrthoCamera& camera, const vec2& gamePoint) {
-        button.update(0.0f, camera, windowPointOf(camera, gamePoint));
-    }
-    std::shared_ptr<Shader> shapeShader;
-};
+// Hovers (or not) the button through the camera at the game point.
+void moveMouse(GlLabelButton& button, const OrthoCamera& camera, const vec2& gamePoint) {
+    button.update(0.0f, camera, windowPointOf(camera, gamePoint));
+}
 
 // A 1024 x 512 framebuffer under a camera 512 units tall maps window points to game points exactly, so
 // the borders themselves can be tested; the camera is moved, as the play camera is.
-TEST_F(GlLabelButtonTest, HoverBoxIsTheExtentAroundThePositionBordersIncludedWhateverTheCaptionOrigin) {
+TEST_F(GlLabelButtonTest, HoverBoxIsTheExtentAroundThePositionBordersIncludedAndOnlyALeftPressInItClicks) {
     OrthoCamera camera(512, 1024, 512);
     camera.setPosition(vec2(1000, 0));
     GlLabelButton button = factory->createLabelButton(vec2(250, 60), "Go", 25);
     button.label.position = vec2(1000, 100);
     button.label.origin = vec2(0, 0);
+    int clicks = 0;
+    button.onClick = [&clicks] { ++clicks; };
     const struct {
         vec2 at;
         bool hovered;
@@ -210,29 +194,16 @@ TEST_F(GlLabelButtonTest, HoverBoxIsTheExtentAroundThePositionBordersIncludedWha
     for (const auto& c : cases) {
         moveMouse(button, camera, c.at);
         EXPECT_EQ(button.isHovered(), c.hovered) << c.at.x << ", " << c.at.y;
+        // Only a left press clicks; without a pointer, where the last update saw the pointer.
+        for (const auto& [key, action] :
+             {std::pair{kRight, kPress}, {kLeft, kRelease}, {kLeft, kRepeat}, {kLeft, kPress}}) {
+            button.handleMouseButton(key, action, 0);
+        }
+        // The pointer given with the event decides whatever the last update saw: a quick click lands there.
+        moveMouse(button, camera, c.hovered ? vec2(700, 100) : vec2(1000, 100));
+        button.handleMouseButton(kLeft, kPress, 0, camera, windowPointOf(camera, c.at));
+        EXPECT_EQ(std::exchange(clicks, 0), c.hovered ? 2 : 0) << c.at.x << ", " << c.at.y;
     }
-}
-
-// The pointer given with the event decides, whatever the last update saw: a quick click lands where it is.
-TEST_F(GlLabelButtonTest, OnlyALeftPressOverTheButtonClicks) {
-    const OrthoCamera camera(256, 256, 256);
-    GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
-    int clicks = 0;
-    button.onClick = [&clicks] { ++clicks; };
-    const vec2 off(80, 0);
-    const vec2 over(10, 5);
-    moveMouse(button, camera, off);
-    button.handleMouseButton(kLeft, kPress, 0);
-    moveMouse(button, camera, over);
-    button.handleMouseButton(kRight, kPress, 0);
-    button.handleMouseButton(kLeft, kRelease, 0);
-    button.handleMouseButton(kLeft, kRepeat, 0);
-    button.handleMouseButton(kLeft, kPress, 0);
-    button.handleMouseButton(kLeft, kPress, 0, camera, windowPointOf(camera, off));
-    EXPECT_EQ(clicks, 1);
-    moveMouse(button, camera, off);
-    button.handleMouseButton(kLeft, kPress, 0, camera, windowPointOf(camera, over));
-    EXPECT_EQ(clicks, 2);
 }
 
 // A button of 100 x 40 at (20, -30) under a camera of one unit per pixel: framebuffer pixels x 98..197,
