@@ -33,16 +33,13 @@ out vec4 fragColor;
 void paint() { fragColor = vec4(1.0); }
 )";
 
-class ShaderTest : public test::GlTest {
-protected:
-    std::string writeSource(const std::string& name, const std::string& source) {
-        const std::string path = scratchPath(name);
-        std::ofstream(path) << source;
-        return path;
-    }
-};
+using ShaderTest = test::GlTest;
 
 TEST_F(ShaderTest, FailuresThrowTheirPrefixAndTheDriversLog) {
+    const auto writeSource = [this](const std::string& name, const std::string& source) {
+        std::ofstream(scratchPath(name)) << source;
+        return scratchPath(name);
+    };
     const std::string good = writeSource("good.vert", kGoodVertex);
     const struct {
         std::string fragmentPath;
