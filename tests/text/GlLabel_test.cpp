@@ -80,8 +80,9 @@ using GlTextTest = FontFixture;
 using GlLabelTest = FontFixture;
 using GlLabelButtonTest = FontFixture;
 
-// A score label is set every frame: only a new string may cost a rebuild, and every change must show.
-TEST_F(GlTextTest, DrawBuildsTheQuadsOfTheStringAgainOnlyWhenItChanged) {
+// A score label is set every frame: only a new string may cost a rebuild, and every change must show. A
+// moved-from text releases nothing and stays measurable; the moved-to one draws.
+TEST_F(GlTextTest, DrawBuildsTheQuadsOfTheStringAgainOnlyWhenItChangedAndAMoveTakesTheGlNames) {
     GlText text = factory->createText("12", 0);
     text.draw();
     EXPECT_EQ(bufferQuads(text, 2), expectedQuads("12"));
@@ -100,20 +101,15 @@ TEST_F(GlTextTest, DrawBuildsTheQuadsOfTheStringAgainOnlyWhenItChanged) {
     EXPECT_EQ(text.getBuildCount(), 3);
     EXPECT_EQ(bufferQuads(text, 5), expectedQuads("12345"));
     EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("12345", 3 * atlasSize()));
-}
 
-// A moved-from text releases nothing and stays measurable; the moved-to one draws.
-TEST_F(GlTextTest, MovedTextTakesOverTheGlNamesAndTheMovedFromReleasesNothing) {
-    GlText source = factory->createText("12", 0);
-    source.draw();
-    const GLuint vbo = source.getVertexBuffer();
-    GlText target(std::move(source));
-    EXPECT_EQ(source.getVertexBuffer(), 0u);
-    EXPECT_EQ(source.getDimensions(), vec2(0.0f, static_cast<float>(atlas().lineHeight)));
-    target = factory->createText("12", 0);
+    const GLuint vbo = text.getVertexBuffer();
+    GlText moved(std::move(text));
+    EXPECT_EQ(text.getVertexBuffer(), 0u);
+    EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("", 3 * atlasSize()));
+    moved = factory->createText("12", 0);
     EXPECT_FALSE(glIsBuffer(vbo)) << "the old buffer of the target goes";
-    target.draw();
-    EXPECT_EQ(bufferQuads(target, 2), expectedQuads("12"));
+    moved.draw();
+    EXPECT_EQ(bufferQuads(moved, 2), expectedQuads("12"));
 }
 
 constexpr float kFontSize = 40.0f; // pixels; the window is 256 pixels wide
@@ -175,70 +171,58 @@ void moveMouse(GlLabelButton& button, const OrthoCamera& camera, const vec2& gam
     button.update(0.0f, camera, windowPointOf(camera, gamePoint));
 }
 
-// A 1024 x 512 framebuffer under a camera 512 units tall maps window points to game points exactly, so
-// the borders themselves can be tested; the camera is moved, as the play camera is.
-TEST_F(GlLabelButtonTest, HoverBoxIsTheExtentAroundThePositionBordersIncludedAndOnlyALeftPressInItClicks) {
-    OrthoCamera camera(512, 1024, 512);
+// A button of 100 x 40 at (1020, -30) under a camera of one unit per pixel, moved as the play camera is:
+// framebuffer pixels x 98..197, y 78..117 (from the bottom). Window points map to game points exactly, so
+// the borders themselves can be tested. The caption is placed from its corner, which moves the text only.
+TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOnlyALeftPressInItClicks) {
+    OrthoCamera camera(256, 256, 256);
     camera.setPosition(vec2(1000, 0));
-    GlLabelButton button = factory->createLabelButton(vec2(250, 60), "Go", 25);
-    button.label.position = vec2(1000, 100);
+    ASSERT_EQ(framebufferWidth(), 256);
+    GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
+    button.label.position = vec2(1020, -30);
     button.label.origin = vec2(0, 0);
     int clicks = 0;
     button.onClick = [&clicks] { ++clicks; };
+    // The rectangle in the colour of the state, beneath the caption (1, 1, 0.5 where a glyph covers it).
+    const auto expectRectangle = [&](const vec4& color) {
+        clear();
+        button.draw(camera.projectionView);
+        const Rgb expected{int(std::lround(color.r * 255)), int(std::lround(color.g * 255)),
+                           int(std::lround(color.b * 255))};
+        for (const auto& [x, y] : {std::pair{98, 78}, {197, 78}, {98, 117}, {197, 117}}) {
+            EXPECT_TRUE(isNear(readPixel(x, y), expected, kColorTolerance)) << x << ", " << y;
+        }
+        for (const auto& [x, y] : {std::pair{97, 90}, {198, 90}, {110, 77}, {110, 118}}) {
+            EXPECT_EQ(readPixel(x, y), kBlack) << x << ", " << y;
+        }
+        const std::vector<Rgb> inside = readPixels(98, 78, 100, 40);
+        EXPECT_TRUE(std::any_of(inside.begin(), inside.end(),
+                                [](const Rgb& p) { return isNear(p, Rgb{255, 255, 128}, kColorTolerance); }));
+    };
     const struct {
         vec2 at;
         bool hovered;
-    } cases[] = {{{875, 70}, true},     {{1125, 130}, true},      {{875, 130}, true},    {{1125, 70}, true},
-                 {{1000, 100}, true},   {{874.5f, 100}, false},   {{1125.5f, 100}, false},
-                 {{1000, 69.5f}, false}, {{1000, 130.5f}, false}};
+    } cases[] = {{{970, -50}, true},      {{1070, -10}, true},      {{970, -10}, true},
+                 {{1070, -50}, true},     {{1020, -30}, true},      {{969.5f, -30}, false},
+                 {{1070.5f, -30}, false}, {{1020, -50.5f}, false}, {{1020, -9.5f}, false}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "pointer at " << c.at.x << ", " << c.at.y);
         moveMouse(button, camera, c.at);
-        EXPECT_EQ(button.isHovered(), c.hovered) << c.at.x << ", " << c.at.y;
+        EXPECT_EQ(button.isHovered(), c.hovered);
+        button.active = true;
+        expectRectangle(activeColor);
+        button.active = false;
+        expectRectangle(c.hovered ? hoverColor : passiveColor);
         // Only a left press clicks; without a pointer, where the last update saw the pointer.
         for (const auto& [key, action] :
              {std::pair{kRight, kPress}, {kLeft, kRelease}, {kLeft, kRepeat}, {kLeft, kPress}}) {
             button.handleMouseButton(key, action, 0);
         }
         // The pointer given with the event decides whatever the last update saw: a quick click lands there.
-        moveMouse(button, camera, c.hovered ? vec2(700, 100) : vec2(1000, 100));
+        moveMouse(button, camera, c.hovered ? vec2(900, 100) : vec2(1020, -30));
         button.handleMouseButton(kLeft, kPress, 0, camera, windowPointOf(camera, c.at));
-        EXPECT_EQ(std::exchange(clicks, 0), c.hovered ? 2 : 0) << c.at.x << ", " << c.at.y;
+        EXPECT_EQ(std::exchange(clicks, 0), c.hovered ? 2 : 0);
     }
-}
-
-// A button of 100 x 40 at (20, -30) under a camera of one unit per pixel: framebuffer pixels x 98..197,
-// y 78..117 (from the bottom), in the colour of its state (active before hovered) beneath the caption.
-TEST_F(GlLabelButtonTest, RectangleCoversTheExtentInTheColourOfTheState) {
-    const OrthoCamera camera(256, 256, 256);
-    ASSERT_EQ(framebufferWidth(), 256);
-    GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
-    button.label.position = vec2(20, -30);
-    const struct {
-        bool hovered;
-        bool active;
-        vec4 color;
-    } cases[] = {{false, false, passiveColor}, {true, false, hoverColor}, {false, true, activeColor},
-                 {true, true, activeColor}};
-    for (const auto& c : cases) {
-        moveMouse(button, camera, c.hovered ? vec2(20, -30) : vec2(-100, 100));
-        button.active = c.active;
-        clear();
-        button.draw(camera.projectionView);
-        const Rgb expected{int(std::lround(c.color.r * 255)), int(std::lround(c.color.g * 255)),
-                           int(std::lround(c.color.b * 255))};
-        for (const auto& [x, y] : {std::pair{98, 78}, {197, 78}, {98, 117}, {197, 117}}) {
-            EXPECT_TRUE(isNear(readPixel(x, y), expected, kColorTolerance)) << x << ", " << y;
-        }
-        for (const auto& [x, y] : {std::pair{97, 90}, {198, 90}, {150, 77}, {150, 118}}) {
-            EXPECT_EQ(readPixel(x, y), kBlack) << x << ", " << y;
-        }
-    }
-    // Fully covered glyph pixels show the caption colour (1, 1, 0.5).
-    bool found = false;
-    for (const Rgb& pixel : readPixels(98, 78, 100, 40)) {
-        found = found || isNear(pixel, Rgb{255, 255, 128}, kColorTolerance);
-    }
-    EXPECT_TRUE(found);
 }
 
 } // namespace
