@@ -24,12 +24,12 @@ using test::Rgb;
 constexpr int kSheetWidth = 1024; // pixels
 constexpr int kSheetHeight = 512; // pixels
 constexpr int kFrameWidth = 256;  // pixels: 4 columns, 4 rows
-constexpr int kFrameHeight = 128; // pixels
+constexpr int kFrameHeight = 128; // pixels, two cells of colour one above the other
+constexpr int kColumns = 4;
+constexpr int kCells = 32;
 
-// One colour per frame, 0xRRGGBBAA, row by row from the top-left.
-const std::vector<std::uint32_t> kFrameColors{
-    0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff, 0xff00ffff, 0x00ffffff, 0xffffffff, 0x800000ff,
-    0x008000ff, 0x000080ff, 0x808000ff, 0x800080ff, 0x008080ff, 0x808080ff, 0xff8000ff, 0x0080ffff};
+// Cell i of the sheet, row by row from the top-left: every cell differs.
+Rgb cellColor(int i) { return Rgb{255 - 8 * i, 8 * i, i % 3 * 120}; }
 
 class SpriteTest : public test::GlTest {
 protected:
@@ -48,27 +48,32 @@ protected:
     std::shared_ptr<Shader> shader;
 };
 
-// Frames of the sheet's rows differ, so an image turned upside down or mirrored shows the wrong colours.
+// Frames differ in each half and from row to row: an image turned upside down shows the wrong colours.
 TEST_F(SpriteTest, AnimationShowsEveryFrameUprightAroundItsOrigin) {
+    std::vector<std::uint32_t> cells;
+    for (int i = 0; i < kCells; ++i) {
+        const Rgb c = cellColor(i);
+        cells.push_back(std::uint32_t(c.r) << 24 | std::uint32_t(c.g) << 16 | std::uint32_t(c.b) << 8 | 0xffu);
+    }
     const std::string path = scratchPath("sheet.png");
-    test::writeCellPng(path, kSheetWidth, kSheetHeight, kFrameWidth, kFrameHeight, kFrameColors);
+    test::writeCellPng(path, kSheetWidth, kSheetHeight, kFrameWidth, kFrameHeight / 2, cells);
     // A quarter of a pixel per image pixel (mipmapped): each frame shows as 64 x 32 pixels from x 112 and
     // y 104, the origin a quarter of the width from the left and three quarters of the height from the bottom.
     auto sprite =
         std::make_shared<Sprite>(path, vec2(0.25f, 0.75f), vec2(0.25f), kFrameWidth, kFrameHeight, 16);
     SpriteAnimation animation(sprite);
     for (int frame = 0; frame < 16; ++frame) {
-        const std::uint32_t color = kFrameColors[static_cast<std::size_t>(frame)];
-        const Rgb expected{int(color >> 24), int((color >> 16) & 0xff), int((color >> 8) & 0xff)};
+        const int upper = frame / kColumns * 2 * kColumns + frame % kColumns; // the frame's upper cell
         animation.currentFrame = frame;
         clear();
         drawAt(animation, vec2(128, 128), animation.getTextureOffset());
-        // Inside, clear of the neighbouring frames' blur at the edges; then just beyond each edge.
+        // In each half, clear of the blur between cells; then just beyond each edge.
         const struct {
             int x, y;
             Rgb color;
-        } pixels[] = {{118, 110, expected}, {169, 129, expected}, {111, 120, test::kBlack},
-                      {176, 120, test::kBlack}, {140, 103, test::kBlack}, {140, 136, test::kBlack}};
+        } pixels[] = {{118, 110, cellColor(upper + kColumns)}, {169, 129, cellColor(upper)},
+                      {111, 120, test::kBlack}, {176, 120, test::kBlack}, {140, 103, test::kBlack},
+                      {140, 136, test::kBlack}};
         for (const auto& p : pixels) {
             EXPECT_EQ(readPixel(p.x, p.y), p.color) << "frame " << frame << " at " << p.x << ", " << p.y;
         }
