@@ -14,9 +14,6 @@ namespace {
 
 using test::Rgb;
 
-constexpr const char* kCompilePrefix = "Couldn't compile shader: ";
-constexpr const char* kLinkPrefix = "Couldn't link shader program: ";
-
 constexpr const char* kGoodVertex = R"(#version 150 core
 in vec2 position;
 uniform mat4 projViewModel;
@@ -46,9 +43,9 @@ TEST_F(ShaderTest, FailuresThrowTheirPrefixAndTheDriversLog) {
         std::string prefix;
         bool withLog;
     } cases[] = {
-        {writeSource("broken.frag", kBrokenSource), kCompilePrefix, true},
-        {scratchPath("absent.frag"), kCompilePrefix, false},
-        {writeSource("no_main.frag", kFragmentWithoutMain), kLinkPrefix, true},
+        {writeSource("broken.frag", kBrokenSource), "Couldn't compile shader: ", true},
+        {scratchPath("absent.frag"), "Couldn't compile shader: ", false},
+        {writeSource("no_main.frag", kFragmentWithoutMain), "Couldn't link shader program: ", true},
     };
     for (const auto& c : cases) {
         const std::string message = test::errorOf([&] { Shader shader(good, c.fragmentPath); });

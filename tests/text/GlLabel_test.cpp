@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 #include "engine/render/OrthoCamera.hpp"
@@ -158,12 +159,6 @@ TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault)
     EXPECT_GT(large.maxY - large.minY, 1.8f * (fromCorner.maxY - fromCorner.minY));
 }
 
-// GLFW's codes.
-constexpr int kLeft = 0;
-constexpr int kRight = 1;
-constexpr int kRelease = 0;
-constexpr int kPress = 1;
-constexpr int kRepeat = 2;
 constexpr int kColorTolerance = 2; // 0..255 units
 
 // Hovers (or not) the button through the camera at the game point.
@@ -215,12 +210,13 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
         expectRectangle(c.hovered ? hoverColor : passiveColor);
         // Only a left press clicks; without a pointer, where the last update saw the pointer.
         for (const auto& [key, action] :
-             {std::pair{kRight, kPress}, {kLeft, kRelease}, {kLeft, kRepeat}, {kLeft, kPress}}) {
+             {std::pair{GLFW_MOUSE_BUTTON_RIGHT, GLFW_PRESS}, {GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE},
+              {GLFW_MOUSE_BUTTON_LEFT, GLFW_REPEAT}, {GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS}}) {
             button.handleMouseButton(key, action, 0);
         }
         // The pointer given with the event decides whatever the last update saw: a quick click lands there.
         moveMouse(button, camera, c.hovered ? vec2(900, 100) : vec2(1020, -30));
-        button.handleMouseButton(kLeft, kPress, 0, camera, windowPointOf(camera, c.at));
+        button.handleMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0, camera, windowPointOf(camera, c.at));
         EXPECT_EQ(std::exchange(clicks, 0), c.hovered ? 2 : 0);
     }
 }
