@@ -112,15 +112,24 @@ protected:
     std::unique_ptr<SoundManager> manager;
 };
 
-// Gains are set when a sound starts: master x effect or music volume x the caller's volume.
-TEST_F(SoundManagerTest, GainsAreMasterTimesEffectOrMusicVolumeTimesTheCallersVolumeAtTheStart) {
+// Gains are set when a sound starts: master x effect or music volume x the caller's volume. Effects take the
+// pool's sources in turn: whether or not the first has finished, the 101st takes its source.
+TEST_F(SoundManagerTest, GainsAreSetAtTheStartAndEffectsTakeThePoolSourcesInTurnThe101stCuttingOffTheFirst) {
+    constexpr int kPool = SoundManager::kEffectSourceCount;
     const ALuint music = musicSource();
     ASSERT_NE(music, 0u);
     EXPECT_EQ(sourceInt(music, AL_SOURCE_STATE), AL_INITIAL);
     SoundManager::setSoundVolume(0.5f);
-    SoundManager::playSound(0, 0.5f);
-    const ALuint effect = effectWithGain(kMaster * 0.25f);
-    EXPECT_EQ(bufferInt(effect, AL_SIZE), decodedSize(0));
+    std::vector<ALuint> used;
+    for (int i = 1; i <= kPool; ++i) {
+        const float volume = static_cast<float>(i) / kPool;
+        SoundManager::playSound(0, volume);
+        used.push_back(effectWithGain(kMaster * 0.5f * volume));
+    }
+    const std::set<ALuint> distinct(used.begin(), used.end());
+    EXPECT_EQ(distinct.size(), 100u);
+    EXPECT_EQ(distinct.count(0u), 0u);
+    EXPECT_EQ(bufferInt(used[49], AL_SIZE), decodedSize(0));
     SoundManager::playMusic(0);
     SoundManager::playMusic(0);
     EXPECT_FLOAT_EQ(gainOf(music), kMaster * kMusicVolume);
@@ -133,28 +142,15 @@ TEST_F(SoundManagerTest, GainsAreMasterTimesEffectOrMusicVolumeTimesTheCallersVo
     }
     EXPECT_EQ(channels, 2);
     SoundManager::setMasterVolume(1.0f);
+    SoundManager::setSoundVolume(1.0f);
     SoundManager::setMusicVolume(0.25f);
-    EXPECT_FLOAT_EQ(gainOf(effect), kMaster * 0.25f);
+    EXPECT_FLOAT_EQ(gainOf(used[49]), kMaster * 0.25f);
     EXPECT_FLOAT_EQ(gainOf(music), kMaster * kMusicVolume);
     SoundManager::playMusic(0);
     EXPECT_FLOAT_EQ(gainOf(music), 0.25f);
-}
-
-// Whether or not the first has finished, the 101st effect takes its source.
-TEST_F(SoundManagerTest, EffectsTakeThePoolSourcesInTurnAndThe101stCutsOffTheFirst) {
-    constexpr int kPool = SoundManager::kEffectSourceCount;
-    std::vector<ALuint> used;
-    for (int i = 1; i <= kPool; ++i) {
-        const float volume = static_cast<float>(i) / kPool;
-        SoundManager::playSound(0, volume);
-        used.push_back(effectWithGain(kMaster * volume));
-    }
-    const std::set<ALuint> distinct(used.begin(), used.end());
-    EXPECT_EQ(distinct.size(), 100u);
-    EXPECT_EQ(distinct.count(0u), 0u);
     for (const auto& [sound, volume, source] : {std::tuple{2, 0.05f, used[0]}, {1, 0.07f, used[1]}}) {
         SoundManager::playSound(sound, volume);
-        EXPECT_EQ(effectWithGain(kMaster * volume), source);
+        EXPECT_EQ(effectWithGain(volume), source);
         EXPECT_EQ(bufferInt(source, AL_SIZE), decodedSize(sound));
         EXPECT_EQ(sourceInt(source, AL_SOURCE_STATE), AL_PLAYING);
     }
