@@ -20,14 +20,14 @@ using test::errorOf;
 const std::string kHeader = "info face=\"Test Sans\" size=32 bold=0 italic=0 charset=\"\" unicode=1\n"
                             "common lineHeight=44 base=35 scaleW=256 scaleH=128 pages=1 packed=0\n"
                             "page id=0 file=\"Test Sans_0.png\"\n";
-const std::string kChars =
-    "chars count=4\n"
+const std::string kFont =
+    kHeader + "chars count=4\n"
     "char id=32   x=0     y=0     width=0     height=0     xoffset=0     yoffset=0     xadvance=8  page=0 "
     "chnl=15\n"
     "char id=65 x=10 y=20 width=10 height=40 xoffset=1 yoffset=5 xadvance=12 page=0 chnl=15\n"
     "char id=66 x=30 y=20 width=9 height=40 xoffset=2 yoffset=5 xadvance=11 page=0 chnl=15\n"
-    "char id=86 x=50 y=20 width=12 height=40 xoffset=0 yoffset=5 xadvance=12 page=0 chnl=15\n";
-const std::string kFont = kHeader + kChars + "kernings count=1\nkerning first=65 second=86 amount=-2\n";
+    "char id=86 x=50 y=20 width=12 height=40 xoffset=0 yoffset=5 xadvance=12 page=0 chnl=15\n"
+    "kernings count=1\nkerning first=65 second=86 amount=-2\n";
 
 // Throws std::out_of_range when from is not in the text, which fails the test.
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
