@@ -31,22 +31,7 @@ constexpr int kCells = 32;
 // Cell i of the sheet, row by row from the top-left: every cell differs.
 Rgb cellColor(int i) { return Rgb{255 - 8 * i, 8 * i, i % 3 * 120}; }
 
-class SpriteTest : public test::GlTest {
-protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        shader = test::loadShippedShader("sprite");
-    }
-    // Draws with the sprite shader at a point given in framebuffer pixels.
-    void drawAt(Drawable& drawable, vec2 at, vec2 textureOffset) {
-        shader->use();
-        shader->setProjectionViewModel(pixelProjection() * glm::translate(mat4(1.0f), glm::vec3(at, 0.0f)));
-        shader->setTextureOffset(textureOffset);
-        shader->setTint(vec4(1.0f));
-        drawable.draw();
-    }
-    std::shared_ptr<Shader> shader;
-};
+using SpriteTest = test::GlTest;
 
 // Frames differ in each half and from row to row: an image turned upside down shows the wrong colours.
 TEST_F(SpriteTest, AnimationShowsEveryFrameUprightAroundItsOrigin) {
@@ -62,11 +47,16 @@ TEST_F(SpriteTest, AnimationShowsEveryFrameUprightAroundItsOrigin) {
     auto sprite =
         std::make_shared<Sprite>(path, vec2(0.25f, 0.75f), vec2(0.25f), kFrameWidth, kFrameHeight, 16);
     SpriteAnimation animation(sprite);
+    const auto shader = test::loadShippedShader("sprite");
+    shader->use();
+    shader->setProjectionViewModel(pixelProjection() * glm::translate(mat4(1.0f), glm::vec3(128, 128, 0)));
+    shader->setTint(vec4(1.0f));
     for (int frame = 0; frame < 16; ++frame) {
         const int upper = frame / kColumns * 2 * kColumns + frame % kColumns; // the frame's upper cell
         animation.currentFrame = frame;
         clear();
-        drawAt(animation, vec2(128, 128), animation.getTextureOffset());
+        shader->setTextureOffset(animation.getTextureOffset());
+        animation.draw();
         // In each half, clear of the blur between cells; then just beyond each edge.
         const struct {
             int x, y;
