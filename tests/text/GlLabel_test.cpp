@@ -26,7 +26,6 @@ namespace kv::test {
 namespace {
 
 constexpr int kFloatsPerQuad = 24;
-constexpr int kBytesPerQuad = 96;
 
 class FontFixture : public GlTest {
 protected:
@@ -57,7 +56,7 @@ protected:
     static std::vector<float> bufferQuads(const GlText& text, int quads) {
         std::vector<float> values(static_cast<std::size_t>(quads * kFloatsPerQuad));
         glBindBuffer(GL_ARRAY_BUFFER, text.getVertexBuffer());
-        glGetBufferSubData(GL_ARRAY_BUFFER, 0, quads * kBytesPerQuad, values.data());
+        glGetBufferSubData(GL_ARRAY_BUFFER, 0, quads * kFloatsPerQuad * sizeof(float), values.data());
         return values;
     }
     // The quads the atlas lays out for a string.

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -44,10 +45,7 @@ std::string parseFailure(const std::string& description) {
 }
 
 TEST(GlyphAtlas, ReadsTheHeaderGlyphMetricsTexCoordsAndKerningsWhateverTheLineEnds) {
-    std::string windows;
-    for (char c : kFont) {
-        windows += c == '\n' ? "\r\n" : std::string(1, c);
-    }
+    const std::string windows = std::regex_replace(kFont, std::regex("\n"), "\r\n");
     for (const std::string& text : {kFont, windows, kFont.substr(0, kFont.size() - 1)}) {
         const auto atlas = atlasFrom(text);
         EXPECT_EQ((std::vector<int>{atlas->size, atlas->lineHeight, atlas->base, atlas->scaleW, atlas->scaleH}),
