@@ -1,7 +1,5 @@
 #include "engine/render/OrthoCamera.hpp"
 
-#include <cmath>
-
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -10,15 +8,6 @@ namespace {
 constexpr float kPlayHeight = 2000.0f;   // game units
 constexpr float kHalfWidth = 1333.3334f; // game units: 1000 at the 4:3 aspect of 1024 x 768
 constexpr float kTolerance = 0.01f;      // game units
-
-bool allFinite(const mat4& m) {
-    for (int i = 0; i < 16; ++i) {
-        if (!std::isfinite(m[i / 4][i % 4])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 TEST(OrthoCamera, MapsWindowPointsToGamePointsWithTheYAxisUpAroundItsPosition) {
     const struct {
@@ -75,8 +64,9 @@ TEST(OrthoCamera, ZeroSizedBufferIsIgnoredAndTheLastSizeKept) {
     camera.resizeBuffer(0.0f, 600.0f);
     EXPECT_EQ(camera.projectionView, before);
     EXPECT_FLOAT_EQ(camera.bufferHeight, 768.0f);
+    // A window made minimised counts as a 1 x 1 square until it has a size, which keeps the matrices finite.
     OrthoCamera minimised(kPlayHeight, 0.0f, 0.0f);
-    EXPECT_TRUE(allFinite(minimised.projectionView));
+    EXPECT_EQ(minimised.projectionView, OrthoCamera(kPlayHeight, 1.0f, 1.0f).projectionView);
     minimised.resizeBuffer(1024.0f, 768.0f);
     EXPECT_FLOAT_EQ(minimised.halfWidth, kHalfWidth);
 }

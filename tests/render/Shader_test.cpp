@@ -14,9 +14,6 @@ namespace {
 
 using test::Rgb;
 
-constexpr const char* kCompilePrefix = "Couldn't compile shader: ";
-constexpr const char* kLinkPrefix = "Couldn't link shader program: ";
-
 constexpr const char* kGoodVertex = R"(#version 150 core
 in vec2 position;
 uniform mat4 projViewModel;
@@ -33,25 +30,22 @@ out vec4 fragColor;
 void paint() { fragColor = vec4(1.0); }
 )";
 
-class ShaderTest : public test::GlTest {
-protected:
-    std::string writeSource(const std::string& name, const std::string& source) {
-        const std::string path = scratchPath(name);
-        std::ofstream(path) << source;
-        return path;
-    }
-};
+using ShaderTest = test::GlTest;
 
 TEST_F(ShaderTest, FailuresThrowTheirPrefixAndTheDriversLog) {
+    const auto writeSource = [this](const std::string& name, const std::string& source) {
+        std::ofstream(scratchPath(name)) << source;
+        return scratchPath(name);
+    };
     const std::string good = writeSource("good.vert", kGoodVertex);
     const struct {
         std::string fragmentPath;
         std::string prefix;
         bool withLog;
     } cases[] = {
-        {writeSource("broken.frag", kBrokenSource), kCompilePrefix, true},
-        {scratchPath("absent.frag"), kCompilePrefix, false},
-        {writeSource("no_main.frag", kFragmentWithoutMain), kLinkPrefix, true},
+        {writeSource("broken.frag", kBrokenSource), "Couldn't compile shader: ", true},
+        {scratchPath("absent.frag"), "Couldn't compile shader: ", false},
+        {writeSource("no_main.frag", kFragmentWithoutMain), "Couldn't link shader program: ", true},
     };
     for (const auto& c : cases) {
         const std::string message = test::errorOf([&] { Shader shader(good, c.fragmentPath); });

@@ -21,68 +21,52 @@ namespace {
 namespace fs = std::filesystem;
 using test::Rgb;
 
-constexpr int kSheetSize = 1024; // pixels, square
-constexpr int kFrameSize = 256;  // pixels, square: 4 columns, 4 rows
+constexpr int kSheetWidth = 1024; // pixels
+constexpr int kSheetHeight = 512; // pixels
+constexpr int kFrameWidth = 256;  // pixels: 4 columns, 4 rows
+constexpr int kFrameHeight = 128; // pixels, two cells of colour one above the other
+constexpr int kColumns = 4;
+constexpr int kCells = 32;
 
-// One colour per frame, 0xRRGGBBAA, row by row from the top-left.
-const std::vector<std::uint32_t> kFrameColors{
-    0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff, 0xff00ffff, 0x00ffffff, 0xffffffff, 0x800000ff,
-    0x008000ff, 0x000080ff, 0x808000ff, 0x800080ff, 0x008080ff, 0x808080ff, 0xff8000ff, 0x0080ffff};
+// Cell i of the sheet, row by row from the top-left: every cell differs.
+Rgb cellColor(int i) { return Rgb{255 - 8 * i, 8 * i, i % 3 * 120}; }
 
-class SpriteTest : public test::GlTest {
-protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        shader = test::loadShippedShader("sprite");
-    }
-    // 64 x 32 pixels: the top 16 rows red, the bottom 16 blue.
-    std::string writeRedOverBlue() {
-        const std::string path = scratchPath("red_over_blue.png");
-        test::writeCellPng(path, 64, 32, 64, 16, {0xff0000ff, 0x0000ffff});
-        return path;
-    }
-    // Draws with the sprite shader at a point given in framebuffer pixels.
-    void drawAt(Drawable& drawable, vec2 at, vec2 textureOffset) {
-        shader->use();
-        shader->setProjectionViewModel(pixelProjection() * glm::translate(mat4(1.0f), glm::vec3(at, 0.0f)));
-        shader->setTextureOffset(textureOffset);
-        shader->setTint(vec4(1.0f));
-        drawable.draw();
-    }
-    std::shared_ptr<Shader> shader;
-};
+using SpriteTest = test::GlTest;
 
-TEST_F(SpriteTest, ShowsTheImageUprightAroundItsOrigin) {
-    Sprite sprite(writeRedOverBlue(), vec2(0.25f, 0.5f), vec2(1.0f), 0, 0, 1);
-    drawAt(sprite, vec2(128, 128), vec2(0, 0));
-    const Rgb red{255, 0, 0};
-    const Rgb blue{0, 0, 255};
-    // 64 x 32 pixels from x 112 and y 112: the origin is a quarter of the width from the left.
-    const struct {
-        int x, y;
-        Rgb color;
-    } pixels[] = {{175, 143, red}, {112, 128, red}, {112, 127, blue}, {112, 112, blue}, {111, 120, test::kBlack},
-                  {176, 120, test::kBlack}, {128, 111, test::kBlack}, {128, 144, test::kBlack}};
-    for (const auto& p : pixels) {
-        EXPECT_EQ(readPixel(p.x, p.y), p.color) << p.x << ", " << p.y;
+// Frames differ in each half and from row to row: an image turned upside down shows the wrong colours.
+TEST_F(SpriteTest, AnimationShowsEveryFrameUprightAroundItsOrigin) {
+    std::vector<std::uint32_t> cells;
+    for (int i = 0; i < kCells; ++i) {
+        const Rgb c = cellColor(i);
+        cells.push_back(std::uint32_t(c.r) << 24 | std::uint32_t(c.g) << 16 | std::uint32_t(c.b) << 8 | 0xffu);
     }
-}
-
-TEST_F(SpriteTest, AnimationShowsTheColourOfEveryFrame) {
     const std::string path = scratchPath("sheet.png");
-    test::writeCellPng(path, kSheetSize, kSheetSize, kFrameSize, kFrameSize, kFrameColors);
-    // A quarter of a pixel per image pixel: each 256-pixel frame shows as 64 x 64 (mipmapped).
-    auto sprite = std::make_shared<Sprite>(path, vec2(0.5f), vec2(0.25f), kFrameSize, kFrameSize, 16);
+    test::writeCellPng(path, kSheetWidth, kSheetHeight, kFrameWidth, kFrameHeight / 2, cells);
+    // A quarter of a pixel per image pixel (mipmapped): each frame shows as 64 x 32 pixels from x 112 and
+    // y 104, the origin a quarter of the width from the left and three quarters of the height from the bottom.
+    auto sprite =
+        std::make_shared<Sprite>(path, vec2(0.25f, 0.75f), vec2(0.25f), kFrameWidth, kFrameHeight, 16);
     SpriteAnimation animation(sprite);
+    const auto shader = test::loadShippedShader("sprite");
+    shader->use();
+    shader->setProjectionViewModel(pixelProjection() * glm::translate(mat4(1.0f), glm::vec3(128, 128, 0)));
+    shader->setTint(vec4(1.0f));
     for (int frame = 0; frame < 16; ++frame) {
-        const std::uint32_t color = kFrameColors[static_cast<std::size_t>(frame)];
-        const Rgb expected{int(color >> 24), int((color >> 16) & 0xff), int((color >> 8) & 0xff)};
+        const int upper = frame / kColumns * 2 * kColumns + frame % kColumns; // the frame's upper cell
         animation.currentFrame = frame;
         clear();
-        drawAt(animation, vec2(128, 128), animation.getTextureOffset());
-        EXPECT_EQ(readPixel(128, 128), expected) << "frame " << frame;
-        EXPECT_EQ(readPixel(104, 150), expected) << "frame " << frame;
-        EXPECT_EQ(readPixel(90, 128), test::kBlack) << "frame " << frame;
+        shader->setTextureOffset(animation.getTextureOffset());
+        animation.draw();
+        // In each half, clear of the blur between cells; then just beyond each edge.
+        const struct {
+            int x, y;
+            Rgb color;
+        } pixels[] = {{118, 110, cellColor(upper + kColumns)}, {169, 129, cellColor(upper)},
+                      {111, 120, test::kBlack}, {176, 120, test::kBlack}, {140, 103, test::kBlack},
+                      {140, 136, test::kBlack}};
+        for (const auto& p : pixels) {
+            EXPECT_EQ(readPixel(p.x, p.y), p.color) << "frame " << frame << " at " << p.x << ", " << p.y;
+        }
     }
 }
 
@@ -91,7 +75,8 @@ TEST_F(SpriteTest, BrokenImagesAndFramesThatDoNotFitTheSheetAreRefusedNamingTheP
         return test::errorOf(
             [&] { Sprite sprite(path, vec2(0.5f), vec2(1.0f), frameWidth, frameHeight, frameCount); });
     };
-    const std::string path = writeRedOverBlue();
+    const std::string path = scratchPath("sheet.png");
+    test::writeCellPng(path, 64, 32, 64, 16, {0xff0000ff, 0x0000ffff});
     // Missing, empty and cut files, and every file the fuzzer found a fault with (a JPEG among them: only PNG
     // is read).
     std::ifstream image(path, std::ios::binary);

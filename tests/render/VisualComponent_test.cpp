@@ -44,79 +44,60 @@ protected:
         test::writeCellPng(path, size, size, frameSize, frameSize, colors);
         return std::make_shared<Sprite>(path, vec2(0.5f), vec2(1.0f), frameSize, frameSize, frameCount);
     }
-    // Draws every registered VisualComponent in registry order, as the game does.
-    void drawAll() {
-        clear();
-        for (VisualComponent* visual : components.getComponents<VisualComponent>()) {
-            visual->draw(pixelProjection());
-        }
-    }
-
     std::shared_ptr<Shader> shapeShader;
     std::shared_ptr<Shader> spriteShader;
 };
 
-TEST_F(VisualComponentTest, ShapeIsDrawnInItsTintAndScaleAtTheEntityUnlessTheEntityIsOff) {
-    auto* visual = new VisualComponent(make(vec2(100, 140)), shapeShader,
+// Every kind of visual in one frame, drawn again after their states change.
+TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnimationsTheirFrameUntinted) {
+    auto* circle = new VisualComponent(make(vec2(40, 210)), shapeShader,
                                        new Shape2D(generateCircleFan(40, 20.0f), GL_TRIANGLE_FAN), 0);
-    visual->tint = vec4(0.0f, 1.0f, 1.0f, 1.0f);
-    drawAll();
-    const Rgb cyan{0, 255, 255};
-    EXPECT_EQ(readPixel(116, 140), cyan);
-    EXPECT_EQ(readPixel(100, 124), cyan);
-    EXPECT_EQ(readPixel(124, 140), kBlack);
-    visual->scale = 2.0f;
-    drawAll();
-    EXPECT_EQ(readPixel(135, 140), cyan);
-    EXPECT_EQ(readPixel(145, 140), kBlack);
-    visual->entity.setActive(false);
-    drawAll();
-    EXPECT_EQ(readPixel(100, 140), kBlack);
-}
-
-TEST_F(VisualComponentTest, OrientationTurnsTheShapeCounterClockwise) {
+    circle->tint = vec4(0.0f, 1.0f, 1.0f, 1.0f);
     // Tip 30 ahead along +x, base 60 wide 30 behind; tested off the axis, where the two ends differ.
-    GameEntity& entity = make(vec2(128, 128));
-    new VisualComponent(entity, shapeShader, std::make_shared<Shape2D>(generateTriangle(60.0f), GL_TRIANGLE_FAN), 0);
-    drawAll();
-    EXPECT_EQ(readPixel(148, 128), kWhite) << "tip towards +x";
-    EXPECT_EQ(readPixel(108, 148), kWhite) << "base behind";
-    EXPECT_EQ(readPixel(148, 148), kBlack);
-    entity.setOrientation(kQuarterTurn);
-    drawAll();
-    EXPECT_EQ(readPixel(128, 148), kWhite) << "tip turned towards +y";
-    EXPECT_EQ(readPixel(148, 108), kWhite) << "base turned below";
-    EXPECT_EQ(readPixel(108, 148), kBlack);
-}
-
-// Enemies are tinted sprites; flames are translucent ones.
-TEST_F(VisualComponentTest, SpriteColoursAreMultipliedByTheTint) {
-    VisualComponent* visual = new VisualComponent(make(vec2(128, 128)), spriteShader, makeSheet(64, 64, 1, {0xffffffff}), 0);
-    visual->tint = vec4(1.0f, 0.6f, 0.2f, 1.0f);
-    drawAll();
-    EXPECT_TRUE(test::isNear(readPixel(128, 128), Rgb{255, 153, 51}, 1));
-    visual->tint = vec4(1.0f, 1.0f, 1.0f, 0.35f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    drawAll();
-    EXPECT_TRUE(test::isNear(readPixel(128, 128), Rgb{89, 89, 89}, 1));
-}
-
-TEST_F(VisualComponentTest, AnimationDrawsItsCurrentFrameUntintedAndLaterSpritesTheirOwnPart) {
+    GameEntity& triangle = make(vec2(180, 210));
+    new VisualComponent(triangle, shapeShader, std::make_shared<Shape2D>(generateTriangle(60.0f), GL_TRIANGLE_FAN),
+                        0);
+    // Enemies are tinted sprites; flames are translucent ones.
+    auto* enemy = new VisualComponent(make(vec2(40, 60)), spriteShader, makeSheet(64, 64, 1, {0xffffffff}), 0);
+    enemy->tint = vec4(1.0f, 0.6f, 0.2f, 1.0f);
     const std::shared_ptr<Sprite> sheet = makeSheet(256, 64, 4, kTopRow);
-    auto* explosion = new SpriteAnimationComponent(make(vec2(64, 128)), spriteShader, sheet, 0.5f, 0);
+    auto* explosion = new SpriteAnimationComponent(make(vec2(128, 60)), spriteShader, sheet, 0.5f, 0);
     // Neither of these applies to an animation.
     explosion->tint = vec4(0.0f, 0.0f, 0.0f, 1.0f);
     explosion->scale = 4.0f;
     explosion->getAnimation()->currentFrame = 2;
     // Drawn after the explosion: the same sheet as a still sprite, which shows its first frame.
-    new VisualComponent(make(vec2(192, 128)), spriteShader, sheet, 1);
-    drawAll();
-    EXPECT_EQ(readPixel(64, 128), (Rgb{0, 0, 255}));
-    // Half of 64 pixels: 48 to 80 across.
-    EXPECT_EQ(readPixel(49, 128), (Rgb{0, 0, 255}));
-    EXPECT_EQ(readPixel(47, 128), kBlack);
-    EXPECT_EQ(readPixel(192, 128), kRed);
+    new VisualComponent(make(vec2(210, 60)), spriteShader, sheet, 1);
+    struct Probe {
+        int x, y;
+        Rgb color;
+    };
+    // Draws every visual in registry order, as the game does.
+    const auto expectPixels = [&](const char* state, std::initializer_list<Probe> probes) {
+        clear();
+        for (VisualComponent* visual : components.getComponents<VisualComponent>()) {
+            visual->draw(pixelProjection());
+        }
+        for (const Probe& p : probes) {
+            EXPECT_TRUE(test::isNear(readPixel(p.x, p.y), p.color, 1)) << state << ": " << p.x << ", " << p.y;
+        }
+    };
+    const Rgb cyan{0, 255, 255};
+    const Rgb blue{0, 0, 255};
+    // Circle of radius 20; triangle towards +x; tinted enemy; explosion 32 pixels wide in frame 2.
+    expectPixels("as made", {{56, 210, cyan}, {40, 194, cyan}, {64, 210, kBlack}, {200, 210, kWhite},
+                             {160, 230, kWhite}, {200, 230, kBlack}, {40, 60, {255, 153, 51}}, {128, 60, blue},
+                             {113, 60, blue}, {111, 60, kBlack}, {210, 60, kRed}});
+    circle->scale = 2.0f;
+    triangle.setOrientation(kQuarterTurn);
+    enemy->tint = vec4(1.0f, 1.0f, 1.0f, 0.35f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Circle of radius 40; triangle turned counter-clockwise, towards +y; translucent enemy.
+    expectPixels("changed", {{75, 210, cyan}, {85, 210, kBlack}, {180, 230, kWhite}, {200, 190, kWhite},
+                             {160, 230, kBlack}, {40, 60, {89, 89, 89}}});
+    circle->entity.setActive(false);
+    expectPixels("circle off", {{40, 210, kBlack}});
 }
 
 TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff) {

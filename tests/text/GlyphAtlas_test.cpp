@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,22 +21,18 @@ using test::errorOf;
 const std::string kHeader = "info face=\"Test Sans\" size=32 bold=0 italic=0 charset=\"\" unicode=1\n"
                             "common lineHeight=44 base=35 scaleW=256 scaleH=128 pages=1 packed=0\n"
                             "page id=0 file=\"Test Sans_0.png\"\n";
-const std::string kChars =
-    "chars count=4\n"
+const std::string kFont =
+    kHeader + "chars count=4\n"
     "char id=32   x=0     y=0     width=0     height=0     xoffset=0     yoffset=0     xadvance=8  page=0 "
     "chnl=15\n"
     "char id=65 x=10 y=20 width=10 height=40 xoffset=1 yoffset=5 xadvance=12 page=0 chnl=15\n"
     "char id=66 x=30 y=20 width=9 height=40 xoffset=2 yoffset=5 xadvance=11 page=0 chnl=15\n"
-    "char id=86 x=50 y=20 width=12 height=40 xoffset=0 yoffset=5 xadvance=12 page=0 chnl=15\n";
-const std::string kFont = kHeader + kChars + "kernings count=1\nkerning first=65 second=86 amount=-2\n";
+    "char id=86 x=50 y=20 width=12 height=40 xoffset=0 yoffset=5 xadvance=12 page=0 chnl=15\n"
+    "kernings count=1\nkerning first=65 second=86 amount=-2\n";
 
+// Throws std::out_of_range when from is not in the text, which fails the test.
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
-    const auto at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
+    return text.replace(text.find(from), from.size(), to);
 }
 
 std::unique_ptr<GlyphAtlas> atlasFrom(const std::string& description) {
@@ -47,43 +44,36 @@ std::string parseFailure(const std::string& description) {
     return errorOf([&] { atlasFrom(description); });
 }
 
-TEST(GlyphAtlas, ReadsTheHeaderGlyphMetricsTexCoordsAndKerningsOfADescription) {
-    const auto atlas = atlasFrom(kFont);
-    EXPECT_EQ((std::vector<int>{atlas->size, atlas->lineHeight, atlas->base, atlas->scaleW, atlas->scaleH}),
-              (std::vector<int>{32, 44, 35, 256, 128}));
-    EXPECT_EQ(atlas->pageFile, "Test Sans_0.png");
-    const Glyph& a = atlas->getGlyph('A');
-    EXPECT_EQ((std::vector<int>{a.id, a.x, a.y, a.width, a.height, a.xoffset, a.yoffset, a.xadvance}),
-              (std::vector<int>{65, 10, 20, 10, 40, 1, 5, 12}));
-    EXPECT_EQ(atlas->getGlyph(' ').xadvance, 8);
-    EXPECT_EQ((std::vector<float>{a.texLeft, a.texRight, a.texTop, a.texBottom}),
-              (std::vector<float>{10.0f / 256.0f, 20.0f / 256.0f, 20.0f / 128.0f, 60.0f / 128.0f}));
-    // Kerning is stored on the second character of the pair.
-    EXPECT_EQ(atlas->getGlyph('V').getKerning('A'), -2);
-    EXPECT_EQ(atlas->getGlyph('A').getKerning('V'), 0);
-    EXPECT_EQ(atlas->getGlyph('V').kerningCount, 1);
-    EXPECT_EQ(atlas->glyphs['C'].id, -1);
-    EXPECT_EQ(errorOf([&] { atlas->getGlyph(127); }),
-              "Unsupported non ascii codepoint, should be in range [0, 127), was: 127");
-}
-
-TEST(GlyphAtlas, AcceptsWindowsLineEndsNoKerningsAndAMissingLastLineFeed) {
-    std::string windows;
-    for (char c : kFont) {
-        windows += c == '\n' ? "\r\n" : std::string(1, c);
+TEST(GlyphAtlas, ReadsTheHeaderGlyphMetricsTexCoordsAndKerningsWhateverTheLineEnds) {
+    const std::string windows = std::regex_replace(kFont, std::regex("\n"), "\r\n");
+    for (const std::string& text : {kFont, windows, kFont.substr(0, kFont.size() - 1)}) {
+        const auto atlas = atlasFrom(text);
+        EXPECT_EQ((std::vector<int>{atlas->size, atlas->lineHeight, atlas->base, atlas->scaleW, atlas->scaleH}),
+                  (std::vector<int>{32, 44, 35, 256, 128}));
+        EXPECT_EQ(atlas->pageFile, "Test Sans_0.png");
+        const Glyph& a = atlas->getGlyph('A');
+        EXPECT_EQ((std::vector<int>{a.id, a.x, a.y, a.width, a.height, a.xoffset, a.yoffset, a.xadvance}),
+                  (std::vector<int>{65, 10, 20, 10, 40, 1, 5, 12}));
+        EXPECT_EQ(atlas->getGlyph(' ').xadvance, 8);
+        EXPECT_EQ((std::vector<float>{a.texLeft, a.texRight, a.texTop, a.texBottom}),
+                  (std::vector<float>{10.0f / 256.0f, 20.0f / 256.0f, 20.0f / 128.0f, 60.0f / 128.0f}));
+        // Kerning is stored on the second character of the pair.
+        EXPECT_EQ(atlas->getGlyph('V').getKerning('A'), -2);
+        EXPECT_EQ(atlas->getGlyph('A').getKerning('V'), 0);
+        EXPECT_EQ(atlas->getGlyph('V').kerningCount, 1);
+        EXPECT_EQ(atlas->glyphs['C'].id, -1);
+        EXPECT_EQ(errorOf([&] { atlas->getGlyph(127); }),
+                  "Unsupported non ascii codepoint, should be in range [0, 127), was: 127");
     }
-    EXPECT_EQ(atlasFrom(windows)->getGlyph('V').getKerning('A'), -2);
-    EXPECT_EQ(atlasFrom(kFont.substr(0, kFont.size() - 1))->getGlyph('V').getKerning('A'), -2);
-    EXPECT_EQ(atlasFrom(kHeader + kChars + "kernings count=0\n")->getGlyph('V').kerningCount, 0);
-    // Reading from a path is what every label factory does; a missing file fails like an empty one.
-    EXPECT_EQ(errorOf([] { GlyphAtlas atlas("no/such/font.fnt"); }),
-              "Unexpected tag, expected: info, actual: ");
 }
 
-TEST(GlyphAtlas, EachKindOfMalformedDescriptionIsReportedWithItsMessage) {
+TEST(GlyphAtlas, EachKindOfMalformedDescriptionAndEveryCutIsReportedWithItsMessage) {
     const std::string outOfAscii = "Unsupported non ascii codepoint, should be in range [0, 127), was: ";
-    const std::string unskippable = "Couldn't skip required number of line, still wanted to skip 1 lines";
-    const std::string unreadableLast = "Unreadable number at the end of the font description";
+    const std::string kerningLines = "kernings count=1\nkerning first=65 second=86 amount=-2\n";
+    std::string tooManyKernings = "kernings count=21\n";
+    for (int first = 1; first <= 21; ++first) {
+        tooManyKernings += "kerning first=" + std::to_string(first) + " second=86 amount=-1\n";
+    }
     const struct {
         std::string from;
         std::string to;
@@ -98,26 +88,22 @@ TEST(GlyphAtlas, EachKindOfMalformedDescriptionIsReportedWithItsMessage) {
         {"chars count=4", "chars count=2000000000", "Unexpected tag, expected: char, actual: kernings"},
         {"chars count=4", "chars count=-4", "Unexpected tag, expected: kernings, actual: char"},
         {"kernings count=1", "kernings count=99999999999", "Unexpected tag, expected: kerning, actual: "},
-        {"size=32", "size=99999999999", unskippable},
-        {"amount=-2", "amount=-", unreadableLast},
+        {"size=32", "size=99999999999", "Couldn't skip required number of line, still wanted to skip 1 lines"},
+        {"amount=-2", "amount=-", "Unreadable number at the end of the font description"},
+        {kerningLines, "", "Unexpected tag, expected: kernings, actual: "},
+        {kerningLines, tooManyKernings,
+         "Too many kernings for a single glyph (86), a maximum of 20 is supported"},
     };
     for (const auto& edit : edits) {
         EXPECT_EQ(parseFailure(replaced(kFont, edit.from, edit.to)), edit.message) << edit.to;
     }
-    EXPECT_EQ(parseFailure(kHeader + kChars), "Unexpected tag, expected: kernings, actual: ");
+    // Reading from a path is what every label factory does; a missing file fails like an empty one.
+    EXPECT_EQ(errorOf([] { GlyphAtlas atlas("no/such/font.fnt"); }),
+              "Unexpected tag, expected: info, actual: ");
     // A corrupt file holding one endless token is not quoted whole.
     const std::string endless = parseFailure(std::string(1 << 20, 'x'));
     EXPECT_EQ(endless.rfind("Unexpected tag, expected: info, actual: xxxx", 0), 0u);
     EXPECT_LT(endless.size(), 200u);
-    std::string kernings = "kernings count=21\n";
-    for (int first = 1; first <= 21; ++first) {
-        kernings += "kerning first=" + std::to_string(first) + " second=86 amount=-1\n";
-    }
-    EXPECT_EQ(parseFailure(kHeader + kChars + kernings),
-              "Too many kernings for a single glyph (86), a maximum of 20 is supported");
-}
-
-TEST(GlyphAtlas, EveryTruncationFailsCleanly) {
     // A cut after the first digit of the last value leaves a complete, if different, description.
     const std::size_t lastDigit = kFont.rfind("amount=-") + std::string("amount=-").size();
     for (std::size_t length = 0; length < lastDigit; ++length) {
@@ -138,54 +124,47 @@ TEST(GlyphAtlas, HugeMetricsDoNotOverflow) {
     EXPECT_EQ(xs, (std::vector<int>{INT_MAX, INT_MAX, INT_MAX}));
 }
 
-class GlyphMeasuring : public ::testing::Test {
-protected:
-    std::unique_ptr<GlyphAtlas> atlas = atlasFrom(kHeader + kChars +
-                                                  "kernings count=2\n"
-                                                  "kerning first=65 second=86 amount=-2\n"
-                                                  "kerning first=65 second=66 amount=-3\n");
-
+// Widths leave kerning out; the walk, which places each glyph's pen, applies it. A font size scales widths
+// and heights when both it and the font's own size are positive.
+TEST(GlyphMeasuring, WidthIsTheAdvancesPlusTheLastExtentTheWalkAppliesKerningAndFontSizeScales) {
+    const auto atlas = atlasFrom(replaced(kFont, "kernings count=1\n",
+                                          "kernings count=2\nkerning first=65 second=66 amount=-3\n"));
     struct Visit {
         int id;
         int x;
         int top;
         bool operator==(const Visit&) const = default;
     };
-    std::vector<Visit> walk(const std::string& text) const {
+    const struct {
+        std::string text;
+        int width;
         std::vector<Visit> visits;
-        atlas->walkForRender(text, [&](const Glyph& glyph, int x, int top) {
+    } cases[] = {
+        {"AB", 12 + 9 + 2, {{65, -1, 44}, {66, 11 - 3, 44}}},
+        {"A A", 12 + 8 + 11, {{65, -1, 44}, {32, 11, 44}, {65, 19, 44}}},
+        {"AVA", 12 + 12 + 11, {{65, -1, 44}, {86, 9, 44}, {65, 21, 44}}},
+        {"BA", 11 + 11, {{66, -2, 44}, {65, 9, 44}}},
+        {"", 0, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<Visit> visits;
+        atlas->walkForRender(c.text, [&](const Glyph& glyph, int x, int top) {
             visits.push_back({glyph.id, x, top});
         });
-        return visits;
+        EXPECT_EQ(visits, c.visits) << c.text;
+        EXPECT_EQ(atlas->calculateUnscaledTextWidth(c.text), c.width) << c.text;
     }
-};
-
-TEST_F(GlyphMeasuring, WidthIsTheAdvancesWithoutKerningPlusTheLastGlyphsExtent) {
-    EXPECT_EQ(atlas->calculateUnscaledTextWidth("AB"), 12 + 11 - 11 + 9 + 2);
-    EXPECT_EQ(atlas->calculateUnscaledTextWidth("A"), 11);
-    EXPECT_EQ(atlas->calculateUnscaledTextWidth("A A"), 12 + 8 + 11);
-    EXPECT_EQ(atlas->calculateUnscaledTextWidth("AV"), 12 + 12);
-    auto bare = atlasFrom(kHeader + "chars count=0\nkernings count=0\n");
-    EXPECT_EQ(bare->calculateUnscaledTextWidth(""), 0);
-    EXPECT_EQ(bare->calculateTextDimensions("", 0.0f), vec2(0.0f, 44.0f));
-}
-
-TEST_F(GlyphMeasuring, FontSizeScalesWidthAndHeightWhenBothSizesArePositive) {
+    EXPECT_EQ(atlasFrom(kHeader + "chars count=0\nkernings count=0\n")->calculateTextDimensions("", 0.0f),
+              vec2(0.0f, 44.0f));
     EXPECT_FLOAT_EQ(atlas->calculateTextWidth("AB", 64.0f), 46.0f);
     EXPECT_FLOAT_EQ(atlas->calculateTextWidth("AB", 16.0f), 11.5f);
     EXPECT_EQ(atlas->calculateTextDimensions("AB", 64.0f), vec2(46.0f, 88.0f));
     EXPECT_FLOAT_EQ(atlas->calculateTextWidth("AB", 0.0f), 23.0f);
     EXPECT_FLOAT_EQ(atlas->calculateTextWidth("AB", -10.0f), 23.0f);
     for (const char* size : {"size=0", "size=-5"}) {
-        EXPECT_FLOAT_EQ(atlasFrom(replaced(kFont, "size=32", size))->calculateTextWidth("AB", 64.0f), 23.0f) << size;
+        const auto unsized = atlasFrom(replaced(kFont, "size=32", size));
+        EXPECT_FLOAT_EQ(unsized->calculateTextWidth("AB", 64.0f), 23.0f) << size;
     }
-}
-
-TEST_F(GlyphMeasuring, WalkStartsTheFirstGlyphAtZeroAndAppliesKerning) {
-    EXPECT_EQ(walk("AB"), (std::vector<Visit>{{65, -1, 44}, {66, 11 - 3, 44}}));
-    EXPECT_EQ(walk("AVA"), (std::vector<Visit>{{65, -1, 44}, {86, 9, 44}, {65, 21, 44}}));
-    EXPECT_EQ(walk("BA"), (std::vector<Visit>{{66, -2, 44}, {65, 9, 44}}));
-    EXPECT_TRUE(walk("").empty());
 }
 
 } // namespace
