@@ -32,40 +32,22 @@ TEST_F(GameEntityTest, SetOrientationWrapsIntoPlusMinusPiButTheConstructorKeepsI
     }
 }
 
-TEST_F(GameEntityTest, ChildrenTurnAtOnceAndArePlacedByTheParentsTurnOnTheNextSetPosition) {
-    const struct {
-        float turn;
-        vec2 offset;
-        vec2 placed; // relative to the parent
-    } cases[] = {
-        {1.0f, {10, 0}, {10.0f * std::cos(1.0f), 10.0f * std::sin(1.0f)}},
-        {kPi / 2.0f, {10, 5}, {-5, 10}},
-        {kPi / 2.0f, {0, -5}, {5, 0}},
-    };
-    for (const auto& c : cases) {
-        GameEntity& parent = make(vec2(100, 100));
-        GameEntity& child = makeChild(parent, c.offset);
-        child.setRelativeOrientation(0.5f);
-        parent.setOrientation(c.turn);
-        EXPECT_FLOAT_EQ(child.getOrientation(), c.turn + 0.5f);
-        EXPECT_EQ(child.getPosition(), vec2(100) + c.offset) << "not re-placed by a turn";
-        parent.setPosition(vec2(100, 100));
-        EXPECT_NEAR(child.getPosition().x, 100.0f + c.placed.x, kPlaceTolerance) << c.turn;
-        EXPECT_NEAR(child.getPosition().y, 100.0f + c.placed.y, kPlaceTolerance) << c.turn;
-    }
-}
-
-// The guns on a turret follow the ship; a free child and what hangs from it are placed when attached only.
-TEST_F(GameEntityTest, InheritedPlacementReachesGrandchildrenAndStopsAtAChildThatDoesNotInherit) {
-    GameEntity& ship = make();
-    GameEntity& mount = makeChild(makeChild(ship, vec2(10, 0)), vec2(5, 0));
+// The guns on a turret follow the ship: a child turns with its parent at once and is placed by the parent's
+// turn when the parent next moves; a free child and what hangs from it are placed when attached only.
+TEST_F(GameEntityTest, PlacementFollowsTheParentDownTheTreeAndStopsAtAChildThatDoesNotInherit) {
+    GameEntity& ship = make(vec2(100, 100));
+    GameEntity& turret = makeChild(ship, vec2(10, 5));
+    GameEntity& gun = makeChild(turret, vec2(5, 0));
+    gun.setRelativeOrientation(0.5f);
     GameEntity& free = makeChild(ship, vec2(5, 0), false, false);
     free.setPosition(vec2(-7, -7));
     GameEntity& hanging = makeChild(free, vec2(1, 0));
     ship.setOrientation(kPi / 2.0f);
+    EXPECT_FLOAT_EQ(gun.getOrientation(), kPi / 2.0f + 0.5f);
+    EXPECT_EQ(gun.getPosition(), vec2(115, 105)) << "not re-placed by a turn";
     ship.setPosition(vec2(100, 0));
-    EXPECT_NEAR(glm::distance(mount.getPosition(), vec2(100, 15)), 0.0f, kPlaceTolerance);
-    EXPECT_FLOAT_EQ(mount.getOrientation(), kPi / 2.0f);
+    EXPECT_NEAR(glm::distance(turret.getPosition(), vec2(95, 10)), 0.0f, kPlaceTolerance);
+    EXPECT_NEAR(glm::distance(gun.getPosition(), vec2(95, 15)), 0.0f, kPlaceTolerance);
     EXPECT_EQ(free.getPosition(), vec2(-7, -7));
     EXPECT_EQ(hanging.getPosition(), vec2(-6, -7));
     EXPECT_FLOAT_EQ(hanging.getOrientation(), 0.0f);
