@@ -16,43 +16,39 @@ namespace {
 
 using PhysicsTest = test::EntityTest;
 
-TEST_F(PhysicsTest, ForceChangesTheVelocityBeforeTheVelocityMovesAnActiveEntity) {
-    GameEntity& e = make(vec2(10.0f, 20.0f));
-    auto* physics = new PhysicsComponent(e, 1000);
-    physics->velocity = vec2(100.0f, -50.0f);
-    physics->force = vec2(10.0f, 0.0f);
-    for (const vec2 expected : {vec2(62.5f, -5.0f), vec2(115.0f, -30.0f)}) {
-        physics->update(0.5f);
-        EXPECT_EQ(e.getPosition(), expected) << "the force is consumed, the speed kept";
-    }
-    e.setActive(false);
-    physics->force = vec2(4.0f, 0.0f);
-    physics->update(1.0f);
-    EXPECT_EQ(e.getPosition(), vec2(115.0f, -30.0f));
-    EXPECT_EQ(physics->force, vec2(4.0f, 0.0f)) << "kept for later";
-}
-
-// Drag 2 for 0.1 s: fully along a force above 0.01, else and sideways scaled by the lateral factor.
-TEST_F(PhysicsTest, DragActsFullyAlongAForceAbove0Point01AndByTheLateralFactorOtherwise) {
+// The force changes the velocity before the velocity moves an active entity, and is used up. Drag acts fully
+// along a force above 0.01, and otherwise, and sideways, scaled by the lateral factor.
+TEST_F(PhysicsTest, ForceAndDragChangeTheVelocityBeforeItMovesAnActiveEntity) {
+    const vec2 start(10.0f, 20.0f);
     const struct {
+        float drag;
         float lateralFactor;
         vec2 velocity;
         vec2 force;
-        vec2 expected;
+        vec2 expected; // velocity after 0.1 s
     } cases[] = {
-        {0.5f, {10, 0}, {0.02f, 0}, {10 + (0.02f - 2 * 10) * 0.1f, 0}},
-        {0.5f, {10, 0}, {0.01f, 0}, {10 + (0.01f - 2 * 0.5f * 10) * 0.1f, 0}},
-        {0.25f, {10, 4}, {0, 1}, {10 - 2 * 0.25f * 10 * 0.1f, 4 + (1 - 2 * 4) * 0.1f}},
+        {0.0f, 1.0f, {100, -50}, {10, 0}, {101, -50}},
+        {2.0f, 0.5f, {10, 0}, {0.02f, 0}, {10 + (0.02f - 2 * 10) * 0.1f, 0}},
+        {2.0f, 0.5f, {10, 0}, {0.01f, 0}, {10 + (0.01f - 2 * 0.5f * 10) * 0.1f, 0}},
+        {2.0f, 0.25f, {10, 4}, {0, 1}, {10 - 2 * 0.25f * 10 * 0.1f, 4 + (1 - 2 * 4) * 0.1f}},
     };
     for (const auto& c : cases) {
-        auto* physics = new PhysicsComponent(make(), 1000);
-        physics->drag = 2.0f;
+        GameEntity& e = make(start);
+        auto* physics = new PhysicsComponent(e, 1000);
+        physics->drag = c.drag;
         physics->lateralDragFactor = c.lateralFactor;
         physics->velocity = c.velocity;
         physics->force = c.force;
         physics->update(0.1f);
-        EXPECT_NEAR(glm::length(physics->velocity - c.expected), 0.0f, 1e-5f)
-            << c.force.x << ", " << c.force.y;
+        SCOPED_TRACE(testing::Message() << "force " << c.force.x << ", " << c.force.y);
+        EXPECT_NEAR(glm::length(physics->velocity - c.expected), 0.0f, 1e-5f);
+        EXPECT_NEAR(glm::length(e.getPosition() - start - 0.1f * c.expected), 0.0f, 1e-5f);
+        EXPECT_EQ(physics->force, vec2(0.0f));
+        e.setActive(false);
+        physics->force = c.force;
+        physics->update(0.1f);
+        EXPECT_NEAR(glm::length(e.getPosition() - start - 0.1f * c.expected), 0.0f, 1e-5f) << "switched off";
+        EXPECT_EQ(physics->force, c.force) << "kept for later";
     }
 }
 
@@ -84,25 +80,22 @@ TEST_F(ForceControlTest, FullThrustSettlesAtMaxSpeedAndBalancesTheDragAboveIt) {
     EXPECT_NEAR(physics.velocity.x, 1200.0f, 0.01f);
 }
 
-TEST_F(ForceControlTest, InputIsCutToLengthOneAndConsumedByOneUpdate) {
+// Input is cut to length one and consumed by one update; the turn is limited by the turn rate and goes the
+// shorter way, and the thrust follows the new heading.
+TEST_F(ForceControlTest, InputIsCutToLengthOneAndTurnsTheShorterWayAtTheTurnRateWithTheThrust) {
     for (const auto& [input, magnitude] :
          {std::pair{vec2(0.3f, 0.4f), 0.5f}, {vec2(1, 1), 1.0f}, {vec2(0, 3), 1.0f}}) {
         control.setControlForce(input);
         EXPECT_FLOAT_EQ(control.controlMagnitude, magnitude) << input.x << ", " << input.y;
     }
     EXPECT_EQ(control.controlDirection, vec2(0.0f, 1.0f));
-    control.update(kFrame);
-    const vec2 firstPush = physics.force;
-    control.update(kFrame);
-    EXPECT_EQ(physics.force, firstPush);
-}
-
-TEST_F(ForceControlTest, TurnIsLimitedByTurnRateTheShorterWayAndThrustFollowsTheNewHeading) {
     control.turnRate = 1.0f;
-    control.setControlForce(vec2(0.0f, 1.0f));
     control.update(0.5f);
+    const vec2 firstPush = physics.force;
     EXPECT_FLOAT_EQ(ship.getOrientation(), 0.5f);
-    EXPECT_NEAR(glm::length(physics.force - control.thrust * vec2(std::cos(0.5f), std::sin(0.5f))), 0, 1e-2f);
+    EXPECT_NEAR(glm::length(firstPush - control.thrust * vec2(std::cos(0.5f), std::sin(0.5f))), 0, 1e-2f);
+    control.update(0.5f);
+    EXPECT_EQ(physics.force, firstPush);
     control.turnRate = 3.0f * kPi;
     // From -0.5, heading 3.0 lies 3.5 ahead counter-clockwise: the shorter way is clockwise.
     const struct {
