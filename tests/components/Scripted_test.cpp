@@ -1,9 +1,12 @@
+// Timers, spawners and health.
 #include "engine/components/Scripted.hpp"
 
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "engine/components/HealthAndScore.hpp"
 #include "engine/components/Input.hpp"
 #include "engine/components/Motion.hpp"
 #include "tests/support/EntityWorld.hpp"
@@ -119,6 +122,33 @@ TEST_F(SpawnerTest, ShortIntervalCatchesUpWithSeveralSpawnsOfFallingAge) {
     }
     EXPECT_EQ(distances, (std::vector<float>{12, 8, 4, 0})) << "each brought forward by its age";
     EXPECT_EQ(spawner.countdown, kInterval);
+}
+
+using HealthTest = test::EntityTest;
+
+TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) {
+    GameEntity& ship = make();
+    GameEntity& turret = makeChild(ship, vec2(0.0f));
+    new ScoreComponent(ship, 250);
+    std::vector<std::pair<bool, bool>> deaths; // active and retired, as each call of the callback saw the ship
+    const auto die = [&] { deaths.emplace_back(ship.isActive(), ship.hasTag(kRetiredTag)); };
+    auto* health = new HealthComponent(ship, 10.0f, die, 5);
+    constexpr float kSliver = 1.0f / 1024.0f; // exact in binary, so the last hit leaves exactly 0
+    health->doDamage(4.0f);
+    health->doDamage(6.0f - kSliver);
+    EXPECT_EQ(health->health, kSliver);
+    EXPECT_TRUE(deaths.empty());
+    EXPECT_TRUE(ship.isActive());
+    health->doDamage(kSliver);
+    EXPECT_EQ(health->health, 0.0f);
+    EXPECT_EQ(deaths, (std::vector<std::pair<bool, bool>>{{true, false}})) << "the callback sees it alive";
+    EXPECT_FALSE(ship.isActive());
+    EXPECT_EQ(tagged.getEntities(kRetiredTag), EntitySet{&ship});
+    EXPECT_FALSE(turret.isActive());
+    EXPECT_FALSE(turret.hasTag(kRetiredTag)) << "children go when the retired entity is deleted";
+    EXPECT_EQ(ship.getComponent<ScoreComponent>().score, 250) << "the score is read after the kill";
+    health->doDamage(1.0f);
+    EXPECT_EQ(deaths.size(), 2u) << "every later hit dies again";
 }
 
 } // namespace
