@@ -52,8 +52,8 @@ protected:
 
     // An entity with these tags and a circle of radius 10 whose callback logs into `heard` and answers
     // `finish`; without targets a passive circle of radius 1.
-    CollisionComponent& collider(vec2 at, std::initializer_list<int> tags, const std::set<int>* targets = nullptr,
-                                 bool finish = false) {
+    CollisionComponent& collider(vec2 at, std::initializer_list<int> tags,
+                                 const std::set<int>* targets = nullptr, bool finish = false) {
         GameEntity& e = make(at);
         for (int tag : tags) {
             e.addTag(tag);
@@ -150,7 +150,8 @@ TEST_F(CollisionTest, EachPairMeetsOncePerFrameBothSidesHearOfItAndATrueAnswerEn
     GameEntity& prey = collider(vec2(1000.0f, 0.0f), {5}, &kPlayers, true).entity;
     frame();
     shot.update(kFrame);
-    const std::vector<Heard> shielded{{&shot.entity, 5, &target.entity}, {&first, 5, &prey}, {&prey, 1, &first}};
+    const std::vector<Heard> shielded{
+        {&shot.entity, 5, &target.entity}, {&first, 5, &prey}, {&prey, 1, &first}};
     EXPECT_EQ(heard, shielded);
     shot.resetForFrame();
     target.finishedForFrame = other.finishedForFrame = true;

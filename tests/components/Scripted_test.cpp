@@ -93,7 +93,8 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleased
                 {true, true, 0.125f, 1}, {true, true, 0.125f, 2}, {false, true, 1.0f, 2},
                 {false, true, kFrame, 2}, {true, true, kFrame, 3}, {false, true, 1.0f, 3},
                 {true, true, 1.0f, 3, kShiftHeld}}},
-        {0.5f, {{true, true, kFrame, 1}, {true, false, 1.0f, 1}, {true, true, 0.25f, 1}, {true, true, 0.5f, 2}}},
+        {0.5f, {{true, true, kFrame, 1}, {true, false, 1.0f, 1}, {true, true, 0.25f, 1},
+                {true, true, 0.5f, 2}}},
     };
     for (const auto& c : cases) {
         spawned.clear();
