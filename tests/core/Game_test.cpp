@@ -1,6 +1,5 @@
 #include "engine/core/Game.hpp"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,15 +20,20 @@ using ::testing::ElementsAre;
 constexpr int kWindowWidth = 320;  // pixels
 constexpr int kWindowHeight = 240; // pixels
 
-// Runs the test's code from its virtual calls and keeps the time steps it was given.
+// Runs on the test's clock, once started: loading takes loadingTime, frame n frameTimes[n] (seconds), then
+// it quits. Keeps the time steps it was given and what its size handler saw.
 class ProbeGame : public Game {
 public:
     ProbeGame() : Game("shell test", kWindowWidth, kWindowHeight) {}
 
-    void load() override { onLoad(); }
+    void load() override { GlfwCallLog::advanceTestTime(loadingTime); }
     void update(float dt) override {
         timeSteps.push_back(dt);
-        onUpdate(*this);
+        if (timeSteps.size() > frameTimes.size()) {
+            quit();
+        } else {
+            GlfwCallLog::advanceTestTime(frameTimes[timeSteps.size() - 1]);
+        }
     }
     void render() override {}
     void handleFramebufferSize(int, int) override {
@@ -42,36 +46,24 @@ public:
     using Game::width;
     using Game::window;
 
-    std::function<void()> onLoad = [] {};
-    std::function<void(ProbeGame&)> onUpdate = [](ProbeGame&) {};
+    double loadingTime = 0.0;
+    std::vector<double> frameTimes;
     std::vector<float> timeSteps;
     std::vector<std::vector<int>> sizesSeen; // members and viewport size as the handler saw them
 };
 
-class GameShellTest : public ::testing::Test {
-protected:
-    void TearDown() override { GlfwCallLog::useRealTime(); }
-};
-
 // The clock is the test's: loading takes 5 s, the second frame an hour (a suspended machine), the others
 // 10 ms. A stall plays as the longest step, and the step after it is short again.
-TEST_F(GameShellTest, EachTimeStepIsTheLastFrameAloneNeverTheLoadingTimeAndAtMostTheLongestStep) {
+TEST(GameShellTest, EachTimeStepIsTheLastFrameAloneNeverTheLoadingTimeAndAtMostTheLongestStep) {
     constexpr double kLoading = 5.0;   // seconds
     constexpr double kShort = 0.01;    // seconds
     constexpr double kStall = 3600.0;  // seconds
     GlfwCallLog::setTestTime(100.0);
     ProbeGame game;
-    game.onLoad = [] { GlfwCallLog::advanceTestTime(kLoading); };
-    game.onUpdate = [](ProbeGame& self) {
-        const double frames[] = {kShort, kStall, kShort};
-        const std::size_t done = self.timeSteps.size();
-        if (done > 3) {
-            self.quit();
-        } else {
-            GlfwCallLog::advanceTestTime(frames[done - 1]);
-        }
-    };
+    game.loadingTime = kLoading;
+    game.frameTimes = {kShort, kStall, kShort};
     game.start();
+    GlfwCallLog::useRealTime();
     EXPECT_THAT(game.timeSteps, ElementsAre(0.0f, ::testing::FloatNear(kShort, 1e-5),
                                             kLongestFrameStep, ::testing::FloatNear(kShort, 1e-5)));
 }
@@ -84,7 +76,7 @@ TEST(WindowToFramebuffer, ScalesByTheSizeRatioAndLeavesAWindowWithoutExtentAlone
 
 // A failed creation leaves GLFW free to start again; the window then opens at the framebuffer size, and the
 // size handler sees members and viewport already set, zero (a minimised window) included.
-TEST_F(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollowsItsFramebufferSize) {
+TEST(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollowsItsFramebufferSize) {
     GlfwCallLog::events().clear();
     GlfwCallLog::failNextWindowCreation(GLFW_VERSION_UNAVAILABLE, "no 3.2 core context");
     EXPECT_EQ(errorOf([] { ProbeGame game; }), "Error code: " + std::to_string(GLFW_VERSION_UNAVAILABLE) +
