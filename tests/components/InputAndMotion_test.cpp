@@ -99,16 +99,13 @@ TEST_F(ForceControlTest, InputIsCutToLengthOneAndTurnsTheShorterWayAtTheTurnRate
     EXPECT_EQ(physics.force, firstPush);
     control.turnRate = 3.0f * kPi;
     // From -0.5, heading 3.0 lies 3.5 ahead counter-clockwise: the shorter way is clockwise.
-    const struct {
-        float from;
-        vec2 input;
-        float to;
-    } turns[] = {{-0.5f, {std::cos(3.0f), std::sin(3.0f)}, -0.5f - 0.3f * kPi}, {0.0f, {-1, 0}, 0.3f * kPi}};
-    for (const auto& t : turns) {
-        ship.setOrientation(t.from);
-        control.setControlForce(t.input);
+    const std::tuple<float, vec2, float> turns[] = { // from, input, to
+        {-0.5f, {std::cos(3.0f), std::sin(3.0f)}, -0.5f - 0.3f * kPi}, {0.0f, {-1, 0}, 0.3f * kPi}};
+    for (const auto& [from, input, to] : turns) {
+        ship.setOrientation(from);
+        control.setControlForce(input);
         control.update(0.1f);
-        EXPECT_NEAR(std::abs(ship.getOrientation()), std::abs(t.to), 1e-5f) << t.from;
+        EXPECT_NEAR(std::abs(ship.getOrientation()), std::abs(to), 1e-5f) << from;
     }
 }
 
@@ -120,20 +117,14 @@ TEST_F(OrientTowardsPointTest, FacesThePointAtOnceUnlessItIsTooCloseOrTheEntityI
     // Found the way the game hands out the mouse position.
     OrientTowardsPointComponent& aim = components.getComponent<OrientTowardsPointComponent>();
     EXPECT_TRUE(components.getComponents<UpdatableComponent>().empty());
-    const struct {
-        vec2 point;
-        float angle;
-        bool active;
-    } cases[] = {{{10.0f, 9.96f}, 1.25f, true},
-                 {{10.0f, 9.9f}, -kPi / 2.0f, true},
-                 {{20.0f, 20.0f}, kPi / 4.0f, true},
-                 {{0.0f, 10.0f}, kPi, true},
-                 {{0.0f, 0.0f}, -3.0f * kPi / 4.0f, true},
-                 {{20.0f, 10.0f}, -3.0f * kPi / 4.0f, false}};
-    for (const auto& c : cases) {
-        e.setActive(c.active);
-        aim.setControlPoint(c.point);
-        EXPECT_NEAR(e.getOrientation(), c.angle, 1e-5f) << c.point.x << ", " << c.point.y;
+    const std::tuple<vec2, float, bool> cases[] = { // point, orientation after, entity active
+        {{10.0f, 9.96f}, 1.25f, true},           {{10.0f, 9.9f}, -kPi / 2.0f, true},
+        {{20.0f, 20.0f}, kPi / 4.0f, true},      {{0.0f, 10.0f}, kPi, true},
+        {{0.0f, 0.0f}, -3.0f * kPi / 4.0f, true}, {{20.0f, 10.0f}, -3.0f * kPi / 4.0f, false}};
+    for (const auto& [point, angle, active] : cases) {
+        e.setActive(active);
+        aim.setControlPoint(point);
+        EXPECT_NEAR(e.getOrientation(), angle, 1e-5f) << point.x << ", " << point.y;
     }
 }
 
@@ -147,9 +138,9 @@ constexpr int kRightButton = 1;
 
 using InputTest = test::EntityTest;
 
-// Each event goes to every component, as the game's dispatcher sends it; only exact matches report, to one log
-// of (component, pressed). Input components sit in the frame's order with the default priority, after 999 and
-// before 1001; equal priorities go by creation, so the neighbours are made on the far side of it.
+// Each event goes to every component, as the game's dispatcher sends it; only exact matches report, to one
+// log of (component, pressed). Input components sit in the frame's order with the default priority, after
+// 999 and before 1001; equal priorities go by creation, so the neighbours are made on the far side of it.
 TEST_F(InputTest, KeysAndButtonsReportPressAndReleaseOnlyWithExactlyTheirModifiersInTheirPlaceInTheFrame) {
     GameEntity& owner = make();
     auto* after = new PhysicsComponent(owner, 1001);

@@ -131,7 +131,7 @@ TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) 
     GameEntity& ship = make();
     GameEntity& turret = makeChild(ship, vec2(0.0f));
     new ScoreComponent(ship, 250);
-    std::vector<std::pair<bool, bool>> deaths; // active and retired, as each call of the callback saw the ship
+    std::vector<std::pair<bool, bool>> deaths; // active and retired, as each death saw the ship
     const auto die = [&] { deaths.emplace_back(ship.isActive(), ship.hasTag(kRetiredTag)); };
     auto* health = new HealthComponent(ship, 10.0f, die, 5);
     constexpr float kSliver = 1.0f / 1024.0f; // exact in binary, so the last hit leaves exactly 0

@@ -80,7 +80,8 @@ TEST_F(GameEntityTest, DeletionTakesSubtreeThenOwnComponentsInPriorityOrderThenR
     GameEntity& moved = makeChild(former, vec2(0));
     moved.attachTo(root); // leaves its first parent, which must not take it along
     delete &former;
-    EXPECT_EQ(root.getChildren(), (std::set<GameEntity*>{&child, &moved})) << "a deleted child leaves, a moved one stays";
+    EXPECT_EQ(root.getChildren(), (std::set<GameEntity*>{&child, &moved}))
+        << "a deleted child leaves, a moved one stays";
     destroy(root);
     EXPECT_EQ(log, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(tagged.getEntities(0).empty());
@@ -127,18 +128,28 @@ TEST(TaggedEntityRegistry, SetsStayExactThroughManyEntitiesComingAndGoing) {
         }
     }
     EXPECT_EQ(std::vector<GameEntity*>(registry.getEntities(0).begin(), registry.getEntities(0).end()), live);
-    std::size_t tagged = 0;
-    for (int tag = 1; tag <= 3; ++tag) {
-        tagged += registry.getEntities(tag).size();
-    }
-    EXPECT_EQ(tagged, live.size());
+    const auto members = [&registry](int tag) { return registry.getEntities(tag).size(); };
+    EXPECT_EQ(members(1) + members(2) + members(3), live.size());
     for (GameEntity* entity : live) {
         delete entity;
     }
     EXPECT_TRUE(registry.getEntities(0).empty());
 }
 
-using ComponentRegistryTest = test::EntityTest;
+
+struct Nested;
+
+// Every Nested alive, in walk order and by age: a plain ordered model of the registry's sets.
+struct Model {
+    std::map<std::pair<int, std::uint64_t>, Nested*> walk;
+    std::map<std::uint64_t, Nested*> age;
+};
+
+// The model is a base made before the world, so the components, which update it as they go, die first.
+struct ModelOwner {
+    Model model;
+};
+class ComponentRegistryTest : public ModelOwner, public test::EntityTest {};
 
 // Registers under its own class, as the engine's concrete components do.
 struct Tracked : EntityComponent {
@@ -170,13 +181,6 @@ TEST_F(ComponentRegistryTest, GetComponentFindsTheOneComponentPerEntityAndGameWi
         << "an emptied key still reports nothing found";
 }
 
-struct Nested;
-
-// Every Nested alive, in walk order and by age: a plain ordered model of the registry's sets.
-struct Model {
-    std::map<std::pair<int, std::uint64_t>, Nested*> walk;
-    std::map<std::uint64_t, Nested*> age;
-};
 
 // Registers under its own class only after making another of its kind, as a component that builds its
 // parts first does: the registry meets creation numbers out of order.
@@ -199,11 +203,6 @@ struct Nested : EntityComponent {
 // Against the model, through random coming and going of young and old components: the live view and the
 // copy, game-wide and in the entity, before and after removed entries are squeezed out.
 TEST_F(ComponentRegistryTest, WalksMatchAnOrderedModelThroughComingAndGoing) {
-    Model model;
-    struct Cleanup { // deletes the components, which update the model, before the model goes
-        test::EntityWorld& world;
-        ~Cleanup() { world.deleteAll(); }
-    } cleanup{*this};
     std::vector<Nested*> copy;
     std::mt19937 random(11);
     GameEntity& holder = make();
