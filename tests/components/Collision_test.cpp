@@ -307,64 +307,46 @@ TEST_P(CollisionBroadPhaseEquivalence, RandomScenesCallTheSameCallbacksInTheSame
 
 INSTANTIATE_TEST_SUITE_P(Seeds, CollisionBroadPhaseEquivalence, ::testing::Range(1u, 21u));
 
-// A hunter among targets of tag 5 on plain heap memory: its hits, and how its pass ended.
-class NearAndFar : public test::EntityTest {
-protected:
-    void target(vec2 at, bool withCollider = true) {
-        GameEntity& e = make(at);
-        e.addTag(5);
-        if (withCollider) {
-            new CollisionComponent(e, 5.0f, 2000);
-        }
-    }
-    std::string pass(bool broadPhase) {
+using NearAndFar = CollisionTest;
+
+// Far targets are never looked at; cells far beyond 32 bits still end the pass and find only what touches; a
+// target without collision component fails both passes after the same hits.
+TEST_F(NearAndFar, OnlyWhatIsNearEnoughToTouchIsLookedAtEvenFarBeyondTheGridEnd) {
+    CollisionComponent& hunter = collider(vec2(0.0f), {}, &kEnemies);
+    // The hunter's pass alone, through the broad phase or the full walk: how it ended.
+    const auto pass = [&](bool broadPhase) -> std::string {
         CollisionBroadPhase::of(tagged)->setEnabled(broadPhase);
         hunter.resetForFrame();
-        hits.clear();
+        heard.clear();
         try {
             hunter.update(kFrame);
         } catch (const std::runtime_error& error) {
             return error.what();
         }
         return "finished";
-    }
-    static inline const std::set<int> kFive{5};
-    std::vector<vec2> hits;
-    CollisionComponent& hunter = *new CollisionComponent(
-        make(), 10.0f, kFive,
-        [this](int, GameEntity& other, float) {
-            hits.push_back(other.getPosition());
-            return false;
-        },
-        2000);
-};
-
-// Far targets are never looked at; cells far beyond 32 bits still end the pass and find only what touches; a
-// target without collision component fails both passes after the same hits.
-TEST_F(NearAndFar, OnlyWhatIsNearEnoughToTouchIsLookedAtEvenFarBeyondTheGridEnd) {
+    };
     for (int i = 0; i < 100; ++i) {
-        target(vec2(1000.0f + 30.0f * static_cast<float>(i), 0.0f));
+        collider(vec2(1000.0f + 30.0f * static_cast<float>(i), 0.0f), {5});
     }
-    const std::vector<vec2> near{vec2(14.0f, 0.0f)};
-    target(near[0]);
+    const std::vector<Heard> near{{&hunter.entity, 5, &collider(vec2(11.0f, 0.0f), {5}).entity}};
     for (const auto& [broadPhase, looked] : {std::pair{true, 1u}, {false, 101u}}) {
         EXPECT_EQ(pass(broadPhase), "finished");
-        EXPECT_EQ(hits, near);
+        EXPECT_EQ(heard, near);
         EXPECT_EQ(hunter.handledEntities.size(), looked);
     }
-    const vec2 far(5e10f, 5e10f);
-    target(far);
-    for (const vec2& at : {far, vec2(-5e10f, 3e10f), vec2(2e10f, -4e10f), vec2(0.0f, 5e10f)}) {
+    GameEntity& far = collider(vec2(5e10f), {5}).entity;
+    const std::vector<Heard> farHit{{&hunter.entity, 5, &far}};
+    for (const vec2& at : {far.getPosition(), vec2(-5e10f, 3e10f), vec2(2e10f, -4e10f), vec2(0.0f, 5e10f)}) {
         hunter.entity.setPosition(at);
         EXPECT_EQ(pass(true), "finished");
-        EXPECT_EQ(hits, at == far ? std::vector<vec2>{far} : std::vector<vec2>{});
+        EXPECT_EQ(heard, at == far.getPosition() ? farHit : std::vector<Heard>{});
     }
     hunter.entity.setPosition(vec2(0.0f));
-    target(vec2(5000.0f, 0.0f), false);
-    target(vec2(0.0f, 14.0f)); // after the failing one: neither pass reaches it
+    make(vec2(5000.0f, 0.0f)).addTag(5); // without collision component
+    collider(vec2(0.0f, 11.0f), {5});   // after the failing one: neither pass reaches it
     for (const bool broadPhase : {false, true}) {
         EXPECT_EQ(pass(broadPhase), "component was not found");
-        EXPECT_EQ(hits, near);
+        EXPECT_EQ(heard, near);
     }
 }
 
