@@ -343,7 +343,7 @@ TEST_F(NearAndFar, OnlyWhatIsNearEnoughToTouchIsLookedAtEvenFarBeyondTheGridEnd)
     }
     hunter.entity.setPosition(vec2(0.0f));
     make(vec2(5000.0f, 0.0f)).addTag(5); // without collision component
-    collider(vec2(0.0f, 11.0f), {5});   // after the failing one: neither pass reaches it
+    collider(vec2(0.0f, 11.0f), {5});    // after the failing one: neither pass reaches it
     for (const bool broadPhase : {false, true}) {
         EXPECT_EQ(pass(broadPhase), "component was not found");
         EXPECT_EQ(heard, near);

@@ -98,8 +98,8 @@ TEST_F(ForceControlTest, InputIsCutToLengthOneAndTurnsTheShorterWayAtTheTurnRate
     control.update(0.5f);
     EXPECT_EQ(physics.force, firstPush);
     control.turnRate = 3.0f * kPi;
-    // From -0.5, heading 3.0 lies 3.5 ahead counter-clockwise: the shorter way is clockwise.
-    const std::tuple<float, vec2, float> turns[] = { // from, input, to
+    // From, input, to. From -0.5, heading 3.0 lies 3.5 ahead counter-clockwise: the shorter way is clockwise.
+    const std::tuple<float, vec2, float> turns[] = {
         {-0.5f, {std::cos(3.0f), std::sin(3.0f)}, -0.5f - 0.3f * kPi}, {0.0f, {-1, 0}, 0.3f * kPi}};
     for (const auto& [from, input, to] : turns) {
         ship.setOrientation(from);
@@ -117,7 +117,8 @@ TEST_F(OrientTowardsPointTest, FacesThePointAtOnceUnlessItIsTooCloseOrTheEntityI
     // Found the way the game hands out the mouse position.
     OrientTowardsPointComponent& aim = components.getComponent<OrientTowardsPointComponent>();
     EXPECT_TRUE(components.getComponents<UpdatableComponent>().empty());
-    const std::tuple<vec2, float, bool> cases[] = { // point, orientation after, entity active
+    // Point, orientation after, entity active.
+    const std::tuple<vec2, float, bool> cases[] = {
         {{10.0f, 9.96f}, 1.25f, true},           {{10.0f, 9.9f}, -kPi / 2.0f, true},
         {{20.0f, 20.0f}, kPi / 4.0f, true},      {{0.0f, 10.0f}, kPi, true},
         {{0.0f, 0.0f}, -3.0f * kPi / 4.0f, true}, {{20.0f, 10.0f}, -3.0f * kPi / 4.0f, false}};
@@ -180,9 +181,9 @@ TEST_F(InputTest, KeysAndButtonsReportPressAndReleaseOnlyWithExactlyTheirModifie
         right->handleMouseButton(button, modifiers, pressed);
     }
     const std::vector<std::pair<std::string, bool>> reports{
-        {"key", true},     {"shifted key", false}, {"key", false},         {"button", true},
-        {"button", false}, {"button", true},       {"button", false},      {"shifted right", true},
-        {"shifted right", false}};
+        {"key", true},     {"shifted key", false},  {"key", false},
+        {"button", true},  {"button", false},       {"button", true},
+        {"button", false}, {"shifted right", true}, {"shifted right", false}};
     EXPECT_EQ(log, reports) << "a key's release with other modifiers is not the key's";
 }
 

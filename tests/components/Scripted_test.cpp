@@ -36,7 +36,8 @@ TEST_F(ScriptedTest, TimedLambdaFiresOnceWhenItsActiveTimeRunsOutWithTheOvershoo
             EXPECT_EQ(&self.entity, &owner);
             overshoots.push_back(overshoot);
         });
-        new LambdaComponent(owner, [&neighbourCalls](EntityComponent&, float) { ++neighbourCalls; }, 1000);
+        new LambdaComponent(
+            owner, [&neighbourCalls](EntityComponent&, float) { ++neighbourCalls; }, 1000);
         for (const auto& [dt, active] : c.frames) {
             owner.setActive(active);
             updateAll(dt);
@@ -53,7 +54,7 @@ TEST_F(ScriptedTest, TimedLambdaFiresOnceWhenItsActiveTimeRunsOutWithTheOvershoo
     updateAll(10.0f);
 }
 
-constexpr int kTrigger = 0; // the left mouse button
+constexpr int kTrigger = 0;        // the left mouse button
 constexpr int kShiftHeld = 0x0001; // GLFW's modifier bit
 
 class SpawnerTest : public test::EntityTest {
