@@ -37,6 +37,14 @@ struct Shape {
     float ownTurn = 0.0f;
 };
 
+// One frame as the game runs it: every collision component is reset, then the update pass.
+void collisionFrame(test::EntityWorld& world) {
+    for (CollisionComponent* collider : world.components.getComponents<CollisionComponent>()) {
+        collider->resetForFrame();
+    }
+    world.updateAll(kFrame);
+}
+
 // Who heard of whom under which tag: (hearer, tag, other), in call order.
 using Heard = std::tuple<GameEntity*, int, GameEntity*>;
 
@@ -68,13 +76,7 @@ protected:
         return *new CollisionComponent(e, 10.0f, *targets, log, 1000);
     }
 
-    // One frame as the game runs it: every collision component is reset, then the update pass.
-    void frame() {
-        for (CollisionComponent* c : components.getComponents<CollisionComponent>()) {
-            c->resetForFrame();
-        }
-        updateAll(kFrame);
-    }
+    void frame() { collisionFrame(*this); }
 
     std::vector<Heard> heard;
 };
@@ -201,13 +203,10 @@ public:
         }
     }
 
-    // One frame as the game runs it: reset, the update pass, then the sweep of retired entities.
+    // One frame, then the sweep of retired entities.
     void frame() {
         ++frameNumber;
-        for (CollisionComponent* collider : components.getComponents<CollisionComponent>()) {
-            collider->resetForFrame();
-        }
-        updateAll(kFrame);
+        collisionFrame(*this);
         tagged.deleteInactiveEntities(kRetired);
     }
 
