@@ -136,7 +136,6 @@ TEST(TaggedEntityRegistry, SetsStayExactThroughManyEntitiesComingAndGoing) {
     EXPECT_TRUE(registry.getEntities(0).empty());
 }
 
-
 struct Nested;
 
 // Every Nested alive, in walk order and by age: a plain ordered model of the registry's sets.
