@@ -164,7 +164,8 @@ TEST_F(CollisionTest, EachPairMeetsOncePerFrameBothSidesHearOfItAndATrueAnswerEn
 constexpr int kRetired = 99;
 
 // Memory of deleted objects is handed out again first, so newcomers take the addresses of the dead: an
-// index that remembered an address would mistake the one for the other. The memory goes back at exit.
+// index that remembered an address would mistake the one for the other, and the tag sets, which find their
+// entities by address for removal, must let the dead go. The memory goes back at exit.
 template <typename Base> struct Reused : Base {
     using Base::Base;
     static inline struct FreeList : std::vector<void*> {

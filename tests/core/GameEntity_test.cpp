@@ -111,31 +111,6 @@ TEST(TaggedEntityRegistry, ActiveLookUpsSkipSwitchedOffEntitiesButSingleLookUpKe
     EXPECT_EQ(errorOf([&] { registry.getEntity(3); }), "multiple entities were found");
 }
 
-// Sets keep their nodes in pools and find them by address for removal: through much coming and going they
-// must still hold exactly the live entities, in creation order.
-TEST(TaggedEntityRegistry, SetsStayExactThroughManyEntitiesComingAndGoing) {
-    TaggedEntityRegistry registry;
-    std::vector<GameEntity*> live;
-    std::mt19937 random(7);
-    for (int step = 0; step < 4000; ++step) {
-        if (live.empty() || random() % 3 != 0) {
-            live.push_back(new GameEntity(registry, nullptr, vec2(0), 0));
-            live.back()->addTag(1 + static_cast<int>(random() % 3));
-        } else {
-            const std::size_t gone = random() % live.size();
-            delete live[gone];
-            live.erase(live.begin() + static_cast<std::ptrdiff_t>(gone));
-        }
-    }
-    EXPECT_EQ(std::vector<GameEntity*>(registry.getEntities(0).begin(), registry.getEntities(0).end()), live);
-    const auto members = [&registry](int tag) { return registry.getEntities(tag).size(); };
-    EXPECT_EQ(members(1) + members(2) + members(3), live.size());
-    for (GameEntity* entity : live) {
-        delete entity;
-    }
-    EXPECT_TRUE(registry.getEntities(0).empty());
-}
-
 struct Nested;
 
 // Every Nested alive, in walk order and by age: a plain ordered model of the registry's sets.
