@@ -8,6 +8,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -36,10 +37,16 @@ struct Shape {
     float ownTurn = 0.0f;
 };
 
-struct Hit {
-    int tag;
-    GameEntity* other;
-};
+// One frame as the game runs it: every collision component is reset, then the update pass.
+void collisionFrame(test::EntityWorld& world) {
+    for (CollisionComponent* collider : world.components.getComponents<CollisionComponent>()) {
+        collider->resetForFrame();
+    }
+    world.updateAll(kFrame);
+}
+
+// Who heard of whom under which tag: (hearer, tag, other), in call order.
+using Heard = std::tuple<GameEntity*, int, GameEntity*>;
 
 class CollisionTest : public test::EntityTest {
 protected:
@@ -51,11 +58,10 @@ protected:
         return std::make_unique<RectangleCollisionGeometry>(e, s.offset, s.ownTurn, s.size);
     }
 
-    // An entity with these tags and a circle of radius 10 that records its hits into `hits` and answers
+    // An entity with these tags and a circle of radius 10 whose callback logs into `heard` and answers
     // `finish`; without targets a passive circle of radius 1.
     CollisionComponent& collider(vec2 at, std::initializer_list<int> tags,
-                                 const std::set<int>* targets = nullptr, std::vector<Hit>* hits = nullptr,
-                                 bool finish = false) {
+                                 const std::set<int>* targets = nullptr, bool finish = false) {
         GameEntity& e = make(at);
         for (int tag : tags) {
             e.addTag(tag);
@@ -63,23 +69,16 @@ protected:
         if (targets == nullptr) {
             return *new CollisionComponent(e, 1.0f, 1000);
         }
-        const auto record = [hits, finish](int tag, GameEntity& other, float) {
-            hits->push_back({tag, &other});
+        const auto log = [this, &e, finish](int tag, GameEntity& other, float) {
+            heard.emplace_back(&e, tag, &other);
             return finish;
         };
-        return *new CollisionComponent(e, 10.0f, *targets, record, 1000);
+        return *new CollisionComponent(e, 10.0f, *targets, log, 1000);
     }
 
-    // One frame as the game runs it: every collision component is reset, then the update pass.
-    void frame() {
-        resetAll();
-        updateAll(kFrame);
-    }
-    void resetAll() {
-        for (CollisionComponent* c : components.getComponents<CollisionComponent>()) {
-            c->resetForFrame();
-        }
-    }
+    void frame() { collisionFrame(*this); }
+
+    std::vector<Heard> heard;
 };
 
 TEST_F(CollisionTest, ShapesCollideWhenTheyOverlapOrTouchWhicheverSideAsks) {
@@ -124,65 +123,49 @@ TEST_F(CollisionTest, ShapesCollideWhenTheyOverlapOrTouchWhicheverSideAsks) {
     }
 }
 
-// A bullet (tag 1) hunting enemies (5) meets an enemy hunting players: once per frame, each side hearing of
-// the other under the tag it targets; a target under several tags is met once, under the lowest one.
-TEST_F(CollisionTest, EachPairMeetsOncePerFrameAndBothSidesHearOfIt) {
-    std::vector<Hit> bulletHits;
-    std::vector<Hit> enemyHits;
-    CollisionComponent& bullet = collider(vec2(0.0f), {3, 2, 1}, &kEnemies, &bulletHits);
-    CollisionComponent& enemy = collider(vec2(5.0f, 0.0f), {5, 7}, &kTwoAndThree, &enemyHits);
+// A bullet (tags 1 to 3) hunting enemies (5) meets an enemy hunting players (2, 3): once per frame, each side
+// hearing of the other under the lowest tag it targets, never of itself. A callback answering true ends its
+// component's frame and shields its entity from later testers, whichever side answers; finished components
+// and inactive entities are never hit.
+TEST_F(CollisionTest, EachPairMeetsOncePerFrameBothSidesHearOfItAndATrueAnswerEndsTheFrame) {
+    GameEntity& bullet = collider(vec2(0.0f), {3, 2, 1}, &kEnemies).entity;
+    CollisionComponent& enemy = collider(vec2(5.0f, 0.0f), {5, 7}, &kTwoAndThree);
     frame();
     frame();
-    ASSERT_EQ(bulletHits.size(), 2u);
-    ASSERT_EQ(enemyHits.size(), 2u);
-    EXPECT_EQ(bulletHits[0].tag, 5);
-    EXPECT_EQ(bulletHits[0].other, &enemy.entity);
-    EXPECT_EQ(enemyHits[0].tag, 2);
-    EXPECT_EQ(enemyHits[0].other, &bullet.entity);
+    const Heard hit{&bullet, 5, &enemy.entity};
+    const Heard hitBack{&enemy.entity, 2, &bullet};
+    EXPECT_EQ(heard, (std::vector<Heard>{hit, hitBack, hit, hitBack}));
     enemy.targetTags = &kFiveAndSeven; // the enemy now hunts its own kind
-    bullet.entity.setActive(false);
+    bullet.setActive(false);
+    heard.clear();
     frame();
-    EXPECT_EQ(enemyHits.size(), 2u) << "never itself";
-}
+    EXPECT_TRUE(heard.empty()) << "never itself";
 
-// A callback answering true ends its component's frame and shields its entity from later testers, whichever
-// side answers; finished components and inactive entities are never hit.
-TEST_F(CollisionTest, ACallbackReturningTrueEndsItsComponentsFrameAndShieldsItsEntity) {
-    std::vector<Hit> bulletHits;
-    std::vector<Hit> bystanderHits;
-    CollisionComponent& target = collider(vec2(2.0f, 0.0f), {5});
-    CollisionComponent& other = collider(vec2(-2.0f, 0.0f), {5});
-    collider(vec2(0.0f, 1.0f), {5}).entity.setActive(false);
-    CollisionComponent& bullet = collider(vec2(0.0f), {1}, &kEnemies, &bulletHits, true);
-    CollisionComponent& bystander = collider(vec2(0.0f, 3.0f), {}, &kPlayers, &bystanderHits);
-    bullet.update(kFrame);
-    bullet.update(kFrame);
-    bystander.update(kFrame);
-    EXPECT_EQ(bulletHits.size(), 1u);
-    EXPECT_EQ(bulletHits[0].other, &target.entity);
-    EXPECT_TRUE(bystanderHits.empty());
-    bullet.resetForFrame();
+    enemy.entity.setActive(false);
+    CollisionComponent& target = collider(vec2(502.0f, 0.0f), {5});
+    CollisionComponent& other = collider(vec2(498.0f, 0.0f), {5});
+    collider(vec2(500.0f, 1.0f), {5}).entity.setActive(false);
+    CollisionComponent& shot = collider(vec2(500.0f, 0.0f), {1}, &kEnemies, true);
+    collider(vec2(500.0f, 3.0f), {}, &kPlayers); // comes after the finished shot
+    GameEntity& first = collider(vec2(998.0f, 0.0f), {1}, &kEnemies).entity;
+    collider(vec2(1002.0f, 0.0f), {1}, &kEnemies); // comes after the shielded prey
+    GameEntity& prey = collider(vec2(1000.0f, 0.0f), {5}, &kPlayers, true).entity;
+    frame();
+    shot.update(kFrame);
+    const std::vector<Heard> shielded{
+        {&shot.entity, 5, &target.entity}, {&first, 5, &prey}, {&prey, 1, &first}};
+    EXPECT_EQ(heard, shielded);
+    shot.resetForFrame();
     target.finishedForFrame = other.finishedForFrame = true;
-    bullet.update(kFrame);
-    EXPECT_EQ(bulletHits.size(), 1u);
-
-    std::vector<Hit> firstHits;
-    std::vector<Hit> secondHits;
-    std::vector<Hit> targetHits;
-    CollisionComponent& first = collider(vec2(498.0f, 0.0f), {1}, &kEnemies, &firstHits);
-    CollisionComponent& second = collider(vec2(502.0f, 0.0f), {1}, &kEnemies, &secondHits);
-    collider(vec2(500.0f, 0.0f), {5}, &kPlayers, &targetHits, true);
-    first.update(kFrame);
-    second.update(kFrame);
-    EXPECT_EQ(firstHits.size(), 1u);
-    EXPECT_TRUE(secondHits.empty());
-    EXPECT_EQ(targetHits.size(), 1u);
+    shot.update(kFrame);
+    EXPECT_EQ(heard, shielded);
 }
 
 constexpr int kRetired = 99;
 
 // Memory of deleted objects is handed out again first, so newcomers take the addresses of the dead: an
-// index that remembered an address would mistake the one for the other. The memory goes back at exit.
+// index that remembered an address would mistake the one for the other, and the tag sets, which find their
+// entities by address for removal, must let the dead go. The memory goes back at exit.
 template <typename Base> struct Reused : Base {
     using Base::Base;
     static inline struct FreeList : std::vector<void*> {
@@ -221,13 +204,10 @@ public:
         }
     }
 
-    // One frame as the game runs it: reset, the update pass, then the sweep of retired entities.
+    // One frame, then the sweep of retired entities.
     void frame() {
         ++frameNumber;
-        for (CollisionComponent* collider : components.getComponents<CollisionComponent>()) {
-            collider->resetForFrame();
-        }
-        updateAll(kFrame);
+        collisionFrame(*this);
         tagged.deleteInactiveEntities(kRetired);
     }
 
@@ -327,71 +307,46 @@ TEST_P(CollisionBroadPhaseEquivalence, RandomScenesCallTheSameCallbacksInTheSame
 
 INSTANTIATE_TEST_SUITE_P(Seeds, CollisionBroadPhaseEquivalence, ::testing::Range(1u, 21u));
 
-// A hunter among targets of tag 5 on plain heap memory: its hits, and how its pass ended.
-class NearAndFar : public test::EntityTest {
-protected:
-    void target(vec2 at, bool withCollider = true) {
-        GameEntity& e = make(at);
-        e.addTag(5);
-        if (withCollider) {
-            new CollisionComponent(e, 5.0f, 2000);
-        }
-    }
-    std::string pass(bool broadPhase) {
+using NearAndFar = CollisionTest;
+
+// Far targets are never looked at; cells far beyond 32 bits still end the pass and find only what touches; a
+// target without collision component fails both passes after the same hits.
+TEST_F(NearAndFar, OnlyWhatIsNearEnoughToTouchIsLookedAtEvenFarBeyondTheGridEnd) {
+    CollisionComponent& hunter = collider(vec2(0.0f), {}, &kEnemies);
+    // The hunter's pass alone, through the broad phase or the full walk: how it ended.
+    const auto pass = [&](bool broadPhase) -> std::string {
         CollisionBroadPhase::of(tagged)->setEnabled(broadPhase);
         hunter.resetForFrame();
-        hits.clear();
+        heard.clear();
         try {
             hunter.update(kFrame);
         } catch (const std::runtime_error& error) {
             return error.what();
         }
         return "finished";
-    }
-    static inline const std::set<int> kFive{5};
-    std::vector<vec2> hits;
-    CollisionComponent& hunter = *new CollisionComponent(
-        make(), 10.0f, kFive,
-        [this](int, GameEntity& other, float) {
-            hits.push_back(other.getPosition());
-            return false;
-        },
-        2000);
-};
-
-TEST_F(NearAndFar, OnlyEntitiesNearEnoughToTouchAreLookedAt) {
+    };
     for (int i = 0; i < 100; ++i) {
-        target(vec2(1000.0f + 30.0f * static_cast<float>(i), 0.0f));
+        collider(vec2(1000.0f + 30.0f * static_cast<float>(i), 0.0f), {5});
     }
-    target(vec2(14.0f, 0.0f));
+    const std::vector<Heard> near{{&hunter.entity, 5, &collider(vec2(11.0f, 0.0f), {5}).entity}};
     for (const auto& [broadPhase, looked] : {std::pair{true, 1u}, {false, 101u}}) {
         EXPECT_EQ(pass(broadPhase), "finished");
-        EXPECT_EQ(hits, std::vector<vec2>{vec2(14.0f, 0.0f)});
+        EXPECT_EQ(heard, near);
         EXPECT_EQ(hunter.handledEntities.size(), looked);
     }
-}
-
-TEST_F(NearAndFar, ATargetWithoutCollisionComponentFailsBothPassesAfterTheSameHits) {
-    for (int i = 0; i < 40; ++i) {
-        target(vec2(i == 20 ? 5000.0f : static_cast<float>(i % 7), 0.0f), i != 20);
-    }
-    EXPECT_EQ(pass(false), "component was not found");
-    const std::vector<vec2> fullHits = hits;
-    EXPECT_EQ(pass(true), "component was not found");
-    EXPECT_EQ(hits, fullHits);
-}
-
-// Cells there lie far beyond 32 bits: the pass must still end, and find only what touches.
-TEST_F(NearAndFar, QueriesFarBeyondTheGridEndAndFindOnlyWhatTouches) {
-    for (int i = 0; i < 20; ++i) {
-        target(vec2(30.0f * static_cast<float>(i), 0.0f));
-    }
-    const vec2 far(5e10f, 5e10f);
-    target(far);
-    for (const vec2& at : {far, vec2(-5e10f, 3e10f), vec2(2e10f, -4e10f), vec2(0.0f, 5e10f)}) {
+    GameEntity& far = collider(vec2(5e10f), {5}).entity;
+    const std::vector<Heard> farHit{{&hunter.entity, 5, &far}};
+    for (const vec2& at : {far.getPosition(), vec2(-5e10f, 3e10f), vec2(2e10f, -4e10f), vec2(0.0f, 5e10f)}) {
         hunter.entity.setPosition(at);
         EXPECT_EQ(pass(true), "finished");
-        EXPECT_EQ(hits, at == far ? std::vector<vec2>{far} : std::vector<vec2>{});
+        EXPECT_EQ(heard, at == far.getPosition() ? farHit : std::vector<Heard>{});
+    }
+    hunter.entity.setPosition(vec2(0.0f));
+    make(vec2(5000.0f, 0.0f)).addTag(5); // without collision component
+    collider(vec2(0.0f, 11.0f), {5});    // after the failing one: neither pass reaches it
+    for (const bool broadPhase : {false, true}) {
+        EXPECT_EQ(pass(broadPhase), "component was not found");
+        EXPECT_EQ(heard, near);
     }
 }
 

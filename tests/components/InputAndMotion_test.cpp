@@ -3,6 +3,7 @@
 #include "engine/components/Motion.hpp"
 
 #include <cmath>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -16,43 +17,39 @@ namespace {
 
 using PhysicsTest = test::EntityTest;
 
-TEST_F(PhysicsTest, ForceChangesTheVelocityBeforeTheVelocityMovesAnActiveEntity) {
-    GameEntity& e = make(vec2(10.0f, 20.0f));
-    auto* physics = new PhysicsComponent(e, 1000);
-    physics->velocity = vec2(100.0f, -50.0f);
-    physics->force = vec2(10.0f, 0.0f);
-    for (const vec2 expected : {vec2(62.5f, -5.0f), vec2(115.0f, -30.0f)}) {
-        physics->update(0.5f);
-        EXPECT_EQ(e.getPosition(), expected) << "the force is consumed, the speed kept";
-    }
-    e.setActive(false);
-    physics->force = vec2(4.0f, 0.0f);
-    physics->update(1.0f);
-    EXPECT_EQ(e.getPosition(), vec2(115.0f, -30.0f));
-    EXPECT_EQ(physics->force, vec2(4.0f, 0.0f)) << "kept for later";
-}
-
-// Drag 2 for 0.1 s: fully along a force above 0.01, else and sideways scaled by the lateral factor.
-TEST_F(PhysicsTest, DragActsFullyAlongAForceAbove0Point01AndByTheLateralFactorOtherwise) {
+// The force changes the velocity before the velocity moves an active entity, and is used up. Drag acts fully
+// along a force above 0.01, and otherwise, and sideways, scaled by the lateral factor.
+TEST_F(PhysicsTest, ForceAndDragChangeTheVelocityBeforeItMovesAnActiveEntity) {
+    const vec2 start(10.0f, 20.0f);
     const struct {
+        float drag;
         float lateralFactor;
         vec2 velocity;
         vec2 force;
-        vec2 expected;
+        vec2 expected; // velocity after 0.1 s
     } cases[] = {
-        {0.5f, {10, 0}, {0.02f, 0}, {10 + (0.02f - 2 * 10) * 0.1f, 0}},
-        {0.5f, {10, 0}, {0.01f, 0}, {10 + (0.01f - 2 * 0.5f * 10) * 0.1f, 0}},
-        {0.25f, {10, 4}, {0, 1}, {10 - 2 * 0.25f * 10 * 0.1f, 4 + (1 - 2 * 4) * 0.1f}},
+        {0.0f, 1.0f, {100, -50}, {10, 0}, {101, -50}},
+        {2.0f, 0.5f, {10, 0}, {0.02f, 0}, {10 + (0.02f - 2 * 10) * 0.1f, 0}},
+        {2.0f, 0.5f, {10, 0}, {0.01f, 0}, {10 + (0.01f - 2 * 0.5f * 10) * 0.1f, 0}},
+        {2.0f, 0.25f, {10, 4}, {0, 1}, {10 - 2 * 0.25f * 10 * 0.1f, 4 + (1 - 2 * 4) * 0.1f}},
     };
     for (const auto& c : cases) {
-        auto* physics = new PhysicsComponent(make(), 1000);
-        physics->drag = 2.0f;
+        GameEntity& e = make(start);
+        auto* physics = new PhysicsComponent(e, 1000);
+        physics->drag = c.drag;
         physics->lateralDragFactor = c.lateralFactor;
         physics->velocity = c.velocity;
         physics->force = c.force;
         physics->update(0.1f);
-        EXPECT_NEAR(glm::length(physics->velocity - c.expected), 0.0f, 1e-5f)
-            << c.force.x << ", " << c.force.y;
+        SCOPED_TRACE(testing::Message() << "force " << c.force.x << ", " << c.force.y);
+        EXPECT_NEAR(glm::length(physics->velocity - c.expected), 0.0f, 1e-5f);
+        EXPECT_NEAR(glm::length(e.getPosition() - start - 0.1f * c.expected), 0.0f, 1e-5f);
+        EXPECT_EQ(physics->force, vec2(0.0f));
+        e.setActive(false);
+        physics->force = c.force;
+        physics->update(0.1f);
+        EXPECT_NEAR(glm::length(e.getPosition() - start - 0.1f * c.expected), 0.0f, 1e-5f) << "switched off";
+        EXPECT_EQ(physics->force, c.force) << "kept for later";
     }
 }
 
@@ -84,37 +81,31 @@ TEST_F(ForceControlTest, FullThrustSettlesAtMaxSpeedAndBalancesTheDragAboveIt) {
     EXPECT_NEAR(physics.velocity.x, 1200.0f, 0.01f);
 }
 
-TEST_F(ForceControlTest, InputIsCutToLengthOneAndConsumedByOneUpdate) {
+// Input is cut to length one and consumed by one update; the turn is limited by the turn rate and goes the
+// shorter way, and the thrust follows the new heading.
+TEST_F(ForceControlTest, InputIsCutToLengthOneAndTurnsTheShorterWayAtTheTurnRateWithTheThrust) {
     for (const auto& [input, magnitude] :
          {std::pair{vec2(0.3f, 0.4f), 0.5f}, {vec2(1, 1), 1.0f}, {vec2(0, 3), 1.0f}}) {
         control.setControlForce(input);
         EXPECT_FLOAT_EQ(control.controlMagnitude, magnitude) << input.x << ", " << input.y;
     }
     EXPECT_EQ(control.controlDirection, vec2(0.0f, 1.0f));
-    control.update(kFrame);
-    const vec2 firstPush = physics.force;
-    control.update(kFrame);
-    EXPECT_EQ(physics.force, firstPush);
-}
-
-TEST_F(ForceControlTest, TurnIsLimitedByTurnRateTheShorterWayAndThrustFollowsTheNewHeading) {
     control.turnRate = 1.0f;
-    control.setControlForce(vec2(0.0f, 1.0f));
     control.update(0.5f);
+    const vec2 firstPush = physics.force;
     EXPECT_FLOAT_EQ(ship.getOrientation(), 0.5f);
-    EXPECT_NEAR(glm::length(physics.force - control.thrust * vec2(std::cos(0.5f), std::sin(0.5f))), 0, 1e-2f);
+    EXPECT_NEAR(glm::length(firstPush - control.thrust * vec2(std::cos(0.5f), std::sin(0.5f))), 0, 1e-2f);
+    control.update(0.5f);
+    EXPECT_EQ(physics.force, firstPush);
     control.turnRate = 3.0f * kPi;
-    // From -0.5, heading 3.0 lies 3.5 ahead counter-clockwise: the shorter way is clockwise.
-    const struct {
-        float from;
-        vec2 input;
-        float to;
-    } turns[] = {{-0.5f, {std::cos(3.0f), std::sin(3.0f)}, -0.5f - 0.3f * kPi}, {0.0f, {-1, 0}, 0.3f * kPi}};
-    for (const auto& t : turns) {
-        ship.setOrientation(t.from);
-        control.setControlForce(t.input);
+    // From, input, to. From -0.5, heading 3.0 lies 3.5 ahead counter-clockwise: the shorter way is clockwise.
+    const std::tuple<float, vec2, float> turns[] = {
+        {-0.5f, {std::cos(3.0f), std::sin(3.0f)}, -0.5f - 0.3f * kPi}, {0.0f, {-1, 0}, 0.3f * kPi}};
+    for (const auto& [from, input, to] : turns) {
+        ship.setOrientation(from);
+        control.setControlForce(input);
         control.update(0.1f);
-        EXPECT_NEAR(std::abs(ship.getOrientation()), std::abs(t.to), 1e-5f) << t.from;
+        EXPECT_NEAR(std::abs(ship.getOrientation()), std::abs(to), 1e-5f) << from;
     }
 }
 
@@ -126,20 +117,15 @@ TEST_F(OrientTowardsPointTest, FacesThePointAtOnceUnlessItIsTooCloseOrTheEntityI
     // Found the way the game hands out the mouse position.
     OrientTowardsPointComponent& aim = components.getComponent<OrientTowardsPointComponent>();
     EXPECT_TRUE(components.getComponents<UpdatableComponent>().empty());
-    const struct {
-        vec2 point;
-        float angle;
-        bool active;
-    } cases[] = {{{10.0f, 9.96f}, 1.25f, true},
-                 {{10.0f, 9.9f}, -kPi / 2.0f, true},
-                 {{20.0f, 20.0f}, kPi / 4.0f, true},
-                 {{0.0f, 10.0f}, kPi, true},
-                 {{0.0f, 0.0f}, -3.0f * kPi / 4.0f, true},
-                 {{20.0f, 10.0f}, -3.0f * kPi / 4.0f, false}};
-    for (const auto& c : cases) {
-        e.setActive(c.active);
-        aim.setControlPoint(c.point);
-        EXPECT_NEAR(e.getOrientation(), c.angle, 1e-5f) << c.point.x << ", " << c.point.y;
+    // Point, orientation after, entity active.
+    const std::tuple<vec2, float, bool> cases[] = {
+        {{10.0f, 9.96f}, 1.25f, true},           {{10.0f, 9.9f}, -kPi / 2.0f, true},
+        {{20.0f, 20.0f}, kPi / 4.0f, true},      {{0.0f, 10.0f}, kPi, true},
+        {{0.0f, 0.0f}, -3.0f * kPi / 4.0f, true}, {{20.0f, 10.0f}, -3.0f * kPi / 4.0f, false}};
+    for (const auto& [point, angle, active] : cases) {
+        e.setActive(active);
+        aim.setControlPoint(point);
+        EXPECT_NEAR(e.getOrientation(), angle, 1e-5f) << point.x << ", " << point.y;
     }
 }
 
@@ -153,19 +139,30 @@ constexpr int kRightButton = 1;
 
 using InputTest = test::EntityTest;
 
-// Each event goes to every component, as the game's dispatcher sends it; only exact matches report.
-TEST_F(InputTest, KeysAndButtonsReportPressAndReleaseOnlyWithExactlyTheirModifiers) {
+// Each event goes to every component, as the game's dispatcher sends it; only exact matches report, to one
+// log of (component, pressed). Input components sit in the frame's order with the default priority, after
+// 999 and before 1001; equal priorities go by creation, so the neighbours are made on the far side of it.
+TEST_F(InputTest, KeysAndButtonsReportPressAndReleaseOnlyWithExactlyTheirModifiersInTheirPlaceInTheFrame) {
     GameEntity& owner = make();
+    auto* after = new PhysicsComponent(owner, 1001);
+    std::vector<std::pair<std::string, bool>> log;
+    const auto into = [&log](const char* name) {
+        return [&log, name](bool pressed) { log.emplace_back(name, pressed); };
+    };
+    auto* plain = new KeyboardKeyComponent(owner, kKeyW, into("key"));
+    auto* shifted = new KeyboardKeyComponent(owner, kKeyW, kModShift, into("shifted key"));
+    auto* left = new MouseButtonComponent(owner, kLeftButton, into("button"));
+    auto* right = new MouseButtonComponent(owner, kRightButton, kModShift, into("shifted right"));
+    new LambdaKeyboardComponent(owner, [](int, int, bool) {});
+    new OrientTowardsPointComponent(owner);
+    new ForceControlledComponent(owner, 1.0f, 1.0f);
+    auto* before = new PhysicsComponent(owner, 999); // the one the control component drives
+    std::vector<EntityComponent*> order;
+    owner.copyComponents(order);
+    EXPECT_EQ(order.size(), 9u);
+    EXPECT_EQ(order.front(), before);
+    EXPECT_EQ(order.back(), after);
     owner.setActive(false); // components of inactive entities still react
-    std::vector<bool> plainKey;
-    std::vector<bool> shiftedKey;
-    std::vector<bool> leftButton;
-    std::vector<bool> shiftedRight;
-    const auto into = [](std::vector<bool>& events) { return [&events](bool pressed) { events.push_back(pressed); }; };
-    auto* plain = new KeyboardKeyComponent(owner, kKeyW, into(plainKey));
-    auto* shifted = new KeyboardKeyComponent(owner, kKeyW, kModShift, into(shiftedKey));
-    auto* left = new MouseButtonComponent(owner, kLeftButton, into(leftButton));
-    auto* right = new MouseButtonComponent(owner, kRightButton, kModShift, into(shiftedRight));
     const std::tuple<int, int, bool> keys[] = {{kKeyS, 0, true},   {kKeyW, kModShift | kModControl, true},
                                                {kKeyW, 0, true},   {kKeyW, kModShift, false},
                                                {kKeyW, 0, false}};
@@ -183,29 +180,11 @@ TEST_F(InputTest, KeysAndButtonsReportPressAndReleaseOnlyWithExactlyTheirModifie
         left->handleMouseButton(button, modifiers, pressed);
         right->handleMouseButton(button, modifiers, pressed);
     }
-    EXPECT_EQ(plainKey, (std::vector<bool>{true, false}));
-    EXPECT_EQ(shiftedKey, (std::vector<bool>{false})) << "a release with other modifiers is not this key's";
-    EXPECT_EQ(leftButton, (std::vector<bool>{true, false, true, false}));
-    EXPECT_EQ(shiftedRight, (std::vector<bool>{true, false}));
-}
-
-// Components are updated and deleted in registry order: these sit with the default priority, after 999 and
-// before 1001. Equal priorities go by creation, so the neighbours are made on the far side of it: a priority
-// moved onto either neighbour's changes the order.
-TEST_F(InputTest, InputAndControlComponentsTakeTheirPlaceInTheRegistryOrder) {
-    GameEntity& owner = make();
-    auto* after = new PhysicsComponent(owner, 1001);
-    new KeyboardKeyComponent(owner, kKeyW, [](bool) {});
-    new MouseButtonComponent(owner, kLeftButton, [](bool) {});
-    new LambdaKeyboardComponent(owner, [](int, int, bool) {});
-    new OrientTowardsPointComponent(owner);
-    new ForceControlledComponent(owner, 1.0f, 1.0f);
-    auto* before = new PhysicsComponent(owner, 999); // the one the control component drives
-    std::vector<EntityComponent*> order;
-    owner.copyComponents(order);
-    ASSERT_EQ(order.size(), 7u);
-    EXPECT_EQ(order.front(), before);
-    EXPECT_EQ(order.back(), after);
+    const std::vector<std::pair<std::string, bool>> reports{
+        {"key", true},     {"shifted key", false},  {"key", false},
+        {"button", true},  {"button", false},       {"button", true},
+        {"button", false}, {"shifted right", true}, {"shifted right", false}};
+    EXPECT_EQ(log, reports) << "a key's release with other modifiers is not the key's";
 }
 
 } // namespace

@@ -1,9 +1,12 @@
+// Timers, spawners and health.
 #include "engine/components/Scripted.hpp"
 
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "engine/components/HealthAndScore.hpp"
 #include "engine/components/Input.hpp"
 #include "engine/components/Motion.hpp"
 #include "tests/support/EntityWorld.hpp"
@@ -44,46 +47,37 @@ TEST_F(ScriptedTest, TimedLambdaFiresOnceWhenItsActiveTimeRunsOutWithTheOvershoo
         EXPECT_EQ(owner.getComponents<EntityComponent>().size(), 1u);
         destroy(owner);
     }
-    // One still pending goes with its entity.
-    GameEntity& other = make();
-    new TimedLambdaComponent(other, 5.0f, [](EntityComponent&, float) { FAIL() << "fired after deletion"; });
-    destroy(other);
-    updateAll(10.0f);
 }
+
+constexpr int kTrigger = 0;        // the left mouse button
+constexpr int kShiftHeld = 0x0001; // GLFW's modifier bit
 
 class SpawnerTest : public test::EntityTest {
 protected:
-    // Each spawned entity carries a projectile's physics: 1000 units/s along +x from the origin.
-    EntityFactory bulletFactory() {
-        return [this] {
+    // A gun held by the trigger whose bullets fly at 1024 units/s along +x from the origin: only the gun
+    // is updated, so each bullet stays where its spawn brought it forward.
+    TimedEntitySpawner& gun(float interval) {
+        auto* spawner = new TimedEntitySpawner(make(), interval, false, [this] {
             GameEntity& bullet = make();
-            new PhysicsComponent(bullet, 1000);
-            bullet.getComponent<PhysicsComponent>().velocity = vec2(1000.0f, 0.0f);
+            (new PhysicsComponent(bullet, 1000))->velocity = vec2(1024.0f, 0.0f);
             spawned.push_back(&bullet);
             return &bullet;
-        };
-    }
-    // Ages at spawn, recovered from how far each bullet was brought forward.
-    std::vector<float> agesOfSpawned() const {
-        std::vector<float> ages;
-        for (const GameEntity* e : spawned) {
-            ages.push_back(e->getPosition().x / 1000.0f);
-        }
-        return ages;
-    }
-    // Only the spawner is updated: the bullets stay where their spawn put them.
-    TimedEntitySpawner& gun(float interval, bool enabled) {
-        return *new TimedEntitySpawner(make(), interval, enabled, bulletFactory());
+        });
+        spawner->addMouseControl(kTrigger);
+        return *spawner;
     }
     std::vector<GameEntity*> spawned;
 };
 
-TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalAndReloadsWhileDisabledButNotWhileInactive) {
+// Released before the reload is over, the next shot is cancelled; a press with a modifier is not the
+// button's.
+TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleasedButNotWhileInactive) {
     struct Step {
-        bool enabled;
+        bool held;
         bool active;
         float dt;           // seconds
         std::size_t spawns; // so far
+        int modifiers = 0;
     };
     const struct {
         float interval;
@@ -93,14 +87,17 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalAndReloadsWhileDisabledButNotWhi
                  {true, true, 0.125f, 2}, {true, true, 0.125f, 3}}},
         {0.5f, {{true, true, 0.125f, 1}, {false, true, 0.125f, 1}, {true, true, 0.125f, 1},
                 {true, true, 0.125f, 1}, {true, true, 0.125f, 2}, {false, true, 1.0f, 2},
-                {false, true, kFrame, 2}, {true, true, kFrame, 3}}},
-        {0.5f, {{true, true, kFrame, 1}, {true, false, 1.0f, 1}, {true, true, 0.25f, 1}, {true, true, 0.5f, 2}}},
+                {false, true, kFrame, 2}, {true, true, kFrame, 3}, {false, true, 1.0f, 3},
+                {true, true, 1.0f, 3, kShiftHeld}}},
+        {0.5f, {{true, true, kFrame, 1}, {true, false, 1.0f, 1}, {true, true, 0.25f, 1},
+                {true, true, 0.5f, 2}}},
     };
     for (const auto& c : cases) {
         spawned.clear();
-        TimedEntitySpawner& spawner = gun(c.interval, true);
+        TimedEntitySpawner& spawner = gun(c.interval);
+        MouseButtonComponent& button = spawner.entity.getComponent<MouseButtonComponent>();
         for (const Step& step : c.steps) {
-            spawner.enabled = step.enabled;
+            button.handleMouseButton(kTrigger, step.modifiers, step.held);
             spawner.entity.setActive(step.active);
             spawner.update(step.dt);
             ASSERT_EQ(spawned.size(), step.spawns) << "interval " << c.interval;
@@ -108,43 +105,47 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalAndReloadsWhileDisabledButNotWhi
     }
 }
 
-// The frame's 16.7 ms hold three or four shots 5 ms apart, the oldest first.
+// A frame of four intervals holds four shots of falling age, the oldest first, the last due as it ends.
 TEST_F(SpawnerTest, ShortIntervalCatchesUpWithSeveralSpawnsOfFallingAge) {
-    TimedEntitySpawner& spawner = gun(0.005f, true);
-    spawner.update(kFrame);
+    constexpr float kInterval = 1.0f / 256.0f; // seconds, exact in binary as are the ages
+    TimedEntitySpawner& spawner = gun(kInterval);
+    spawner.enabled = true;
+    spawner.update(kInterval);
     spawned.clear();
-    spawner.update(kFrame);
-    const std::vector<float> ages = agesOfSpawned();
-    ASSERT_GE(ages.size(), 3u);
-    ASSERT_LE(ages.size(), 4u);
-    EXPECT_LT(ages.front(), kFrame);
-    EXPECT_GE(ages.back(), 0.0f);
-    for (std::size_t i = 1; i < ages.size(); ++i) {
-        EXPECT_NEAR(ages[i - 1] - ages[i], 0.005f, 1e-5f);
+    spawner.update(4.0f * kInterval);
+    std::vector<float> distances;
+    for (const GameEntity* bullet : spawned) {
+        distances.push_back(bullet->getPosition().x);
     }
-    EXPECT_GT(spawner.countdown, 0.0f);
-    EXPECT_LE(spawner.countdown, 0.005f);
+    EXPECT_EQ(distances, (std::vector<float>{12, 8, 4, 0})) << "each brought forward by its age";
+    EXPECT_EQ(spawner.countdown, kInterval);
 }
 
-// Released before the reload is over, the next shot is cancelled; a press with a modifier is not the
-// button's.
-TEST_F(SpawnerTest, UnmodifiedMouseButtonHoldsTheSpawnerOn) {
-    TimedEntitySpawner& spawner = gun(0.5f, false);
-    spawner.addMouseControl(0);
-    const struct {
-        int modifiers;
-        bool pressed;
-        int frames;
-        std::size_t spawns;
-    } steps[] = {{0, false, 1, 0}, {0, true, 1, 1}, {0, false, 60, 1}, {1, true, 60, 1}};
-    MouseButtonComponent& button = spawner.entity.getComponent<MouseButtonComponent>();
-    for (const auto& step : steps) {
-        button.handleMouseButton(0, step.modifiers, step.pressed);
-        for (int i = 0; i < step.frames; ++i) {
-            spawner.update(kFrame);
-        }
-        EXPECT_EQ(spawned.size(), step.spawns);
-    }
+using HealthTest = test::EntityTest;
+
+TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) {
+    GameEntity& ship = make();
+    GameEntity& turret = makeChild(ship, vec2(0.0f));
+    new ScoreComponent(ship, 250);
+    std::vector<std::pair<bool, bool>> deaths; // active and retired, as each death saw the ship
+    const auto die = [&] { deaths.emplace_back(ship.isActive(), ship.hasTag(kRetiredTag)); };
+    auto* health = new HealthComponent(ship, 10.0f, die, 5);
+    constexpr float kSliver = 1.0f / 1024.0f; // exact in binary, so the last hit leaves exactly 0
+    health->doDamage(4.0f);
+    health->doDamage(6.0f - kSliver);
+    EXPECT_EQ(health->health, kSliver);
+    EXPECT_TRUE(deaths.empty());
+    EXPECT_TRUE(ship.isActive());
+    health->doDamage(kSliver);
+    EXPECT_EQ(health->health, 0.0f);
+    EXPECT_EQ(deaths, (std::vector<std::pair<bool, bool>>{{true, false}})) << "the callback sees it alive";
+    EXPECT_FALSE(ship.isActive());
+    EXPECT_EQ(tagged.getEntities(kRetiredTag), EntitySet{&ship});
+    EXPECT_FALSE(turret.isActive());
+    EXPECT_FALSE(turret.hasTag(kRetiredTag)) << "children go when the retired entity is deleted";
+    EXPECT_EQ(ship.getComponent<ScoreComponent>().score, 250) << "the score is read after the kill";
+    health->doDamage(1.0f);
+    EXPECT_EQ(deaths.size(), 2u) << "every later hit dies again";
 }
 
 } // namespace

@@ -1,8 +1,12 @@
+// Entities, their trees, and the registries that find them by tag and their components by type.
 #include "engine/core/GameEntity.hpp"
 
 #include <algorithm>
-#include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <map>
 #include <random>
+#include <ranges>
 #include <vector>
 
 #include <glm/geometric.hpp>
@@ -10,6 +14,7 @@
 
 #include "engine/core/EntityComponent.hpp"
 #include "engine/core/TaggedEntityRegistry.hpp"
+#include "engine/core/TypedComponentRegistry.hpp"
 #include "tests/support/EntityWorld.hpp"
 #include "tests/support/ErrorText.hpp"
 
@@ -32,40 +37,22 @@ TEST_F(GameEntityTest, SetOrientationWrapsIntoPlusMinusPiButTheConstructorKeepsI
     }
 }
 
-TEST_F(GameEntityTest, ChildrenTurnAtOnceAndArePlacedByTheParentsTurnOnTheNextSetPosition) {
-    const struct {
-        float turn;
-        vec2 offset;
-        vec2 placed; // relative to the parent
-    } cases[] = {
-        {1.0f, {10, 0}, {10.0f * std::cos(1.0f), 10.0f * std::sin(1.0f)}},
-        {kPi / 2.0f, {10, 5}, {-5, 10}},
-        {kPi / 2.0f, {0, -5}, {5, 0}},
-    };
-    for (const auto& c : cases) {
-        GameEntity& parent = make(vec2(100, 100));
-        GameEntity& child = makeChild(parent, c.offset);
-        child.setRelativeOrientation(0.5f);
-        parent.setOrientation(c.turn);
-        EXPECT_FLOAT_EQ(child.getOrientation(), c.turn + 0.5f);
-        EXPECT_EQ(child.getPosition(), vec2(100) + c.offset) << "not re-placed by a turn";
-        parent.setPosition(vec2(100, 100));
-        EXPECT_NEAR(child.getPosition().x, 100.0f + c.placed.x, kPlaceTolerance) << c.turn;
-        EXPECT_NEAR(child.getPosition().y, 100.0f + c.placed.y, kPlaceTolerance) << c.turn;
-    }
-}
-
-// The guns on a turret follow the ship; a free child and what hangs from it are placed when attached only.
-TEST_F(GameEntityTest, InheritedPlacementReachesGrandchildrenAndStopsAtAChildThatDoesNotInherit) {
-    GameEntity& ship = make();
-    GameEntity& mount = makeChild(makeChild(ship, vec2(10, 0)), vec2(5, 0));
+// The guns on a turret follow the ship: a child turns with its parent at once and is placed by the parent's
+// turn when the parent next moves; a free child and what hangs from it are placed when attached only.
+TEST_F(GameEntityTest, PlacementFollowsTheParentDownTheTreeAndStopsAtAChildThatDoesNotInherit) {
+    GameEntity& ship = make(vec2(100, 100));
+    GameEntity& turret = makeChild(ship, vec2(10, 5));
+    GameEntity& gun = makeChild(turret, vec2(5, 0));
+    gun.setRelativeOrientation(0.5f);
     GameEntity& free = makeChild(ship, vec2(5, 0), false, false);
     free.setPosition(vec2(-7, -7));
     GameEntity& hanging = makeChild(free, vec2(1, 0));
     ship.setOrientation(kPi / 2.0f);
+    EXPECT_FLOAT_EQ(gun.getOrientation(), kPi / 2.0f + 0.5f);
+    EXPECT_EQ(gun.getPosition(), vec2(115, 105)) << "not re-placed by a turn";
     ship.setPosition(vec2(100, 0));
-    EXPECT_NEAR(glm::distance(mount.getPosition(), vec2(100, 15)), 0.0f, kPlaceTolerance);
-    EXPECT_FLOAT_EQ(mount.getOrientation(), kPi / 2.0f);
+    EXPECT_NEAR(glm::distance(turret.getPosition(), vec2(95, 10)), 0.0f, kPlaceTolerance);
+    EXPECT_NEAR(glm::distance(gun.getPosition(), vec2(95, 15)), 0.0f, kPlaceTolerance);
     EXPECT_EQ(free.getPosition(), vec2(-7, -7));
     EXPECT_EQ(hanging.getPosition(), vec2(-6, -7));
     EXPECT_FLOAT_EQ(hanging.getOrientation(), 0.0f);
@@ -93,7 +80,8 @@ TEST_F(GameEntityTest, DeletionTakesSubtreeThenOwnComponentsInPriorityOrderThenR
     GameEntity& moved = makeChild(former, vec2(0));
     moved.attachTo(root); // leaves its first parent, which must not take it along
     delete &former;
-    EXPECT_EQ(root.getChildren(), (std::set<GameEntity*>{&child, &moved})) << "a deleted child leaves, a moved one stays";
+    EXPECT_EQ(root.getChildren(), (std::set<GameEntity*>{&child, &moved}))
+        << "a deleted child leaves, a moved one stays";
     destroy(root);
     EXPECT_EQ(log, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(tagged.getEntities(0).empty());
@@ -123,32 +111,116 @@ TEST(TaggedEntityRegistry, ActiveLookUpsSkipSwitchedOffEntitiesButSingleLookUpKe
     EXPECT_EQ(errorOf([&] { registry.getEntity(3); }), "multiple entities were found");
 }
 
-// Sets keep their nodes in pools and find them by address for removal: through much coming and going they
-// must still hold exactly the live entities, in creation order.
-TEST(TaggedEntityRegistry, SetsStayExactThroughManyEntitiesComingAndGoing) {
-    TaggedEntityRegistry registry;
-    std::vector<GameEntity*> live;
-    std::mt19937 random(7);
-    for (int step = 0; step < 4000; ++step) {
-        if (live.empty() || random() % 3 != 0) {
-            live.push_back(new GameEntity(registry, nullptr, vec2(0), 0));
-            live.back()->addTag(1 + static_cast<int>(random() % 3));
-        } else {
-            const std::size_t gone = random() % live.size();
-            delete live[gone];
-            live.erase(live.begin() + static_cast<std::ptrdiff_t>(gone));
+struct Nested;
+
+// Every Nested alive, in walk order and by age: a plain ordered model of the registry's sets.
+struct Model {
+    std::map<std::pair<int, std::uint64_t>, Nested*> walk;
+    std::map<std::uint64_t, Nested*> age;
+};
+
+// The model is a base made before the world, so the components, which update it as they go, die first.
+struct ModelOwner {
+    Model model;
+};
+class ComponentRegistryTest : public ModelOwner, public test::EntityTest {};
+
+// Registers under its own class, as the engine's concrete components do.
+struct Tracked : EntityComponent {
+    Tracked(GameEntity& e, int p) : EntityComponent(e, p) { e.registerComponent<Tracked>(*this); }
+    ~Tracked() override { entity.deregisterComponent<Tracked>(*this); }
+};
+
+// Does not register under its own class: found only under its base.
+struct Untracked : Tracked {
+    using Tracked::Tracked;
+};
+
+TEST_F(ComponentRegistryTest, GetComponentFindsTheOneComponentPerEntityAndGameWideOrReports) {
+    GameEntity& a = make();
+    GameEntity& b = make();
+    EXPECT_EQ(errorOf([&] { a.getComponent<Tracked>(); }), "component was not found");
+    auto* tracked = new Tracked(a, 1);
+    EXPECT_EQ(&a.getComponent<Tracked>(), tracked);
+    EXPECT_EQ(&components.getComponent<Tracked>(), tracked);
+    new Tracked(b, 1);
+    EXPECT_EQ(errorOf([&] { components.getComponent<Tracked>(); }), "multiple components were found");
+    new Tracked(a, 2);
+    EXPECT_EQ(errorOf([&] { a.getComponent<Tracked>(); }), "multiple components were found");
+    auto* untracked = new Untracked(make(), 1);
+    EXPECT_EQ(&untracked->entity.getComponent<Tracked>(), untracked);
+    EXPECT_EQ(errorOf([&] { untracked->entity.getComponent<Untracked>(); }), "component was not found");
+    deleteAll();
+    EXPECT_EQ(errorOf([&] { components.getComponent<Tracked>(); }), "component was not found")
+        << "an emptied key still reports nothing found";
+}
+
+
+// Registers under its own class only after making another of its kind, as a component that builds its
+// parts first does: the registry meets creation numbers out of order.
+struct Nested : EntityComponent {
+    Nested(GameEntity& e, int p, Model& model, bool inner) : EntityComponent(e, p), model(model) {
+        if (inner) {
+            new Nested(e, p, model, false);
         }
+        e.registerComponent<Nested>(*this);
+        model.walk[{p, creationNumber}] = model.age[creationNumber] = this;
     }
-    EXPECT_EQ(std::vector<GameEntity*>(registry.getEntities(0).begin(), registry.getEntities(0).end()), live);
-    std::size_t tagged = 0;
-    for (int tag = 1; tag <= 3; ++tag) {
-        tagged += registry.getEntities(tag).size();
+    ~Nested() override {
+        entity.deregisterComponent<Nested>(*this);
+        model.walk.erase({priority, creationNumber});
+        model.age.erase(creationNumber);
     }
-    EXPECT_EQ(tagged, live.size());
-    for (GameEntity* entity : live) {
-        delete entity;
+    Model& model;
+};
+
+// Against the model, through random coming and going of young and old components: the live view and the
+// copy, game-wide and in the entity, before and after removed entries are squeezed out.
+TEST_F(ComponentRegistryTest, WalksMatchAnOrderedModelThroughComingAndGoing) {
+    std::vector<Nested*> copy;
+    std::mt19937 random(11);
+    GameEntity& holder = make();
+    for (int step = 0; step < 6000; ++step) {
+        const bool purge = step % 2000 >= 1500; // removals only, no walks: removed entries pile up
+        const std::size_t alive = model.age.size();
+        if (alive == 0 || (!purge && random() % 5 < 3)) {
+            new Nested(holder, static_cast<int>(random() % 4) * 500, model, random() % 4 == 0);
+        } else {
+            const std::size_t back =
+                random() % 3 == 0 ? random() % alive : random() % std::min<std::size_t>(8, alive);
+            delete std::prev(model.age.end(), static_cast<std::ptrdiff_t>(back) + 1)->second;
+        }
+        if (step % (purge ? 500 : 25) != 0) {
+            continue;
+        }
+        const auto walk = std::views::values(model.walk);
+        const std::vector<Nested*> expected(walk.begin(), walk.end());
+        for (TypedComponentRegistry* registry :
+             {static_cast<TypedComponentRegistry*>(&holder), &components}) {
+            const auto view = registry->getComponents<Nested>();
+            ASSERT_EQ(std::vector<Nested*>(view.begin(), view.end()), expected) << "step " << step;
+            ASSERT_EQ(view.size(), expected.size());
+            registry->copyComponents(copy);
+            ASSERT_EQ(copy, expected) << "step " << step;
+        }
+        // A live walk that removes and adds as it goes meets what a walk over the model meets.
+        auto want = model.walk.begin();
+        for (Nested* met : components.getComponents<Nested>()) {
+            ASSERT_TRUE(want != model.walk.end() && met == want->second) << "live walk, step " << step;
+            if (random() % 8 == 0 && model.age.size() > 4) {
+                const auto back = static_cast<std::ptrdiff_t>(random() % 4) + 1;
+                Nested* young = std::prev(model.age.end(), back)->second;
+                if (young != met) {
+                    delete young;
+                }
+            }
+            if (random() % 8 == 0) {
+                new Nested(holder, static_cast<int>(random() % 4) * 500, model, random() % 4 == 0);
+            }
+            ++want;
+        }
+        ASSERT_TRUE(want == model.walk.end());
     }
-    EXPECT_TRUE(registry.getEntities(0).empty());
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "engine/core/Game.hpp"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,15 +20,20 @@ using ::testing::ElementsAre;
 constexpr int kWindowWidth = 320;  // pixels
 constexpr int kWindowHeight = 240; // pixels
 
-// Runs the test's code from its virtual calls and keeps the time steps it was given.
+// Runs on the test's clock, once started: loading takes loadingTime, frame n frameTimes[n] (seconds), then
+// it quits. Keeps the time steps it was given and what its size handler saw.
 class ProbeGame : public Game {
 public:
     ProbeGame() : Game("shell test", kWindowWidth, kWindowHeight) {}
 
-    void load() override { onLoad(); }
+    void load() override { glfwCallLog().testTime.value() += loadingTime; }
     void update(float dt) override {
         timeSteps.push_back(dt);
-        onUpdate(*this);
+        if (timeSteps.size() > frameTimes.size()) {
+            quit();
+        } else {
+            glfwCallLog().testTime.value() += frameTimes[timeSteps.size() - 1];
+        }
     }
     void render() override {}
     void handleFramebufferSize(int, int) override {
@@ -38,52 +42,28 @@ public:
         sizesSeen.push_back({width, height, viewport[2], viewport[3]});
     }
 
-    GLFWwindow* getWindow() const { return window; }
-    std::vector<int> getSize() const { return {width, height}; }
+    using Game::height;
+    using Game::width;
+    using Game::window;
 
-    std::function<void()> onLoad = [] {};
-    std::function<void(ProbeGame&)> onUpdate = [](ProbeGame&) {};
+    double loadingTime = 0.0;
+    std::vector<double> frameTimes;
     std::vector<float> timeSteps;
     std::vector<std::vector<int>> sizesSeen; // members and viewport size as the handler saw them
 };
 
-class GameShellTest : public ::testing::Test {
-protected:
-    void TearDown() override { glfwCallLog().testTime.reset(); }
-};
-
-// The size handler sees members and viewport already set, zero (a minimised window) included.
-TEST_F(GameShellTest, OpensAtTheFramebufferSizeAndFollowsItsChanges) {
-    ProbeGame game;
-    int width = 0;
-    int height = 0;
-    glfwGetFramebufferSize(game.getWindow(), &width, &height);
-    EXPECT_GT(width, 0);
-    EXPECT_THAT(game.getSize(), ElementsAre(width, height));
-    Game::handleFramebufferSizeStatic(game.getWindow(), 200, 100);
-    Game::handleFramebufferSizeStatic(game.getWindow(), 0, 0);
-    EXPECT_THAT(game.sizesSeen, ElementsAre(ElementsAre(200, 100, 200, 100), ElementsAre(0, 0, 0, 0)));
-}
-
 // The clock is the test's: loading takes 5 s, the second frame an hour (a suspended machine), the others
 // 10 ms. A stall plays as the longest step, and the step after it is short again.
-TEST_F(GameShellTest, EachTimeStepIsTheLastFrameAloneNeverTheLoadingTimeAndAtMostTheLongestStep) {
+TEST(GameShellTest, EachTimeStepIsTheLastFrameAloneNeverTheLoadingTimeAndAtMostTheLongestStep) {
     constexpr double kLoading = 5.0;   // seconds
     constexpr double kShort = 0.01;    // seconds
     constexpr double kStall = 3600.0;  // seconds
     glfwCallLog().testTime = 100.0;
     ProbeGame game;
-    game.onLoad = [] { *glfwCallLog().testTime += kLoading; };
-    game.onUpdate = [](ProbeGame& self) {
-        const double frames[] = {kShort, kStall, kShort};
-        const std::size_t done = self.timeSteps.size();
-        if (done > 3) {
-            self.quit();
-        } else {
-            *glfwCallLog().testTime += frames[done - 1];
-        }
-    };
+    game.loadingTime = kLoading;
+    game.frameTimes = {kShort, kStall, kShort};
     game.start();
+    glfwCallLog().testTime.reset();
     EXPECT_THAT(game.timeSteps, ElementsAre(0.0f, ::testing::FloatNear(kShort, 1e-5),
                                             kLongestFrameStep, ::testing::FloatNear(kShort, 1e-5)));
 }
@@ -94,19 +74,27 @@ TEST(WindowToFramebuffer, ScalesByTheSizeRatioAndLeavesAWindowWithoutExtentAlone
     EXPECT_EQ(windowToFramebuffer(vec2(100, 30), glm::ivec2(0, 0), glm::ivec2(0, 0)), vec2(100, 30));
 }
 
-TEST_F(GameShellTest, FailedWindowCreationTerminatesGlfwAndRethrowsCodeAndDescription) {
+// A failed creation leaves GLFW free to start again; the window then opens at the framebuffer size, and the
+// size handler sees members and viewport already set, zero (a minimised window) included.
+TEST(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollowsItsFramebufferSize) {
     glfwCallLog().events.clear();
     glfwCallLog().failure = {GLFW_VERSION_UNAVAILABLE, "no 3.2 core context"};
     EXPECT_EQ(errorOf([] { ProbeGame game; }), "Error code: " + std::to_string(GLFW_VERSION_UNAVAILABLE) +
                                                    ", desciption: no 3.2 core context");
     EXPECT_EQ(errorOf([] { glfwErrorCallback(1, nullptr); }), "Error code: 1, desciption: ");
     EXPECT_THAT(glfwCallLog().events, ElementsAre("glfwCreateWindow", "glfwTerminate"));
-    // GLFW can be initialised again afterwards; destruction terminates GLFW once.
     auto game = std::make_unique<ProbeGame>();
-    EXPECT_NE(game->getWindow(), nullptr);
+    int width = 0;
+    int height = 0;
+    glfwGetFramebufferSize(game->window, &width, &height);
+    EXPECT_GT(width, 0);
+    EXPECT_EQ(std::vector<int>({game->width, game->height}), std::vector<int>({width, height}));
+    Game::handleFramebufferSizeStatic(game->window, 200, 100);
+    Game::handleFramebufferSizeStatic(game->window, 0, 0);
+    EXPECT_THAT(game->sizesSeen, ElementsAre(ElementsAre(200, 100, 200, 100), ElementsAre(0, 0, 0, 0)));
     glfwCallLog().events.clear();
     game.reset();
-    EXPECT_THAT(glfwCallLog().events, ElementsAre("glfwTerminate"));
+    EXPECT_THAT(glfwCallLog().events, ElementsAre("glfwTerminate")) << "once, when the game goes";
 }
 
 } // namespace
