@@ -2,17 +2,11 @@
 #include <utility>
 #include <vector>
 
-#include <GL/glew.h>
-#include <GLFW/glfw3.h>
-
 #include "engine/components/Input.hpp"
 #include "engine/render/RgbaImage.hpp"
 #include "engine/text/GlLabel.hpp"
 #include "game/GameFixture.hpp"
-#include "game/GameState.hpp"
-#include "game/VantorGui.hpp"
 #include "support/GlTestContext.hpp"
-#include "support/Process.hpp"
 
 namespace kv {
 namespace {
@@ -77,12 +71,10 @@ TEST_F(ShooterGame, SpaceSavesNumberedPngScreenshotsWithoutOverwriting) {
     game->render(); // the presses take the next frame drawn, written in the background
     game->waitForScreenshots();
     EXPECT_EQ(readFile("screenshot_1.png"), "an earlier run's file");
-    int width = 0;
-    int height = 0;
-    glfwGetFramebufferSize(game->getWindow(), &width, &height);
+    const vec2 size(game->getGuiCamera().bufferWidth, game->getGuiCamera().bufferHeight); // the framebuffer's
     for (const char* file : {"screenshot_2.png", "screenshot_3.png"}) {
         const RgbaImage shot(file);
-        EXPECT_EQ(std::pair(shot.getWidth(), shot.getHeight()), std::pair(width, height)) << file;
+        EXPECT_EQ(vec2(shot.getWidth(), shot.getHeight()), size) << file;
     }
     EXPECT_FALSE(fs::exists("screenshot_4.png")) << "the repeat saved nothing";
 }

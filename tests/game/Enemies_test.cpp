@@ -5,7 +5,6 @@
 #include "engine/components/Scripted.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "game/GameFixture.hpp"
-#include "game/GameState.hpp"
 
 namespace kv {
 namespace {

@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "engine/components/Motion.hpp"
-#include "game/GameState.hpp"
-#include "game/VantorGui.hpp"
 #include "support/GlTestContext.hpp"
 
 namespace kv {

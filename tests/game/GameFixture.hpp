@@ -15,6 +15,7 @@
 #include "engine/core/GameEntity.hpp"
 #include "engine/text/GlLabelButton.hpp"
 #include "game/ArcadeStyleShooterGame.hpp"
+#include "game/VantorGui.hpp"
 #include "game/GameState.hpp"
 #include "support/Process.hpp"
 

@@ -3,11 +3,7 @@
 #include <filesystem>
 #include <limits>
 
-#include <gtest/gtest.h>
-
 #include "game/GameFixture.hpp"
-#include "game/GameState.hpp"
-#include "support/Process.hpp"
 
 namespace kv {
 namespace {

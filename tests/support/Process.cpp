@@ -2,7 +2,6 @@
 
 #include "engine/render/RgbaImage.hpp"
 
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -22,8 +21,6 @@ namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 constexpr auto kSettleTime = std::chrono::milliseconds(500);
 constexpr long kRgba = 4; // bytes a pixel
-// Not SIGABRT: an unreadable asset ends the program through an uncaught exception, as documented.
-constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP, SIGSYS};
 } // namespace
 
 CommandResult run(const std::string& command) {
@@ -144,12 +141,6 @@ void Process::kill(int signal) {
         ::waitpid(pid, &status, 0);
         pid = -1;
     }
-}
-
-bool Process::crashed() const {
-    return pid <= 0 && WIFSIGNALED(status) &&
-           std::find(std::begin(kCrashSignals), std::end(kCrashSignals), WTERMSIG(status)) !=
-               std::end(kCrashSignals);
 }
 
 std::string Process::describe() const {

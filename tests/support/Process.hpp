@@ -59,8 +59,6 @@ public:
     bool waitForEnd(std::chrono::seconds limit); // false when still running after the limit
     int readByte();                              // -1 when the read fails
     void kill(int signal);                       // and reap it
-    // Ended by a signal that reports a fault of the program itself (a segmentation fault and the like).
-    bool crashed() const;
     std::string describe() const; // "exit 0", "signal 11" or "running"
     std::string standardOutput() const { return readFile(outputDirectory / "stdout.txt"); }
     std::string standardError() const { return readFile(outputDirectory / "stderr.txt"); }
