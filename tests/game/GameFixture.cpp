@@ -133,10 +133,4 @@ GameEntity& GameFixture::placeEnemy(GameEntity* enemy, const vec2& position, flo
     return *enemy;
 }
 
-void GameFixture::fire(int button) {
-    press(button);
-    step(1);
-    release(button);
-}
-
 } // namespace kv

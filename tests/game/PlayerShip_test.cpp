@@ -42,8 +42,7 @@ TEST_F(PlayerShip, BulletKillsASwarmerOnItsSecondHitAndScoresFive) {
     startGame(1, 1);
     GameEntity& swarmer = placeEnemy(game->spawnSwarmer(), vec2(400, 0));
     fire(0);
-    const int hitFrame = stepUntil([&] { return healthOf(swarmer) < 2.0f; }, 60);
-    ASSERT_GT(hitFrame, 0);
+    ASSERT_GT(stepUntil([&] { return healthOf(swarmer) < 2.0f; }, 60), 0);
     EXPECT_FLOAT_EQ(healthOf(swarmer), 1.0f);
     EXPECT_EQ(playerScore, 0);
     fire(0);

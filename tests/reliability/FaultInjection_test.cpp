@@ -4,6 +4,7 @@
 // and never leave anything in its working directory but the high score file as it was.
 #include <algorithm>
 #include <cctype>
+#include <ostream>
 #include <random>
 #include <set>
 #include <thread>
@@ -65,6 +66,11 @@ struct FaultCase {
     Outcome outcome;
     Fault fault;
 };
+
+// The name alone, so that the test's name holds no bytes of the case.
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 // Every file goes missing. The files of a kind (extension and outcome) share their reader, so the first of
 // each kind also comes empty, cut and noisy. Last, a short game as an unprivileged user in a directory owned
@@ -137,14 +143,7 @@ TEST_P(FaultInjection, EndsNamingTheFileOrCarriesOn) {
     TemporaryDirectory root("vantor-fault");
     const fs::path work = root.path() / "work";
     const std::vector<std::string> command = layWorkingDirectory(root.path(), path, fault);
-    const auto entries = [&] {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(work)) {
-            names.insert(entry.path().filename().string());
-        }
-        return names;
-    };
-    const std::set<std::string> laidOut = entries();
+    const std::set<std::string> laidOut = namesIn(work);
     const std::string injected = readFile(work / "HighScore.txt");
     Process program(command, work, root.path());
     if (outcome != kEndsAtLoad) {
@@ -175,7 +174,7 @@ TEST_P(FaultInjection, EndsNamingTheFileOrCarriesOn) {
     }
     // Nothing is written but the high score file, and no game could save a score here, so that stays.
     EXPECT_EQ(readFile(work / "HighScore.txt"), injected);
-    EXPECT_EQ(entries(), laidOut);
+    EXPECT_EQ(namesIn(work), laidOut);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFileRead, FaultInjection, ::testing::ValuesIn(allCases()),

@@ -56,6 +56,14 @@ void writeFile(const fs::path& path, const std::string& bytes) {
     }
 }
 
+std::set<std::string> namesIn(const fs::path& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(directory)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
 bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
     for (const auto deadline = std::chrono::steady_clock::now() + limit;
          std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(kPollInterval)) {
@@ -126,10 +134,6 @@ bool Process::ended() {
     return pid <= 0;
 }
 
-bool Process::waitForEnd(std::chrono::seconds limit) {
-    return waitFor([this] { return ended(); }, limit);
-}
-
 int Process::readByte() {
     unsigned char byte = 0;
     return ::read(pipeEnd, &byte, 1) == 1 ? byte : -1;
@@ -167,10 +171,6 @@ bool waitForWindow(Process& program, std::chrono::seconds limit, const std::stri
         std::this_thread::sleep_for(kSettleTime);
     }
     return shown;
-}
-
-bool xdotool(const std::string& arguments) {
-    return run("xdotool " + arguments).status == 0;
 }
 
 PixelCount countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate) {
