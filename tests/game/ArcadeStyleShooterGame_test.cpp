@@ -11,7 +11,6 @@
 namespace kv {
 namespace {
 
-namespace fs = std::filesystem;
 using testsupport::readFile;
 // A high score of 1250 on file.
 class ShooterGame : public GameFixture {
@@ -76,7 +75,7 @@ TEST_F(ShooterGame, SpaceSavesNumberedPngScreenshotsWithoutOverwriting) {
         const RgbaImage shot(file);
         EXPECT_EQ(vec2(shot.getWidth(), shot.getHeight()), size) << file;
     }
-    EXPECT_FALSE(fs::exists("screenshot_4.png")) << "the repeat saved nothing";
+    EXPECT_FALSE(std::filesystem::exists("screenshot_4.png")) << "the repeat saved nothing";
 }
 
 // A move and a press delivered in one event poll, the press through GLFW's callback, with no update between.

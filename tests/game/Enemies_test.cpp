@@ -3,7 +3,6 @@
 
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
-#include "engine/core/Diagnostics.hpp"
 #include "game/GameFixture.hpp"
 
 namespace kv {

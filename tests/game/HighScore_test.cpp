@@ -10,7 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::readFile;
-using testsupport::writeFile;
 // A game's fresh working directory, without a high-score file.
 using HighScoreFile = GameFixture;
 
@@ -39,7 +38,7 @@ TEST_F(HighScoreFile, ReadsTheFileFormsAsDocumented) {
     for (const auto& form : forms) {
         std::filesystem::remove(highScoreFileName);
         if (form.content != nullptr) {
-            writeFile(highScoreFileName, form.content);
+            testsupport::writeFile(highScoreFileName, form.content);
         }
         playerHighScore = 5;
         EXPECT_EQ(loadHighScore(), form.value) << (form.content != nullptr ? form.content : "no file");
