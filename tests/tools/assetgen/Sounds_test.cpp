@@ -47,12 +47,11 @@ TEST(SoundFiles, DecodeAtTheirLengthAndLevelEffectsStartAndEndWithoutAClickAndTh
         const auto [low, high] = std::minmax_element(sound.samples.begin(), sound.samples.end());
         EXPECT_LT(std::max(-*low, +*high), kMinusOneDbfs);
         EXPECT_GT(std::max(-*low, +*high), kMinusSixDbfs);
-        for (int i = 0; file.effect && i < kEdgeSamples; ++i) {
-            EXPECT_LT(std::abs(sound.samples[i]), kSilentLevel) << "sample " << i;
-            EXPECT_LT(std::abs(sound.samples[sound.frames - 1 - i]), kSilentLevel)
-                << "sample from the end " << i;
-        }
         if (file.effect) {
+            for (int i = 0; i < kEdgeSamples; ++i) {
+                EXPECT_LT(std::abs(sound.samples[i]), kSilentLevel) << "sample " << i;
+                EXPECT_LT(std::abs(sound.samples[sound.frames - 1 - i]), kSilentLevel) << "last but " << i;
+            }
             continue;
         }
         // Any sample more or less would put a gap or a jump into every repetition.
