@@ -1,7 +1,6 @@
 // Runs the real program in a fresh working directory on the current X display and plays it with xdotool:
 // pick a weapon, start a game, fly and fire, take a screenshot, leave to the menu and quit.
 #include <regex>
-#include <set>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -28,8 +27,8 @@ TEST(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
 
     // The menu is centred on the 1024 x 768 screen: "Flamethrower" at (+270, +180), "Start game" at
     // (-135, -170) menu units, one unit per pixel, y upward. A button reacts to the hover state of the last
-    // frame, so the pointer rests on it a moment first, as a person's would (long enough for several frames on
-    // a busy machine).
+    // frame, so the pointer rests on it a moment first, as a person's would (long enough for several frames
+    // on a busy machine).
     for (const char* button : {"782 204", "377 554"}) {
         ASSERT_TRUE(xdotool(std::string("mousemove --sync ") + button));
         std::this_thread::sleep_for(1s);
@@ -51,21 +50,17 @@ TEST(Vantor, PlaysAGameFromTheMenuAndQuitsCleanly) {
     EXPECT_NE(game.standardOutput().find("OpenGL version: "), std::string::npos);
     EXPECT_EQ(game.standardError(), "");
     EXPECT_TRUE(std::regex_match(readFile(work / "HighScore.txt"), std::regex("HighScore=(0|[1-9][0-9]*)")));
-    std::set<std::string> written;
-    for (const auto& entry : fs::directory_iterator(work)) {
-        written.insert(entry.path().filename().string());
-    }
-    EXPECT_EQ(written, (std::set<std::string>{"HighScore.txt", "fonts", "screenshot_1.png", "shaders",
-                                              "sounds", "sprites", "stderr.txt", "stdout.txt"}));
+    EXPECT_EQ(namesIn(work), (std::set<std::string>{"HighScore.txt", "fonts", "screenshot_1.png", "shaders",
+                                                    "sounds", "sprites", "stderr.txt", "stdout.txt"}));
 
     const fs::path shot = work / "screenshot_1.png";
     const PixelCount flame =
         countPixels(shot, [](int r, int g, int b) { return r > 120 && r > g + 40 && g > b + 20; });
-    EXPECT_EQ(flame.width, 1024);
-    EXPECT_EQ(flame.height, 768);
+    EXPECT_EQ(std::pair(flame.width, flame.height), std::pair(1024, 768));
     EXPECT_GT(countPixels(shot, isLit).fraction(), kMinimumLit);
-    EXPECT_LT(countPixels(shot, [](int r, int g, int b) { return r == g && g == b && r >= 74 && r <= 79; }).count,
-              kMostButtonGrey);
+    EXPECT_LT(
+        countPixels(shot, [](int r, int g, int b) { return r == g && g == b && r >= 74 && r <= 79; }).count,
+        kMostButtonGrey);
     EXPECT_GT(flame.count, kLeastFlame) << "the chosen flamethrower was firing";
 }
 

@@ -2,22 +2,15 @@
 #include <utility>
 #include <vector>
 
-#include <GL/glew.h>
-#include <GLFW/glfw3.h>
-
 #include "engine/components/Input.hpp"
 #include "engine/render/RgbaImage.hpp"
 #include "engine/text/GlLabel.hpp"
 #include "game/GameFixture.hpp"
-#include "game/GameState.hpp"
-#include "game/VantorGui.hpp"
 #include "support/GlTestContext.hpp"
-#include "support/Process.hpp"
 
 namespace kv {
 namespace {
 
-namespace fs = std::filesystem;
 using testsupport::readFile;
 // A high score of 1250 on file.
 class ShooterGame : public GameFixture {
@@ -77,14 +70,12 @@ TEST_F(ShooterGame, SpaceSavesNumberedPngScreenshotsWithoutOverwriting) {
     game->render(); // the presses take the next frame drawn, written in the background
     game->waitForScreenshots();
     EXPECT_EQ(readFile("screenshot_1.png"), "an earlier run's file");
-    int width = 0;
-    int height = 0;
-    glfwGetFramebufferSize(game->getWindow(), &width, &height);
+    const vec2 size(game->getGuiCamera().bufferWidth, game->getGuiCamera().bufferHeight); // the framebuffer's
     for (const char* file : {"screenshot_2.png", "screenshot_3.png"}) {
         const RgbaImage shot(file);
-        EXPECT_EQ(std::pair(shot.getWidth(), shot.getHeight()), std::pair(width, height)) << file;
+        EXPECT_EQ(vec2(shot.getWidth(), shot.getHeight()), size) << file;
     }
-    EXPECT_FALSE(fs::exists("screenshot_4.png")) << "the repeat saved nothing";
+    EXPECT_FALSE(std::filesystem::exists("screenshot_4.png")) << "the repeat saved nothing";
 }
 
 // A move and a press delivered in one event poll, the press through GLFW's callback, with no update between.

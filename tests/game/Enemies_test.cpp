@@ -3,9 +3,7 @@
 
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
-#include "engine/core/Diagnostics.hpp"
 #include "game/GameFixture.hpp"
-#include "game/GameState.hpp"
 
 namespace kv {
 namespace {

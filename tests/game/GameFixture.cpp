@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "engine/components/Motion.hpp"
-#include "game/GameState.hpp"
-#include "game/VantorGui.hpp"
 #include "support/GlTestContext.hpp"
 
 namespace kv {
@@ -133,12 +131,6 @@ GameEntity& GameFixture::placeEnemy(GameEntity* enemy, const vec2& position, flo
     enemy->getComponent<EnemyAiComponent>().aiEnabled = false;
     enemy->getComponent<PhysicsComponent>().velocity = vec2(0.0f);
     return *enemy;
-}
-
-void GameFixture::fire(int button) {
-    press(button);
-    step(1);
-    release(button);
 }
 
 } // namespace kv

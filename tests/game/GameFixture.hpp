@@ -16,6 +16,7 @@
 #include "engine/text/GlLabelButton.hpp"
 #include "game/ArcadeStyleShooterGame.hpp"
 #include "game/GameState.hpp"
+#include "game/VantorGui.hpp"
 #include "support/Process.hpp"
 
 namespace kv {
@@ -76,7 +77,11 @@ protected:
         Game::handleKeyStatic(game->getWindow(), key, 0, action, modifiers);
     }
     // A press and release around one frame: one shot.
-    void fire(int button);
+    void fire(int button) {
+        press(button);
+        step(1);
+        release(button);
+    }
     int count(int tag) { return static_cast<int>(game->getTaggedRegistry().getEntities(tag).size()); }
     float healthOf(GameEntity& entity) { return entity.getComponent<HealthComponent>().health; }
 

@@ -3,18 +3,13 @@
 #include <filesystem>
 #include <limits>
 
-#include <gtest/gtest.h>
-
 #include "game/GameFixture.hpp"
-#include "game/GameState.hpp"
-#include "support/Process.hpp"
 
 namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
 using testsupport::readFile;
-using testsupport::writeFile;
 // A game's fresh working directory, without a high-score file.
 using HighScoreFile = GameFixture;
 
@@ -43,7 +38,7 @@ TEST_F(HighScoreFile, ReadsTheFileFormsAsDocumented) {
     for (const auto& form : forms) {
         std::filesystem::remove(highScoreFileName);
         if (form.content != nullptr) {
-            writeFile(highScoreFileName, form.content);
+            testsupport::writeFile(highScoreFileName, form.content);
         }
         playerHighScore = 5;
         EXPECT_EQ(loadHighScore(), form.value) << (form.content != nullptr ? form.content : "no file");

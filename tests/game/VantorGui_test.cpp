@@ -3,9 +3,6 @@
 #include <utility>
 #include <vector>
 
-#include <GL/glew.h>
-#include <GLFW/glfw3.h>
-
 #include "game/GameFixture.hpp"
 
 namespace kv {

@@ -3,7 +3,6 @@
 
 #include "engine/components/Scripted.hpp"
 #include "game/GameFixture.hpp"
-#include "game/GameState.hpp"
 
 namespace kv {
 namespace {

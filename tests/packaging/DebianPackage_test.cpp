@@ -19,7 +19,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr double kMinimumLitFraction = 1.0 / 200.0; // of the screen, that the menu lights at least
-constexpr int kMinimumLinkedLibraries = 8;          // GLFW, GLEW, OpenGL, OpenAL, libvorbisfile, C++, ...
 
 // Standard output of a command without its last line break.
 std::string outputOf(const std::string& command) {
@@ -73,11 +72,10 @@ TEST(DebianPackage, DependsOnThePackageOfEveryLibraryTheGameLinks) {
         run("sh -c " + quote(kDependencyScript) + " sh " + quote(package()) + " " + quote(unpacked.path()))
             .output;
     std::istringstream lines(owners);
-    int checked = 0;
-    for (std::string library, owner, verdict; lines >> library >> owner >> verdict; ++checked) {
+    for (std::string library, owner, verdict; lines >> library >> owner >> verdict;) {
         EXPECT_EQ(verdict, "depended-on") << library << " comes from " << owner;
     }
-    EXPECT_GE(checked, kMinimumLinkedLibraries) << owners;
+    // Among them, those of the windowing, drawing and sound; also a guard against a script that says nothing.
     for (const char* expected :
          {"libglfw3", "libglew2.2", "libopenal1", "libvorbisfile3", "libopengl0", "libglx0"}) {
         EXPECT_NE(owners.find(std::string(" ") + expected + " depended-on"), std::string::npos) << expected;

@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "game/GameFixture.hpp"
-#include "game/GameState.hpp"
-#include "game/VantorGui.hpp"
 
 namespace kv {
 namespace {

@@ -8,7 +8,6 @@
 
 #include "engine/core/EntityComponent.hpp"
 #include "game/GameFixture.hpp"
-#include "game/VantorGui.hpp"
 
 namespace kv {
 namespace {

@@ -61,10 +61,6 @@ void GlTest::SetUp() {
     clear();
 }
 
-void GlTest::TearDown() {
-    game.reset();
-}
-
 glm::mat4 GlTest::pixelProjection() const {
     return glm::ortho(0.0f, static_cast<float>(framebufferWidth()), 0.0f,
                       static_cast<float>(framebufferHeight()));

@@ -65,7 +65,7 @@ protected:
     static constexpr int kWindowSize = 256; // pixels requested; the framebuffer size is read back
 
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override { game.reset(); }
 
     int framebufferWidth() const { return game->getWidth(); }
     int framebufferHeight() const { return game->getHeight(); }

@@ -2,7 +2,6 @@
 
 #include "engine/render/RgbaImage.hpp"
 
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -22,8 +21,6 @@ namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 constexpr auto kSettleTime = std::chrono::milliseconds(500);
 constexpr long kRgba = 4; // bytes a pixel
-// Not SIGABRT: an unreadable asset ends the program through an uncaught exception, as documented.
-constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP, SIGSYS};
 } // namespace
 
 CommandResult run(const std::string& command) {
@@ -57,6 +54,14 @@ void writeFile(const fs::path& path, const std::string& bytes) {
     if (!(std::ofstream(path, std::ios::binary) << bytes)) {
         throw std::runtime_error("cannot write " + path.string());
     }
+}
+
+std::set<std::string> namesIn(const fs::path& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(directory)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
@@ -129,10 +134,6 @@ bool Process::ended() {
     return pid <= 0;
 }
 
-bool Process::waitForEnd(std::chrono::seconds limit) {
-    return waitFor([this] { return ended(); }, limit);
-}
-
 int Process::readByte() {
     unsigned char byte = 0;
     return ::read(pipeEnd, &byte, 1) == 1 ? byte : -1;
@@ -144,12 +145,6 @@ void Process::kill(int signal) {
         ::waitpid(pid, &status, 0);
         pid = -1;
     }
-}
-
-bool Process::crashed() const {
-    return pid <= 0 && WIFSIGNALED(status) &&
-           std::find(std::begin(kCrashSignals), std::end(kCrashSignals), WTERMSIG(status)) !=
-               std::end(kCrashSignals);
 }
 
 std::string Process::describe() const {
@@ -176,10 +171,6 @@ bool waitForWindow(Process& program, std::chrono::seconds limit, const std::stri
         std::this_thread::sleep_for(kSettleTime);
     }
     return shown;
-}
-
-bool xdotool(const std::string& arguments) {
-    return run("xdotool " + arguments).status == 0;
 }
 
 PixelCount countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate) {

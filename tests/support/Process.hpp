@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ CommandResult run(const std::string& command);
 std::string quote(const std::string& text);
 std::string readFile(const fs::path& path);
 void writeFile(const fs::path& path, const std::string& bytes);
+// The names of the entries of a directory.
+std::set<std::string> namesIn(const fs::path& directory);
 // Polls until the condition holds; the limit only bounds a hang, it never decides a result alone.
 bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit);
 
@@ -56,11 +59,12 @@ public:
     Process& operator=(const Process&) = delete;
 
     bool ended();
-    bool waitForEnd(std::chrono::seconds limit); // false when still running after the limit
-    int readByte();                              // -1 when the read fails
-    void kill(int signal);                       // and reap it
-    // Ended by a signal that reports a fault of the program itself (a segmentation fault and the like).
-    bool crashed() const;
+    // False when still running after the limit.
+    bool waitForEnd(std::chrono::seconds limit) {
+        return waitFor([this] { return ended(); }, limit);
+    }
+    int readByte();               // -1 when the read fails
+    void kill(int signal);        // and reap it
     std::string describe() const; // "exit 0", "signal 11" or "running"
     std::string standardOutput() const { return readFile(outputDirectory / "stdout.txt"); }
     std::string standardError() const { return readFile(outputDirectory / "stderr.txt"); }
@@ -77,7 +81,9 @@ private:
 bool waitForWindow(Process& program, std::chrono::seconds limit, const std::string& title = "Vantor v0.2",
                    bool fullScreen = true);
 // Runs xdotool with the arguments on the current display; true on success.
-bool xdotool(const std::string& arguments);
+inline bool xdotool(const std::string& arguments) {
+    return run("xdotool " + arguments).status == 0;
+}
 
 // The pixels of a PNG, decoded by the engine's reader (which throws on anything but a PNG), whose red,
 // green and blue satisfy the predicate.
