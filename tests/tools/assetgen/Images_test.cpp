@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include <SOIL/SOIL.h>
 #include <gtest/gtest.h>
 
-#include "engine/render/RgbaImage.hpp"
 #include "engine/text/GlyphAtlas.hpp"
 
 namespace kv {
@@ -24,9 +24,22 @@ constexpr float kShipPivot = 0.4f;            // share of the ship image's width
 constexpr float kLeastEnemyLightness = 0.45f; // mean of red, green and blue, so that the red tint shows
 constexpr float kMostEnemyColour = 0.1f;      // spread of red, green and blue: nearly neutral
 
-// As the game decodes it: RGBA pixels, rows from the top.
-RgbaImage loadImage(const std::string& relative) {
-    return RgbaImage(VANTOR_ASSET_DIR "/" + relative);
+// RGBA pixels as SOIL loads them for the game, rows from the top; none when SOIL cannot read the file.
+struct LoadedImage {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgba;
+};
+
+LoadedImage loadImage(const std::string& relative) {
+    LoadedImage image;
+    unsigned char* pixels = SOIL_load_image((std::string(VANTOR_ASSET_DIR "/") + relative).c_str(),
+                                            &image.width, &image.height, nullptr, SOIL_LOAD_RGBA);
+    if (pixels != nullptr) {
+        image.rgba.assign(pixels, pixels + static_cast<std::size_t>(image.width) * image.height * 4);
+        SOIL_free_image_data(pixels);
+    }
+    return image;
 }
 
 // What the player sees of a rectangle of an image: solid pixels and their extent across, partly transparent
@@ -44,11 +57,11 @@ struct Look {
     float rgb[3] = {0, 0, 0};
 };
 
-Look lookOf(const RgbaImage& image, int left, int top, int width, int height) {
+Look lookOf(const LoadedImage& image, int left, int top, int width, int height) {
     Look look;
     for (int y = top; y < top + height; ++y) {
         for (int x = left; x < left + width; ++x) {
-            const unsigned char* pixel = &image.getPixels()[(std::size_t(y) * image.getWidth() + x) * 4];
+            const unsigned char* pixel = &image.rgba[(static_cast<std::size_t>(y) * image.width + x) * 4];
             const bool rim = x == left || y == top || x == left + width - 1 || y == top + height - 1;
             look.rimAlpha = std::max<int>(look.rimAlpha, rim ? pixel[3] : 0);
             look.peak = std::max<int>(look.peak, pixel[3]);
@@ -67,8 +80,8 @@ Look lookOf(const RgbaImage& image, int left, int top, int width, int height) {
     }
     return look;
 }
-Look lookOf(const RgbaImage& image) {
-    return lookOf(image, 0, 0, image.getWidth(), image.getHeight());
+Look lookOf(const LoadedImage& image) {
+    return lookOf(image, 0, 0, image.width, image.height);
 }
 
 // Lengths follow the collision circles: the ship and small enemies 100 units, the mothership 300.
@@ -104,16 +117,16 @@ TEST(SpriteFiles, HaveSoftEdgesATransparentBorderTheirLengthInGameAndEnemiesTake
 
 // The game turns the ship about a point 40 % along the image's width, and the flame by a quarter of pi.
 TEST(SpriteFiles, PointTheShipsNarrowNoseRightAndTheFlamesHeadTowardsTheBottomRightCorner) {
-    const RgbaImage ship = loadImage("sprites/space_ship.png");
+    const LoadedImage ship = loadImage("sprites/space_ship.png");
     const Look hull = lookOf(ship);
     ASSERT_GT(hull.solid, 0);
-    const float pivot = kShipPivot * static_cast<float>(ship.getWidth());
+    const float pivot = kShipPivot * static_cast<float>(ship.width);
     EXPECT_NEAR((pivot - hull.left) / static_cast<float>(hull.right + 1 - hull.left), kShipPivot, 0.05f);
-    EXPECT_LT(lookOf(ship, hull.right - 5, 0, 1, ship.getHeight()).solid,
-              lookOf(ship, hull.left + 5, 0, 1, ship.getHeight()).solid)
+    EXPECT_LT(lookOf(ship, hull.right - 5, 0, 1, ship.height).solid,
+              lookOf(ship, hull.left + 5, 0, 1, ship.height).solid)
         << "the nose is the narrow end";
-    const RgbaImage bolt = loadImage("sprites/firebolt.png");
-    ASSERT_EQ(std::pair(bolt.getWidth(), bolt.getHeight()), std::pair(32, 32));
+    const LoadedImage bolt = loadImage("sprites/firebolt.png");
+    ASSERT_EQ(std::pair(bolt.width, bolt.height), std::pair(32, 32));
     const int head = lookOf(bolt, 16, 16, 16, 16).solid;
     for (const auto& [left, top] : {std::pair{0, 0}, {16, 0}, {0, 16}}) {
         EXPECT_GT(head, lookOf(bolt, left, top, 16, 16).solid) << "quarter at " << left << ", " << top;
@@ -136,12 +149,11 @@ struct ExplosionFile {
 TEST(ExplosionFiles, HoldEveryFrameGrowFromAFlashToTheirFireballAndFadeWithinTheirFrames) {
     for (const ExplosionFile& file : kExplosions) {
         SCOPED_TRACE(file.name);
-        const RgbaImage image = loadImage(std::string("sprites/") + file.name);
-        const int columns = image.getWidth() / kSheetFrame;
-        const int rows = image.getHeight() / kSheetFrame;
-        ASSERT_TRUE(columns > 0 && image.getWidth() % kSheetFrame == 0 &&
-                    image.getHeight() % kSheetFrame == 0);
-        EXPECT_TRUE(file.width == 0 || (image.getWidth() == file.width && image.getHeight() == file.width));
+        const LoadedImage image = loadImage(std::string("sprites/") + file.name);
+        const int columns = image.width / kSheetFrame;
+        const int rows = image.height / kSheetFrame;
+        ASSERT_TRUE(columns > 0 && image.width % kSheetFrame == 0 && image.height % kSheetFrame == 0);
+        EXPECT_TRUE(file.width == 0 || (image.width == file.width && image.height == file.width));
         EXPECT_TRUE(columns * rows >= file.frameCount && columns * (rows - 1) < file.frameCount)
             << "every frame, and no row without one";
         std::vector<int> solid;
@@ -180,8 +192,8 @@ constexpr int kMostSize = 48;
 
 TEST(FontFiles, HoldEveryPrintableGlyphInItsOwnBoxWithTheOutlineInsideAndTheUsualKerning) {
     const GlyphAtlas atlas(VANTOR_ASSET_DIR "/fonts/OpenSans-Regular.fnt");
-    const RgbaImage page = loadImage("fonts/" + atlas.pageFile);
-    ASSERT_EQ(std::pair(page.getWidth(), page.getHeight()), std::pair(atlas.scaleW, atlas.scaleH))
+    const LoadedImage page = loadImage("fonts/" + atlas.pageFile);
+    ASSERT_EQ(std::pair(page.width, page.height), std::pair(atlas.scaleW, atlas.scaleH))
         << atlas.pageFile << " is named bare, next to the description";
     EXPECT_TRUE(atlas.size >= kLeastSize && atlas.size <= kMostSize && atlas.lineHeight > atlas.size)
         << atlas.size;
