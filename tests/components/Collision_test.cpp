@@ -1,13 +1,10 @@
 #include "engine/components/Collision.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <random>
 #include <set>
-#include <stdexcept>
-#include <string>
 #include <tuple>
 #include <vector>
 
@@ -16,6 +13,7 @@
 #include "engine/components/CollisionBroadPhase.hpp"
 #include "engine/components/Scripted.hpp"
 #include "tests/support/EntityWorld.hpp"
+#include "tests/support/ErrorText.hpp"
 
 namespace kv {
 namespace {
@@ -76,17 +74,12 @@ protected:
         return *new CollisionComponent(e, 10.0f, *targets, log, 1000);
     }
 
-    void frame() { collisionFrame(*this); }
-
     std::vector<Heard> heard;
 };
 
 TEST_F(CollisionTest, ShapesCollideWhenTheyOverlapOrTouchWhicheverSideAsks) {
-    const auto circle = [](float x, float y, float radius) { return Shape{.at = {x, y}, .radius = radius}; };
-    const auto rect = [](float x, float y, vec2 size) { return Shape{.at = {x, y}, .size = size}; };
     // A square of 10 turned by 45 degrees reaches 5 * sqrt(2) = 7.071 along x.
     const auto diamond = [](float x) { return Shape{.at = {x, 0.0f}, .turn = kPi / 4.0f, .size = {10, 10}}; };
-    const Shape turnedRect{.turn = 0.7f, .size = {40.0f, 20.0f}};
     const Shape turnedSquare{.turn = 0.3f, .size = {20.0f, 20.0f}};
     // A 40 x 4 beam whose origin is its back end, on an entity facing +y.
     const Shape beam{.turn = kPi / 2.0f, .size = {40.0f, 4.0f}, .offset = {20.0f, 0.0f}};
@@ -97,23 +90,23 @@ TEST_F(CollisionTest, ShapesCollideWhenTheyOverlapOrTouchWhicheverSideAsks) {
         Shape b;
         bool colliding;
     } cases[] = {
-        {"circles touching", circle(0, 0, 10), circle(20, 0, 10), true},
-        {"circles apart", circle(0, 0, 10), circle(20.001f, 0, 10), false},
-        {"circle centre in turned rectangle", turnedRect, circle(3, 2, 0), true},
-        {"circle reaching a turned corner", diamond(100), circle(110, 0, 2.94f), true},
-        {"circle short of a turned corner", diamond(100), circle(110, 0, 2.92f), false},
-        {"circle at a turned side", turnedSquare, circle(14, 0, 5), true},
-        {"circle off a turned side", turnedSquare, circle(30, 0, 5), false},
-        {"rectangles overlapping", rect(0, 0, {20, 10}), rect(15, 3, {20, 10}), true},
-        {"rectangles touching", rect(0, 0, {20, 10}), rect(20, 0, {20, 10}), true},
-        {"rectangles apart along x", rect(0, 0, {20, 10}), rect(20.01f, 0, {20, 10}), false},
-        {"rectangles apart along y", rect(0, 0, {20, 10}), rect(0, 10.01f, {20, 10}), false},
-        {"turned square reaching", rect(0, 0, {10, 10}), diamond(12.0f), true},
-        {"turned square short", rect(0, 0, {10, 10}), diamond(12.2f), false},
-        {"box under a thin diagonal beam", diagonalBeam, rect(30, -30, {2, 2}), false},
-        {"box on a thin diagonal beam", diagonalBeam, rect(30, 30, {2, 2}), true},
-        {"circle ahead of an offset beam", beam, circle(0, 35, 1), true},
-        {"circle behind an offset beam", beam, circle(0, -5, 1), false},
+        {"circles touching", {.radius = 10}, {.at = {20, 0}, .radius = 10}, true},
+        {"circles apart", {.radius = 10}, {.at = {20.001f, 0}, .radius = 10}, false},
+        {"circle centre in turned rectangle", {.turn = 0.7f, .size = {40, 20}}, {.at = {3, 2}}, true},
+        {"circle reaching a turned corner", diamond(100), {.at = {110, 0}, .radius = 2.94f}, true},
+        {"circle short of a turned corner", diamond(100), {.at = {110, 0}, .radius = 2.92f}, false},
+        {"circle at a turned side", turnedSquare, {.at = {14, 0}, .radius = 5}, true},
+        {"circle off a turned side", turnedSquare, {.at = {30, 0}, .radius = 5}, false},
+        {"rectangles overlapping", {.size = {20, 10}}, {.at = {15, 3}, .size = {20, 10}}, true},
+        {"rectangles touching", {.size = {20, 10}}, {.at = {20, 0}, .size = {20, 10}}, true},
+        {"rectangles apart along x", {.size = {20, 10}}, {.at = {20.01f, 0}, .size = {20, 10}}, false},
+        {"rectangles apart along y", {.size = {20, 10}}, {.at = {0, 10.01f}, .size = {20, 10}}, false},
+        {"turned square reaching", {.size = {10, 10}}, diamond(12.0f), true},
+        {"turned square short", {.size = {10, 10}}, diamond(12.2f), false},
+        {"box under a thin diagonal beam", diagonalBeam, {.at = {30, -30}, .size = {2, 2}}, false},
+        {"box on a thin diagonal beam", diagonalBeam, {.at = {30, 30}, .size = {2, 2}}, true},
+        {"circle ahead of an offset beam", beam, {.at = {0, 35}, .radius = 1}, true},
+        {"circle behind an offset beam", beam, {.at = {0, -5}, .radius = 1}, false},
     };
     for (const auto& c : cases) {
         const auto a = geometryOf(c.a);
@@ -130,15 +123,15 @@ TEST_F(CollisionTest, ShapesCollideWhenTheyOverlapOrTouchWhicheverSideAsks) {
 TEST_F(CollisionTest, EachPairMeetsOncePerFrameBothSidesHearOfItAndATrueAnswerEndsTheFrame) {
     GameEntity& bullet = collider(vec2(0.0f), {3, 2, 1}, &kEnemies).entity;
     CollisionComponent& enemy = collider(vec2(5.0f, 0.0f), {5, 7}, &kTwoAndThree);
-    frame();
-    frame();
+    collisionFrame(*this);
+    collisionFrame(*this);
     const Heard hit{&bullet, 5, &enemy.entity};
     const Heard hitBack{&enemy.entity, 2, &bullet};
     EXPECT_EQ(heard, (std::vector<Heard>{hit, hitBack, hit, hitBack}));
     enemy.targetTags = &kFiveAndSeven; // the enemy now hunts its own kind
     bullet.setActive(false);
     heard.clear();
-    frame();
+    collisionFrame(*this);
     EXPECT_TRUE(heard.empty()) << "never itself";
 
     enemy.entity.setActive(false);
@@ -150,7 +143,7 @@ TEST_F(CollisionTest, EachPairMeetsOncePerFrameBothSidesHearOfItAndATrueAnswerEn
     GameEntity& first = collider(vec2(998.0f, 0.0f), {1}, &kEnemies).entity;
     collider(vec2(1002.0f, 0.0f), {1}, &kEnemies); // comes after the shielded prey
     GameEntity& prey = collider(vec2(1000.0f, 0.0f), {5}, &kPlayers, true).entity;
-    frame();
+    collisionFrame(*this);
     shot.update(kFrame);
     const std::vector<Heard> shielded{
         {&shot.entity, 5, &target.entity}, {&first, 5, &prey}, {&prey, 1, &first}};
@@ -184,7 +177,7 @@ template <typename Base> struct Reused : Base {
 // Target sets of static lifetime, as collision components require.
 const std::vector<std::set<int>> kTargetSets = {{}, {1}, {2}, {3}, {1, 2}, {2, 3, 4}, {1}, {2}};
 
-using Call = std::array<std::uint64_t, 4>; // frame, own entity, tag, other entity (creation numbers)
+using Call = std::tuple<int, std::uint64_t, int, std::uint64_t>; // frame, own, tag, other (by creation)
 
 // A scene of random shapes, tags and targets whose callbacks move, tag, switch off, retire, reshape,
 // retarget and spawn entities during the pass. All chance comes from the world's own generator, so two
@@ -256,8 +249,7 @@ private:
 
     CollisionCallback callbackFor(GameEntity& self) {
         return [this, &self](int tag, GameEntity& other, float) {
-            hits.push_back({static_cast<std::uint64_t>(frameNumber), self.getCreationNumber(),
-                            static_cast<std::uint64_t>(tag), other.getCreationNumber()});
+            hits.emplace_back(frameNumber, self.getCreationNumber(), tag, other.getCreationNumber());
             CollisionComponent& own = self.getComponent<CollisionComponent>();
             auto* circle = dynamic_cast<CircleCollisionGeometry*>(own.geometry.get());
             switch (roll(14)) {
@@ -314,23 +306,18 @@ using NearAndFar = CollisionTest;
 TEST_F(NearAndFar, OnlyWhatIsNearEnoughToTouchIsLookedAtEvenFarBeyondTheGridEnd) {
     CollisionComponent& hunter = collider(vec2(0.0f), {}, &kEnemies);
     // The hunter's pass alone, through the broad phase or the full walk: how it ended.
-    const auto pass = [&](bool broadPhase) -> std::string {
+    const auto pass = [&](bool broadPhase) {
         CollisionBroadPhase::of(tagged)->setEnabled(broadPhase);
         hunter.resetForFrame();
         heard.clear();
-        try {
-            hunter.update(kFrame);
-        } catch (const std::runtime_error& error) {
-            return error.what();
-        }
-        return "finished";
+        return test::errorOf([&] { hunter.update(kFrame); });
     };
     for (int i = 0; i < 100; ++i) {
         collider(vec2(1000.0f + 30.0f * static_cast<float>(i), 0.0f), {5});
     }
     const std::vector<Heard> near{{&hunter.entity, 5, &collider(vec2(11.0f, 0.0f), {5}).entity}};
     for (const auto& [broadPhase, looked] : {std::pair{true, 1u}, {false, 101u}}) {
-        EXPECT_EQ(pass(broadPhase), "finished");
+        EXPECT_EQ(pass(broadPhase), "<no error>");
         EXPECT_EQ(heard, near);
         EXPECT_EQ(hunter.handledEntities.size(), looked);
     }
@@ -338,7 +325,7 @@ TEST_F(NearAndFar, OnlyWhatIsNearEnoughToTouchIsLookedAtEvenFarBeyondTheGridEnd)
     const std::vector<Heard> farHit{{&hunter.entity, 5, &far}};
     for (const vec2& at : {far.getPosition(), vec2(-5e10f, 3e10f), vec2(2e10f, -4e10f), vec2(0.0f, 5e10f)}) {
         hunter.entity.setPosition(at);
-        EXPECT_EQ(pass(true), "finished");
+        EXPECT_EQ(pass(true), "<no error>");
         EXPECT_EQ(heard, at == far.getPosition() ? farHit : std::vector<Heard>{});
     }
     hunter.entity.setPosition(vec2(0.0f));
