@@ -113,17 +113,13 @@ TEST(TaggedEntityRegistry, ActiveLookUpsSkipSwitchedOffEntitiesButSingleLookUpKe
 
 struct Nested;
 
-// Every Nested alive, in walk order and by age: a plain ordered model of the registry's sets.
+// Every Nested alive, in walk order and by age: a plain ordered model of the registry's sets. The fixture's
+// first base, made before the world, so the components, which update it as they go, die first.
 struct Model {
     std::map<std::pair<int, std::uint64_t>, Nested*> walk;
     std::map<std::uint64_t, Nested*> age;
 };
-
-// The model is a base made before the world, so the components, which update it as they go, die first.
-struct ModelOwner {
-    Model model;
-};
-class ComponentRegistryTest : public ModelOwner, public test::EntityTest {};
+class ComponentRegistryTest : public Model, public test::EntityTest {};
 
 // Registers under its own class, as the engine's concrete components do.
 struct Tracked : EntityComponent {
@@ -155,7 +151,6 @@ TEST_F(ComponentRegistryTest, GetComponentFindsTheOneComponentPerEntityAndGameWi
         << "an emptied key still reports nothing found";
 }
 
-
 // Registers under its own class only after making another of its kind, as a component that builds its
 // parts first does: the registry meets creation numbers out of order.
 struct Nested : EntityComponent {
@@ -182,19 +177,19 @@ TEST_F(ComponentRegistryTest, WalksMatchAnOrderedModelThroughComingAndGoing) {
     GameEntity& holder = make();
     for (int step = 0; step < 6000; ++step) {
         const bool purge = step % 2000 >= 1500; // removals only, no walks: removed entries pile up
-        const std::size_t alive = model.age.size();
+        const std::size_t alive = age.size();
         if (alive == 0 || (!purge && random() % 5 < 3)) {
-            new Nested(holder, static_cast<int>(random() % 4) * 500, model, random() % 4 == 0);
+            new Nested(holder, static_cast<int>(random() % 4) * 500, *this, random() % 4 == 0);
         } else {
             const std::size_t back =
                 random() % 3 == 0 ? random() % alive : random() % std::min<std::size_t>(8, alive);
-            delete std::prev(model.age.end(), static_cast<std::ptrdiff_t>(back) + 1)->second;
+            delete std::prev(age.end(), static_cast<std::ptrdiff_t>(back) + 1)->second;
         }
         if (step % (purge ? 500 : 25) != 0) {
             continue;
         }
-        const auto walk = std::views::values(model.walk);
-        const std::vector<Nested*> expected(walk.begin(), walk.end());
+        const auto inOrder = std::views::values(walk);
+        const std::vector<Nested*> expected(inOrder.begin(), inOrder.end());
         for (TypedComponentRegistry* registry :
              {static_cast<TypedComponentRegistry*>(&holder), &components}) {
             const auto view = registry->getComponents<Nested>();
@@ -204,22 +199,22 @@ TEST_F(ComponentRegistryTest, WalksMatchAnOrderedModelThroughComingAndGoing) {
             ASSERT_EQ(copy, expected) << "step " << step;
         }
         // A live walk that removes and adds as it goes meets what a walk over the model meets.
-        auto want = model.walk.begin();
+        auto want = walk.begin();
         for (Nested* met : components.getComponents<Nested>()) {
-            ASSERT_TRUE(want != model.walk.end() && met == want->second) << "live walk, step " << step;
-            if (random() % 8 == 0 && model.age.size() > 4) {
+            ASSERT_TRUE(want != walk.end() && met == want->second) << "live walk, step " << step;
+            if (random() % 8 == 0 && age.size() > 4) {
                 const auto back = static_cast<std::ptrdiff_t>(random() % 4) + 1;
-                Nested* young = std::prev(model.age.end(), back)->second;
+                Nested* young = std::prev(age.end(), back)->second;
                 if (young != met) {
                     delete young;
                 }
             }
             if (random() % 8 == 0) {
-                new Nested(holder, static_cast<int>(random() % 4) * 500, model, random() % 4 == 0);
+                new Nested(holder, static_cast<int>(random() % 4) * 500, *this, random() % 4 == 0);
             }
             ++want;
         }
-        ASSERT_TRUE(want == model.walk.end());
+        ASSERT_TRUE(want == walk.end());
     }
 }
 

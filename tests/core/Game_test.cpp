@@ -84,11 +84,10 @@ TEST(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollo
     EXPECT_EQ(errorOf([] { glfwErrorCallback(1, nullptr); }), "Error code: 1, desciption: ");
     EXPECT_THAT(glfwCallLog().events, ElementsAre("glfwCreateWindow", "glfwTerminate"));
     auto game = std::make_unique<ProbeGame>();
-    int width = 0;
-    int height = 0;
-    glfwGetFramebufferSize(game->window, &width, &height);
-    EXPECT_GT(width, 0);
-    EXPECT_EQ(std::vector<int>({game->width, game->height}), std::vector<int>({width, height}));
+    glm::ivec2 size(0);
+    glfwGetFramebufferSize(game->window, &size.x, &size.y);
+    EXPECT_GT(size.x, 0);
+    EXPECT_EQ(glm::ivec2(game->width, game->height), size);
     Game::handleFramebufferSizeStatic(game->window, 200, 100);
     Game::handleFramebufferSizeStatic(game->window, 0, 0);
     EXPECT_THAT(game->sizesSeen, ElementsAre(ElementsAre(200, 100, 200, 100), ElementsAre(0, 0, 0, 0)));
