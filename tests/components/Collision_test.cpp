@@ -260,14 +260,11 @@ private:
             case 4: other.addTag(kRetired); other.setActive(false); break;
             case 5: if (circle != nullptr) { circle->radius = circle->radius + 40.0f; } break;
             case 6: own.targetTags = &anyTargets(); break;
-            case 7: { // as a spawner does: made, then brought forward within this pass
-                const auto view = spawn(other.getPosition() + vec2(uniform(50.0f), 0.0f), false)
-                                      .getComponents<UpdatableComponent>();
-                for (auto* component : std::vector<UpdatableComponent*>(view.begin(), view.end())) {
-                    component->update(kFrame);
-                }
+            case 7: // as a spawner does: made, then brought forward within this pass
+                spawn(other.getPosition() + vec2(uniform(50.0f), 0.0f), false)
+                    .getComponent<CollisionComponent>()
+                    .update(kFrame);
                 break;
-            }
             case 8: // switches an entity of tag 2 back on, never a retired one: the sweep takes those
                 for (GameEntity* entity : tagged.getEntities(2)) {
                     if (!entity->isActive() && !entity->hasTag(kRetired)) {
