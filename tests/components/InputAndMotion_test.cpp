@@ -53,37 +53,32 @@ TEST_F(PhysicsTest, ForceAndDragChangeTheVelocityBeforeItMovesAnActiveEntity) {
     }
 }
 
-// A ship with 1 s acceleration time and 600 units/s top speed.
-class ForceControlTest : public test::EntityTest {
-protected:
-    void step(const vec2& input) {
-        control.setControlForce(input);
-        control.update(kFrame);
-        physics.update(kFrame);
-    }
+using ForceControlTest = test::EntityTest;
+
+// A ship with 1 s acceleration time and 600 units/s top speed. After one acceleration time full thrust gives
+// about 99.3 % of the top speed (a little more with discrete steps); beyond it, thrust grows with the speed
+// so that full thrust holds it. Input is cut to length one and consumed by one update; the turn is limited by
+// the turn rate and goes the shorter way, and the thrust follows the new heading.
+TEST_F(ForceControlTest, FullThrustSettlesAtMaxSpeedAndHoldsAboveItAndTurnsTheShorterWayAtTheTurnRate) {
     GameEntity& ship = make();
     PhysicsComponent& physics = *new PhysicsComponent(ship, 1000);
     ForceControlledComponent& control = *new ForceControlledComponent(ship, 1.0f, 600.0f);
-};
-
-// After one acceleration time about 99.3 % of the top speed (a little more with discrete steps); beyond the
-// top speed, thrust grows with the speed so that full thrust holds it.
-TEST_F(ForceControlTest, FullThrustSettlesAtMaxSpeedAndBalancesTheDragAboveIt) {
+    const auto fullThrust = [&] {
+        control.setControlForce(vec2(1.0f, 0.0f));
+        control.update(kFrame);
+        physics.update(kFrame);
+    };
     for (int i = 1; i <= 660; ++i) {
-        step(vec2(1.0f, 0.0f));
+        fullThrust();
         if (i == 60) {
             EXPECT_TRUE(physics.velocity.x > 0.99f * 600.0f && physics.velocity.x < 600.0f) << physics.velocity.x;
         }
     }
     EXPECT_NEAR(glm::length(physics.velocity - vec2(600.0f, 0.0f)), 0.0f, 0.01f);
     physics.velocity = vec2(1200.0f, 0.0f);
-    step(vec2(1.0f, 0.0f));
+    fullThrust();
     EXPECT_NEAR(physics.velocity.x, 1200.0f, 0.01f);
-}
-
-// Input is cut to length one and consumed by one update; the turn is limited by the turn rate and goes the
-// shorter way, and the thrust follows the new heading.
-TEST_F(ForceControlTest, InputIsCutToLengthOneAndTurnsTheShorterWayAtTheTurnRateWithTheThrust) {
+    physics.velocity = vec2(0.0f); // the thrust below is the plain one
     for (const auto& [input, magnitude] :
          {std::pair{vec2(0.3f, 0.4f), 0.5f}, {vec2(1, 1), 1.0f}, {vec2(0, 3), 1.0f}}) {
         control.setControlForce(input);
