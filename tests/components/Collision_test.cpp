@@ -84,12 +84,7 @@ TEST_F(CollisionTest, ShapesCollideWhenTheyOverlapOrTouchWhicheverSideAsks) {
     // A 40 x 4 beam whose origin is its back end, on an entity facing +y.
     const Shape beam{.turn = kPi / 2.0f, .size = {40.0f, 4.0f}, .offset = {20.0f, 0.0f}};
     const Shape diagonalBeam{.size = {100.0f, 2.0f}, .ownTurn = kPi / 4.0f};
-    const struct {
-        const char* what;
-        Shape a;
-        Shape b;
-        bool colliding;
-    } cases[] = {
+    const std::tuple<const char*, Shape, Shape, bool> cases[] = { // what, two shapes, colliding
         {"circles touching", {.radius = 10}, {.at = {20, 0}, .radius = 10}, true},
         {"circles apart", {.radius = 10}, {.at = {20.001f, 0}, .radius = 10}, false},
         {"circle centre in turned rectangle", {.turn = 0.7f, .size = {40, 20}}, {.at = {3, 2}}, true},
@@ -108,11 +103,11 @@ TEST_F(CollisionTest, ShapesCollideWhenTheyOverlapOrTouchWhicheverSideAsks) {
         {"circle ahead of an offset beam", beam, {.at = {0, 35}, .radius = 1}, true},
         {"circle behind an offset beam", beam, {.at = {0, -5}, .radius = 1}, false},
     };
-    for (const auto& c : cases) {
-        const auto a = geometryOf(c.a);
-        const auto b = geometryOf(c.b);
-        EXPECT_EQ(a->isColliding(*b), c.colliding) << c.what;
-        EXPECT_EQ(b->isColliding(*a), c.colliding) << c.what << ", asked the other way";
+    for (const auto& [what, first, second, colliding] : cases) {
+        const auto a = geometryOf(first);
+        const auto b = geometryOf(second);
+        EXPECT_EQ(a->isColliding(*b), colliding) << what;
+        EXPECT_EQ(b->isColliding(*a), colliding) << what << ", asked the other way";
     }
 }
 

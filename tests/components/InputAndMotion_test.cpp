@@ -21,35 +21,30 @@ using PhysicsTest = test::EntityTest;
 // along a force above 0.01, and otherwise, and sideways, scaled by the lateral factor.
 TEST_F(PhysicsTest, ForceAndDragChangeTheVelocityBeforeItMovesAnActiveEntity) {
     const vec2 start(10.0f, 20.0f);
-    const struct {
-        float drag;
-        float lateralFactor;
-        vec2 velocity;
-        vec2 force;
-        vec2 expected; // velocity after 0.1 s
-    } cases[] = {
+    // Drag, lateral drag factor, velocity, force, velocity after 0.1 s.
+    const std::tuple<float, float, vec2, vec2, vec2> cases[] = {
         {0.0f, 1.0f, {100, -50}, {10, 0}, {101, -50}},
         {2.0f, 0.5f, {10, 0}, {0.02f, 0}, {10 + (0.02f - 2 * 10) * 0.1f, 0}},
         {2.0f, 0.5f, {10, 0}, {0.01f, 0}, {10 + (0.01f - 2 * 0.5f * 10) * 0.1f, 0}},
         {2.0f, 0.25f, {10, 4}, {0, 1}, {10 - 2 * 0.25f * 10 * 0.1f, 4 + (1 - 2 * 4) * 0.1f}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [drag, lateralFactor, velocity, force, expected] : cases) {
         GameEntity& e = make(start);
         auto* physics = new PhysicsComponent(e, 1000);
-        physics->drag = c.drag;
-        physics->lateralDragFactor = c.lateralFactor;
-        physics->velocity = c.velocity;
-        physics->force = c.force;
+        physics->drag = drag;
+        physics->lateralDragFactor = lateralFactor;
+        physics->velocity = velocity;
+        physics->force = force;
         physics->update(0.1f);
-        SCOPED_TRACE(testing::Message() << "force " << c.force.x << ", " << c.force.y);
-        EXPECT_NEAR(glm::length(physics->velocity - c.expected), 0.0f, 1e-5f);
-        EXPECT_NEAR(glm::length(e.getPosition() - start - 0.1f * c.expected), 0.0f, 1e-5f);
+        SCOPED_TRACE(testing::Message() << "force " << force.x << ", " << force.y);
+        EXPECT_NEAR(glm::length(physics->velocity - expected), 0.0f, 1e-5f);
+        EXPECT_NEAR(glm::length(e.getPosition() - start - 0.1f * expected), 0.0f, 1e-5f);
         EXPECT_EQ(physics->force, vec2(0.0f));
         e.setActive(false);
-        physics->force = c.force;
+        physics->force = force;
         physics->update(0.1f);
-        EXPECT_NEAR(glm::length(e.getPosition() - start - 0.1f * c.expected), 0.0f, 1e-5f) << "switched off";
-        EXPECT_EQ(physics->force, c.force) << "kept for later";
+        EXPECT_NEAR(glm::length(e.getPosition() - start - 0.1f * expected), 0.0f, 1e-5f) << "switched off";
+        EXPECT_EQ(physics->force, force) << "kept for later";
     }
 }
 

@@ -1,6 +1,7 @@
 // Timers, spawners and health.
 #include "engine/components/Scripted.hpp"
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -19,16 +20,13 @@ using ScriptedTest = test::EntityTest;
 // A delay of 0.5 s counts active time only; the component fires once, with the time by which that frame
 // overran, and deletes itself while the pass walks on over its copy.
 TEST_F(ScriptedTest, TimedLambdaFiresOnceWhenItsActiveTimeRunsOutWithTheOvershoot) {
-    const struct {
-        std::vector<std::pair<float, bool>> frames; // dt in seconds, entity active
-        std::vector<float> overshoots;
-        int activeFrames;
-    } cases[] = {
+    // Frames as (dt in seconds, entity active), the overshoots passed, the frames the entity was active.
+    const std::tuple<std::vector<std::pair<float, bool>>, std::vector<float>, int> cases[] = {
         {{{0.125f, true}, {0.125f, true}, {0.125f, true}, {0.125f, true}, {1.0f, true}}, {0.0f}, 5},
         {{{0.375f, true}, {0.25f, true}, {0.25f, true}}, {0.125f}, 3},
         {{{0.25f, true}, {4.0f, false}, {0.125f, true}, {0.25f, true}}, {0.125f}, 3},
     };
-    for (const auto& c : cases) {
+    for (const auto& [frames, expectedOvershoots, activeFrames] : cases) {
         GameEntity& owner = make();
         std::vector<float> overshoots;
         int neighbourCalls = 0;
@@ -37,12 +35,12 @@ TEST_F(ScriptedTest, TimedLambdaFiresOnceWhenItsActiveTimeRunsOutWithTheOvershoo
             overshoots.push_back(overshoot);
         });
         new LambdaComponent(owner, [&neighbourCalls](EntityComponent&, float) { ++neighbourCalls; }, 1000);
-        for (const auto& [dt, active] : c.frames) {
+        for (const auto& [dt, active] : frames) {
             owner.setActive(active);
             updateAll(dt);
         }
-        EXPECT_EQ(overshoots, c.overshoots);
-        EXPECT_EQ(neighbourCalls, c.activeFrames);
+        EXPECT_EQ(overshoots, expectedOvershoots);
+        EXPECT_EQ(neighbourCalls, activeFrames);
         EXPECT_EQ(owner.getComponents<EntityComponent>().size(), 1u);
         destroy(owner);
     }
@@ -58,30 +56,21 @@ using SpawnerTest = test::EntityTest;
 // over, the next shot is cancelled; a press with a modifier is not the button's. A frame of four short
 // intervals holds four shots of falling age, the oldest first, the last due as it ends.
 TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleasedButNotWhileInactive) {
-    struct Step {
-        bool held;
-        bool active;
-        float dt;           // seconds
-        std::size_t spawns; // so far
-        int modifiers = 0;
-    };
+    using Step = std::tuple<bool, int, bool, float, std::size_t>; // held, modifiers, active, dt (s), spawns
     constexpr float kShort = 1.0f / 256.0f; // seconds, exact in binary as are the ages
-    const struct {
-        float interval;
-        std::vector<Step> steps;
-        std::vector<float> reached; // by each bullet, in spawn order
-    } cases[] = {
-        {0.5f, {{true, true, 0.125f, 1}, {false, true, 0.125f, 1}, {true, true, 0.125f, 1},
-                {true, true, 0.125f, 1}, {true, true, 0.125f, 2}, {false, true, 1.0f, 2},
-                {false, true, kFrame, 2}, {true, true, kFrame, 3}, {false, true, 1.0f, 3},
-                {true, true, 1.0f, 3, kShiftHeld}}, {0, 0, 0}},
-        {0.5f, {{true, true, kFrame, 1}, {true, false, 1.0f, 1}, {true, true, 0.25f, 1},
-                {true, true, 0.5f, 2}}, {0, 256}},
-        {kShort, {{true, true, kShort, 1}, {true, true, 4.0f * kShort, 5}}, {0, 12, 8, 4, 0}},
+    // Interval in seconds, steps (spawns counted so far), the x reached by each bullet in spawn order.
+    const std::tuple<float, std::vector<Step>, std::vector<float>> cases[] = {
+        {0.5f, {{true, 0, true, 0.125f, 1}, {false, 0, true, 0.125f, 1}, {true, 0, true, 0.125f, 1},
+                {true, 0, true, 0.125f, 1}, {true, 0, true, 0.125f, 2}, {false, 0, true, 1.0f, 2},
+                {false, 0, true, kFrame, 2}, {true, 0, true, kFrame, 3}, {false, 0, true, 1.0f, 3},
+                {true, kShiftHeld, true, 1.0f, 3}}, {0, 0, 0}},
+        {0.5f, {{true, 0, true, kFrame, 1}, {true, 0, false, 1.0f, 1}, {true, 0, true, 0.25f, 1},
+                {true, 0, true, 0.5f, 2}}, {0, 256}},
+        {kShort, {{true, 0, true, kShort, 1}, {true, 0, true, 4.0f * kShort, 5}}, {0, 12, 8, 4, 0}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [interval, steps, expectedReach] : cases) {
         std::vector<GameEntity*> spawned;
-        auto* spawner = new TimedEntitySpawner(make(), c.interval, false, [&] {
+        auto* spawner = new TimedEntitySpawner(make(), interval, false, [&] {
             GameEntity& bullet = make();
             (new PhysicsComponent(bullet, 1000))->velocity = vec2(1024.0f, 0.0f);
             spawned.push_back(&bullet);
@@ -89,17 +78,17 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleased
         });
         spawner->addMouseControl(kTrigger);
         MouseButtonComponent& button = spawner->entity.getComponent<MouseButtonComponent>();
-        for (const Step& step : c.steps) {
-            button.handleMouseButton(kTrigger, step.modifiers, step.held);
-            spawner->entity.setActive(step.active);
-            spawner->update(step.dt);
-            ASSERT_EQ(spawned.size(), step.spawns) << "interval " << c.interval;
+        for (const auto& [held, modifiers, active, dt, spawns] : steps) {
+            button.handleMouseButton(kTrigger, modifiers, held);
+            spawner->entity.setActive(active);
+            spawner->update(dt);
+            ASSERT_EQ(spawned.size(), spawns) << "interval " << interval;
         }
         std::vector<float> reached;
         for (const GameEntity* bullet : spawned) {
             reached.push_back(bullet->getPosition().x);
         }
-        EXPECT_EQ(reached, c.reached) << "interval " << c.interval;
+        EXPECT_EQ(reached, expectedReach) << "interval " << interval;
     }
 }
 
