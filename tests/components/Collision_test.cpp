@@ -21,7 +21,6 @@ namespace {
 // Tag sets live as long as the program, as the game's do.
 const std::set<int> kEnemies{5};
 const std::set<int> kPlayers{1};
-const std::set<int> kFiveAndSeven{5, 7};
 const std::set<int> kTwoAndThree{2, 3};
 
 // One shape on its own entity, world units and radians: a circle while size is zero, else a rectangle;
@@ -123,7 +122,7 @@ TEST_F(CollisionTest, EachPairMeetsOncePerFrameBothSidesHearOfItAndATrueAnswerEn
     const Heard hit{&bullet, 5, &enemy.entity};
     const Heard hitBack{&enemy.entity, 2, &bullet};
     EXPECT_EQ(heard, (std::vector<Heard>{hit, hitBack, hit, hitBack}));
-    enemy.targetTags = &kFiveAndSeven; // the enemy now hunts its own kind
+    enemy.targetTags = &kEnemies; // the enemy now hunts its own kind
     bullet.setActive(false);
     heard.clear();
     collisionFrame(*this);

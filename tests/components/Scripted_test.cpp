@@ -1,6 +1,7 @@
 // Timers, spawners and health.
 #include "engine/components/Scripted.hpp"
 
+#include <ranges>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -68,7 +69,7 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleased
                 {true, 0, true, 0.5f, 2}}, {0, 256}},
         {kShort, {{true, 0, true, kShort, 1}, {true, 0, true, 4.0f * kShort, 5}}, {0, 12, 8, 4, 0}},
     };
-    for (const auto& [interval, steps, expectedReach] : cases) {
+    for (const auto& [interval, steps, reach] : cases) {
         std::vector<GameEntity*> spawned;
         auto* spawner = new TimedEntitySpawner(make(), interval, false, [&] {
             GameEntity& bullet = make();
@@ -84,11 +85,9 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleased
             spawner->update(dt);
             ASSERT_EQ(spawned.size(), spawns) << "interval " << interval;
         }
-        std::vector<float> reached;
-        for (const GameEntity* bullet : spawned) {
-            reached.push_back(bullet->getPosition().x);
-        }
-        EXPECT_EQ(reached, expectedReach) << "interval " << interval;
+        const auto reached =
+            std::views::transform(spawned, [](const GameEntity* bullet) { return bullet->getPosition().x; });
+        EXPECT_EQ(std::vector<float>(reached.begin(), reached.end()), reach) << "interval " << interval;
     }
 }
 

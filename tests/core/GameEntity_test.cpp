@@ -78,8 +78,7 @@ TEST_F(GameEntityTest, DeletionTakesSubtreeThenOwnComponentsInPriorityOrderThenR
     GameEntity& moved = makeChild(former, vec2(0));
     moved.attachTo(root); // leaves its first parent, which must not take it along
     delete &former;
-    EXPECT_EQ(root.getChildren(), (std::set<GameEntity*>{&child, &moved}))
-        << "a deleted child leaves, a moved one stays";
+    EXPECT_EQ(root.getChildren(), (std::set<GameEntity*>{&child, &moved})) << "the deleted one leaves";
     destroy(root);
     EXPECT_EQ(log, (std::vector<int>{5000, 100, 900}));
     EXPECT_TRUE(tagged.getEntities(0).empty());
