@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <GLFW/glfw3.h>
+#include <glm/common.hpp>
 #include <gtest/gtest.h>
 
 #include "engine/render/OrthoCamera.hpp"
@@ -24,8 +25,6 @@
 
 namespace kv::test {
 namespace {
-
-constexpr int kFloatsPerQuad = 24;
 
 class FontFixture : public GlTest {
 protected:
@@ -49,24 +48,17 @@ protected:
         GlTest::TearDown();
     }
 
-    const GlyphAtlas& atlas() const { return *factory->getAtlas(); }
-    float atlasSize() const { return static_cast<float>(factory->getAtlas()->size); }
-
-    // The first glyph quads of the buffer.
-    static std::vector<float> bufferQuads(const GlText& text, int quads) {
-        std::vector<float> values(static_cast<std::size_t>(quads * kFloatsPerQuad));
+    // The glyph quads of the text's buffer are those the atlas lays out for its string.
+    void expectBufferHoldsItsString(const GlText& text) const {
+        std::vector<float> buffered(text.getGlyphCount() * sizeof(GlyphQuad) / sizeof(float));
         glBindBuffer(GL_ARRAY_BUFFER, text.getVertexBuffer());
-        glGetBufferSubData(GL_ARRAY_BUFFER, 0, quads * kFloatsPerQuad * sizeof(float), values.data());
-        return values;
-    }
-    // The quads the atlas lays out for a string.
-    std::vector<float> expectedQuads(const std::string& s) const {
-        std::vector<float> values;
-        atlas().walkForRender(s, [&](const Glyph& glyph, int x, int y) {
+        glGetBufferSubData(GL_ARRAY_BUFFER, 0, buffered.size() * sizeof(float), buffered.data());
+        std::vector<float> laidOut;
+        factory->getAtlas()->walkForRender(text.getText(), [&](const Glyph& glyph, int x, int y) {
             const GlyphQuad quad(glyph, vec2(static_cast<float>(x), static_cast<float>(y)));
-            values.insert(values.end(), quad.values.begin(), quad.values.end());
+            laidOut.insert(laidOut.end(), quad.values.begin(), quad.values.end());
         });
-        return values;
+        EXPECT_EQ(buffered, laidOut) << text.getText();
     }
 
     std::unique_ptr<GlLabelFactory> factory;
@@ -83,79 +75,77 @@ using GlLabelButtonTest = FontFixture;
 // A score label is set every frame: only a new string may cost a rebuild, and every change must show. A
 // moved-from text releases nothing and stays measurable; the moved-to one draws.
 TEST_F(GlTextTest, DrawBuildsTheQuadsOfTheStringAgainOnlyWhenItChangedAndAMoveTakesTheGlNames) {
+    const GlyphAtlas& atlas = *factory->getAtlas();
+    const float fontSize = 3.0f * static_cast<float>(atlas.size);
     GlText text = factory->createText("12", 0);
     text.draw();
-    EXPECT_EQ(bufferQuads(text, 2), expectedQuads("12"));
+    expectBufferHoldsItsString(text);
     text.setText("12");
     text.setText("9");
     text.setText("12");
-    text.setFontSize(3 * atlasSize());
+    text.setFontSize(fontSize);
     text.draw();
     EXPECT_EQ(text.getBuildCount(), 1) << "back to the buffered string before a draw; size applies at draw";
     text.setText("9");
     text.draw();
-    EXPECT_EQ(text.getGlyphCount(), 1);
-    EXPECT_EQ(bufferQuads(text, 1), expectedQuads("9"));
+    expectBufferHoldsItsString(text);
     text.setText("12345");
     text.draw();
     EXPECT_EQ(text.getBuildCount(), 3);
-    EXPECT_EQ(bufferQuads(text, 5), expectedQuads("12345"));
-    EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("12345", 3 * atlasSize()));
+    expectBufferHoldsItsString(text);
+    EXPECT_EQ(text.getDimensions(), atlas.calculateTextDimensions("12345", fontSize));
 
     const GLuint vbo = text.getVertexBuffer();
     GlText moved(std::move(text));
     EXPECT_EQ(text.getVertexBuffer(), 0u);
-    EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("", 3 * atlasSize()));
+    EXPECT_EQ(text.getDimensions(), atlas.calculateTextDimensions("", fontSize));
     moved = factory->createText("12", 0);
     EXPECT_FALSE(glIsBuffer(vbo)) << "the old buffer of the target goes";
     moved.draw();
-    EXPECT_EQ(bufferQuads(moved, 2), expectedQuads("12"));
+    expectBufferHoldsItsString(moved);
 }
 
 constexpr float kFontSize = 40.0f; // pixels; the window is 256 pixels wide
 constexpr int kEdgeTolerance = 1;  // pixels of smoothing allowed outside the text box
 
 TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault) {
-    struct InkBox {
-        int minX = INT_MAX, minY = INT_MAX, maxX = -1, maxY = -1; // inclusive, in glReadPixels coordinates
-    };
     GlLabel label = factory->createLabel("Hgj", kFontSize);
-    // Draws the label alone, one unit per pixel from the bottom-left corner, and returns the bounds of its ink
-    // (the pixels with a channel above 100), which lie in the box of the label's size from (left, bottom).
-    const auto inkWithin = [&](float left, float bottom) {
+    // Draws the label alone, one unit per pixel from the bottom-left corner, and returns the lowest and the
+    // highest corner of its ink (the pixels with a channel above 100), which lie in the box of the label's
+    // size from the corner given.
+    const auto inkWithin = [&](const vec2& corner) {
         clear();
         label.draw(pixelProjection());
         const std::vector<Rgb> pixels = readPixels(0, 0, framebufferWidth(), framebufferHeight());
-        InkBox ink;
+        glm::ivec2 low(INT_MAX), high(-1); // inclusive, in glReadPixels coordinates
         for (int i = 0; i < static_cast<int>(pixels.size()); ++i) {
             const Rgb& p = pixels[static_cast<std::size_t>(i)];
             if (std::max({p.r, p.g, p.b}) > 100) {
-                const int x = i % framebufferWidth();
-                const int y = i / framebufferWidth();
-                ink = {std::min(ink.minX, x), std::min(ink.minY, y), std::max(ink.maxX, x),
-                       std::max(ink.maxY, y)};
+                const glm::ivec2 at(i % framebufferWidth(), i / framebufferWidth());
+                low = glm::min(low, at);
+                high = glm::max(high, at);
             }
         }
-        const vec2 size = label.getDimensions();
-        EXPECT_GE(ink.maxX, 0) << "no ink";
-        EXPECT_GE(ink.minX, std::floor(left) - kEdgeTolerance);
-        EXPECT_LE(ink.maxX + 1, std::ceil(left + size.x) + kEdgeTolerance);
-        EXPECT_GE(ink.minY, std::floor(bottom) - kEdgeTolerance);
-        EXPECT_LE(ink.maxY + 1, std::ceil(bottom + size.y) + kEdgeTolerance);
-        return ink;
+        const vec2 far = corner + label.getDimensions();
+        EXPECT_GE(high.x, 0) << "no ink";
+        EXPECT_GE(low.x, std::floor(corner.x) - kEdgeTolerance);
+        EXPECT_LE(high.x + 1, std::ceil(far.x) + kEdgeTolerance);
+        EXPECT_GE(low.y, std::floor(corner.y) - kEdgeTolerance);
+        EXPECT_LE(high.y + 1, std::ceil(far.y) + kEdgeTolerance);
+        return std::pair(low, high);
     };
     label.position = vec2(128.0f, 128.0f);
     const vec2 size = label.getDimensions();
-    const InkBox centred = inkWithin(128.0f - 0.5f * size.x, 128.0f - 0.5f * size.y);
+    const auto [centredLow, centredHigh] = inkWithin(label.position - 0.5f * size);
     label.origin = vec2(0.0f, 0.0f);
-    const InkBox fromCorner = inkWithin(128.0f, 128.0f);
+    const auto [low, high] = inkWithin(label.position);
     // The same ink, moved by half the box.
-    EXPECT_NEAR(centred.minX, fromCorner.minX - 0.5f * size.x, 1.0f);
-    EXPECT_NEAR(centred.maxY, fromCorner.maxY - 0.5f * size.y, 1.0f);
+    EXPECT_NEAR(centredLow.x, low.x - 0.5f * size.x, 1.0f);
+    EXPECT_NEAR(centredHigh.y, high.y - 0.5f * size.y, 1.0f);
     label.setFontSize(2 * kFontSize);
     label.position = vec2(8.0f, 8.0f);
-    const InkBox large = inkWithin(8.0f, 8.0f);
-    EXPECT_GT(large.maxY - large.minY, 1.8f * (fromCorner.maxY - fromCorner.minY));
+    const auto [largeLow, largeHigh] = inkWithin(label.position);
+    EXPECT_GT(largeHigh.y - largeLow.y, 1.8f * (high.y - low.y));
 }
 
 constexpr int kColorTolerance = 2; // 0..255 units

@@ -1,7 +1,6 @@
 #include "engine/text/GlyphAtlas.hpp"
 
 #include <climits>
-#include <cmath>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -54,14 +53,13 @@ TEST(GlyphAtlas, ReadsTheHeaderGlyphMetricsTexCoordsAndKerningsWhateverTheLineEn
         const Glyph& a = atlas->getGlyph('A');
         EXPECT_EQ((std::vector<int>{a.id, a.x, a.y, a.width, a.height, a.xoffset, a.yoffset, a.xadvance}),
                   (std::vector<int>{65, 10, 20, 10, 40, 1, 5, 12}));
-        EXPECT_EQ(atlas->getGlyph(' ').xadvance, 8);
         EXPECT_EQ((std::vector<float>{a.texLeft, a.texRight, a.texTop, a.texBottom}),
                   (std::vector<float>{10.0f / 256.0f, 20.0f / 256.0f, 20.0f / 128.0f, 60.0f / 128.0f}));
-        // Kerning is stored on the second character of the pair.
-        EXPECT_EQ(atlas->getGlyph('V').getKerning('A'), -2);
-        EXPECT_EQ(atlas->getGlyph('A').getKerning('V'), 0);
-        EXPECT_EQ(atlas->getGlyph('V').kerningCount, 1);
-        EXPECT_EQ(atlas->glyphs['C'].id, -1);
+        // The space's advance; kerning, stored on the second character of the pair; C, which is absent.
+        const Glyph& v = atlas->getGlyph('V');
+        EXPECT_EQ((std::vector<int>{atlas->getGlyph(' ').xadvance, v.getKerning('A'), a.getKerning('V'),
+                                    v.kerningCount, atlas->glyphs['C'].id}),
+                  (std::vector<int>{8, -2, 0, 1, -1}));
         EXPECT_EQ(errorOf([&] { atlas->getGlyph(127); }),
                   "Unsupported non ascii codepoint, should be in range [0, 127), was: 127");
     }
@@ -116,8 +114,7 @@ TEST(GlyphAtlas, HugeMetricsDoNotOverflow) {
                                     "x=2147483647 y=2147483647 width=2147483647 height=2147483647 "
                                     "xoffset=-2147483648 yoffset=5 xadvance=2147483647"));
     const Glyph& a = atlas->getGlyph('A');
-    EXPECT_TRUE(std::isfinite(a.texRight));
-    EXPECT_TRUE(std::isfinite(a.texBottom));
+    EXPECT_TRUE(a.texRight > a.texLeft && a.texBottom > a.texTop) << "the far edges wrapped around";
     EXPECT_EQ(atlas->calculateUnscaledTextWidth("AAA"), INT_MAX);
     std::vector<int> xs;
     atlas->walkForRender("AAA", [&](const Glyph&, int x, int) { xs.push_back(x); });
