@@ -1,5 +1,5 @@
-// Texts, labels and buttons on the generated font, drawn in a test window with the runtime directory as
-// working directory (the label factory reads its shaders from there).
+// Texts, labels and buttons on the generated font, drawn in a test window; the label factory is made in the
+// runtime directory, where it reads its shaders from.
 #include "engine/text/GlLabel.hpp"
 #include "engine/text/GlLabelButton.hpp"
 #include "engine/text/GlText.hpp"
@@ -30,9 +30,10 @@ class FontFixture : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        previousDirectory = std::filesystem::current_path();
+        const std::filesystem::path testDirectory = std::filesystem::current_path();
         std::filesystem::current_path(VANTOR_RUNTIME_DIR);
         factory = std::make_unique<GlLabelFactory>("fonts", "OpenSans-Regular.fnt");
+        std::filesystem::current_path(testDirectory);
         shapeShader = loadShippedShader("debug");
         dbgShader = shapeShader.get();
         // As the game draws: glyph coverage is the text shader's alpha.
@@ -44,7 +45,6 @@ protected:
         dbgShader = nullptr;
         shapeShader.reset();
         factory.reset();
-        std::filesystem::current_path(previousDirectory);
         GlTest::TearDown();
     }
 
@@ -63,9 +63,6 @@ protected:
 
     std::unique_ptr<GlLabelFactory> factory;
     std::shared_ptr<Shader> shapeShader;
-
-private:
-    std::filesystem::path previousDirectory;
 };
 
 using GlTextTest = FontFixture;
@@ -150,11 +147,6 @@ TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault)
 
 constexpr int kColorTolerance = 2; // 0..255 units
 
-// Hovers (or not) the button through the camera at the game point.
-void moveMouse(GlLabelButton& button, const OrthoCamera& camera, const vec2& gamePoint) {
-    button.update(0.0f, camera, windowPointOf(camera, gamePoint));
-}
-
 // A button of 100 x 40 at (1020, -30) under a camera of one unit per pixel, moved as the play camera is:
 // framebuffer pixels x 98..197, y 78..117 (from the bottom). Window points map to game points exactly, so
 // the borders themselves can be tested. The caption is placed from its corner, which moves the text only.
@@ -191,7 +183,7 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
                  {{1070.5f, -30}, false}, {{1020, -50.5f}, false}, {{1020, -9.5f}, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "pointer at " << c.at.x << ", " << c.at.y);
-        moveMouse(button, camera, c.at);
+        button.update(0.0f, camera, windowPointOf(camera, c.at));
         EXPECT_EQ(button.isHovered(), c.hovered);
         button.active = true;
         expectRectangle(activeColor);
@@ -204,7 +196,7 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
             button.handleMouseButton(key, action, 0);
         }
         // The pointer given with the event decides whatever the last update saw: a quick click lands there.
-        moveMouse(button, camera, c.hovered ? vec2(900, 100) : vec2(1020, -30));
+        button.update(0.0f, camera, windowPointOf(camera, c.hovered ? vec2(900, 100) : vec2(1020, -30)));
         button.handleMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0, camera, windowPointOf(camera, c.at));
         EXPECT_EQ(std::exchange(clicks, 0), c.hovered ? 2 : 0);
     }

@@ -5,6 +5,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -126,12 +127,7 @@ TEST(GlyphAtlas, HugeMetricsDoNotOverflow) {
 TEST(GlyphMeasuring, WidthIsTheAdvancesPlusTheLastExtentTheWalkAppliesKerningAndFontSizeScales) {
     const auto atlas = atlasFrom(replaced(kFont, "kernings count=1\n",
                                           "kernings count=2\nkerning first=65 second=66 amount=-3\n"));
-    struct Visit {
-        int id;
-        int x;
-        int top;
-        bool operator==(const Visit&) const = default;
-    };
+    using Visit = std::tuple<int, int, int>; // glyph id, pen x, top of the line
     const struct {
         std::string text;
         int width;
@@ -146,7 +142,7 @@ TEST(GlyphMeasuring, WidthIsTheAdvancesPlusTheLastExtentTheWalkAppliesKerningAnd
     for (const auto& c : cases) {
         std::vector<Visit> visits;
         atlas->walkForRender(c.text, [&](const Glyph& glyph, int x, int top) {
-            visits.push_back({glyph.id, x, top});
+            visits.emplace_back(glyph.id, x, top);
         });
         EXPECT_EQ(visits, c.visits) << c.text;
         EXPECT_EQ(atlas->calculateUnscaledTextWidth(c.text), c.width) << c.text;

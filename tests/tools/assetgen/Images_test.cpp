@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <utility>
@@ -28,17 +29,13 @@ constexpr float kMostEnemyColour = 0.1f;      // spread of red, green and blue: 
 struct LoadedImage {
     int width = 0;
     int height = 0;
-    std::vector<unsigned char> rgba;
+    std::unique_ptr<unsigned char[], void (*)(unsigned char*)> rgba{nullptr, SOIL_free_image_data};
 };
 
 LoadedImage loadImage(const std::string& relative) {
     LoadedImage image;
-    unsigned char* pixels = SOIL_load_image((std::string(VANTOR_ASSET_DIR "/") + relative).c_str(),
-                                            &image.width, &image.height, nullptr, SOIL_LOAD_RGBA);
-    if (pixels != nullptr) {
-        image.rgba.assign(pixels, pixels + static_cast<std::size_t>(image.width) * image.height * 4);
-        SOIL_free_image_data(pixels);
-    }
+    image.rgba.reset(SOIL_load_image((std::string(VANTOR_ASSET_DIR "/") + relative).c_str(), &image.width,
+                                     &image.height, nullptr, SOIL_LOAD_RGBA));
     return image;
 }
 
@@ -102,7 +99,6 @@ TEST(SpriteFiles, HaveSoftEdgesATransparentBorderTheirLengthInGameAndEnemiesTake
     for (const SpriteFile& file : kSprites) {
         SCOPED_TRACE(file.name);
         const Look look = lookOf(loadImage(std::string("sprites/") + file.name));
-        ASSERT_GT(look.solid, 0);
         EXPECT_GT(look.partial, kLeastSoftEdge);
         EXPECT_EQ(look.rimAlpha, 0);
         EXPECT_NEAR(static_cast<float>(look.right - look.left + 1) * file.pixelScaleX, file.length,
