@@ -59,7 +59,6 @@ TEST_F(DrawEquivalence, FastDrawingChangesNoPixel) {
             VisualComponent::setFastDrawing(fast);
             game->render();
             pictures[fast].resize(static_cast<std::size_t>(width * height * 4));
-            glPixelStorei(GL_PACK_ALIGNMENT, 1);
             glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pictures[fast].data());
         }
         EXPECT_TRUE(pictures[0] == pictures[1]) << "after " << frames << " frames";
