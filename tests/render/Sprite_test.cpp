@@ -5,6 +5,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -57,14 +58,10 @@ TEST_F(SpriteTest, AnimationShowsEveryFrameUprightAroundItsOrigin) {
         shader->setTextureOffset(animation.getTextureOffset());
         animation.draw();
         // In each half, clear of the blur between cells; then just beyond each edge.
-        const struct {
-            int x, y;
-            Rgb color;
-        } pixels[] = {{118, 110, cellColor(upper + kColumns)}, {169, 129, cellColor(upper)},
-                      {111, 120, test::kBlack}, {176, 120, test::kBlack}, {140, 103, test::kBlack},
-                      {140, 136, test::kBlack}};
-        for (const auto& p : pixels) {
-            EXPECT_EQ(readPixel(p.x, p.y), p.color) << "frame " << frame << " at " << p.x << ", " << p.y;
+        EXPECT_EQ(readPixel(118, 110), cellColor(upper + kColumns)) << "frame " << frame;
+        EXPECT_EQ(readPixel(169, 129), cellColor(upper)) << "frame " << frame;
+        for (const auto& [x, y] : {std::pair{111, 120}, {176, 120}, {140, 103}, {140, 136}}) {
+            EXPECT_EQ(readPixel(x, y), test::kBlack) << "frame " << frame << " at " << x << ", " << y;
         }
     }
 }
