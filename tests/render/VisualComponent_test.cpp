@@ -23,8 +23,6 @@ constexpr float kQuarterTurn = 1.5707964f; // radians
 constexpr float kStep = AnimationTimeline::kFrameTime;
 constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kRed{255, 0, 0};
-// 256 x 256 sheet of 64 x 64 frames: red, green, blue, yellow across the top row.
-const std::vector<std::uint32_t> kTopRow{0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff};
 
 class VisualComponentTest : public test::GlTest, public test::EntityWorld {
 protected:
@@ -56,7 +54,8 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     // Enemies are tinted sprites; flames are translucent ones.
     auto* enemy = new VisualComponent(make(vec2(40, 60)), spriteShader, makeSheet(64, 64, 1, {0xffffffff}), 0);
     enemy->tint = vec4(1.0f, 0.6f, 0.2f, 1.0f);
-    const std::shared_ptr<Sprite> sheet = makeSheet(256, 64, 4, kTopRow);
+    // Frames of 64 x 64: red, green, blue, yellow across the top row.
+    const auto sheet = makeSheet(256, 64, 4, {0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff});
     auto* explosion = new SpriteAnimationComponent(make(vec2(128, 60)), spriteShader, sheet, 0.5f, 0);
     // Neither of these applies to an animation.
     explosion->tint = vec4(0.0f, 0.0f, 0.0f, 1.0f);

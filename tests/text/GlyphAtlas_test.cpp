@@ -40,10 +40,6 @@ std::unique_ptr<GlyphAtlas> atlasFrom(const std::string& description) {
     return std::make_unique<GlyphAtlas>(in);
 }
 
-std::string parseFailure(const std::string& description) {
-    return errorOf([&] { atlasFrom(description); });
-}
-
 TEST(GlyphAtlas, ReadsTheHeaderGlyphMetricsTexCoordsAndKerningsWhateverTheLineEnds) {
     const std::string windows = std::regex_replace(kFont, std::regex("\n"), "\r\n");
     for (const std::string& text : {kFont, windows, kFont.substr(0, kFont.size() - 1)}) {
@@ -94,19 +90,19 @@ TEST(GlyphAtlas, EachKindOfMalformedDescriptionAndEveryCutIsReportedWithItsMessa
          "Too many kernings for a single glyph (86), a maximum of 20 is supported"},
     };
     for (const auto& edit : edits) {
-        EXPECT_EQ(parseFailure(replaced(kFont, edit.from, edit.to)), edit.message) << edit.to;
+        EXPECT_EQ(errorOf([&] { atlasFrom(replaced(kFont, edit.from, edit.to)); }), edit.message) << edit.to;
     }
     // Reading from a path is what every label factory does; a missing file fails like an empty one.
     EXPECT_EQ(errorOf([] { GlyphAtlas atlas("no/such/font.fnt"); }),
               "Unexpected tag, expected: info, actual: ");
     // A corrupt file holding one endless token is not quoted whole.
-    const std::string endless = parseFailure(std::string(1 << 20, 'x'));
+    const std::string endless = errorOf([] { atlasFrom(std::string(1 << 20, 'x')); });
     EXPECT_EQ(endless.rfind("Unexpected tag, expected: info, actual: xxxx", 0), 0u);
     EXPECT_LT(endless.size(), 200u);
     // A cut after the first digit of the last value leaves a complete, if different, description.
     const std::size_t lastDigit = kFont.rfind("amount=-") + std::string("amount=-").size();
     for (std::size_t length = 0; length < lastDigit; ++length) {
-        EXPECT_NE(parseFailure(kFont.substr(0, length)), "<no error>") << "cut at " << length;
+        EXPECT_NE(errorOf([&] { atlasFrom(kFont.substr(0, length)); }), "<no error>") << "cut at " << length;
     }
 }
 
