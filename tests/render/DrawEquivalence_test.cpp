@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "engine/components/HealthAndScore.hpp"
 #include "engine/render/VisualComponent.hpp"
 #include "game/GameFixture.hpp"
+#include "support/Process.hpp"
 
 namespace kv {
 namespace {
@@ -62,8 +62,7 @@ TEST_F(DrawEquivalence, FastDrawingChangesNoPixel) {
             glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pictures[fast].data());
         }
         EXPECT_TRUE(pictures[0] == pictures[1]) << "after " << frames << " frames";
-        const auto dark = std::count(pictures[0].begin(), pictures[0].end(), 0);
-        EXPECT_LT(static_cast<std::size_t>(dark), pictures[0].size() * 99 / 100)
+        EXPECT_LT(std::count(pictures[0].begin(), pictures[0].end(), 0), std::ssize(pictures[0]) * 99 / 100)
             << "the scene fills part of the screen";
     };
     for (const Scene& scene : kScenes) {
@@ -118,18 +117,14 @@ TEST_F(DrawEquivalence, FastDrawingChangesNoPixel) {
 using ScreenshotOnQuitting = GameFixture;
 
 TEST_F(ScreenshotOnQuitting, EveryPressIsWrittenWholeAndNoFileReplaced) {
-    std::ofstream("screenshot_2.png") << "an earlier run's file";
+    testsupport::writeFile("screenshot_2.png", "an earlier run's file");
     game->handleKey(GLFW_KEY_SPACE, 0, GLFW_PRESS, 0);
     game->handleKey(GLFW_KEY_SPACE, 0, GLFW_RELEASE, 0);
     game->handleKey(GLFW_KEY_SPACE, 0, GLFW_PRESS, 0);
     game.reset();
-    auto contents = [](const char* name) {
-        std::ifstream file(name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    };
-    EXPECT_EQ(contents("screenshot_2.png"), "an earlier run's file");
+    EXPECT_EQ(testsupport::readFile("screenshot_2.png"), "an earlier run's file");
     for (const char* name : {"screenshot_1.png", "screenshot_3.png"}) {
-        const std::string png = contents(name);
+        const std::string png = testsupport::readFile(name);
         ASSERT_GT(png.size(), 8u) << name;
         EXPECT_EQ(png.substr(1, 3), "PNG") << name;
         EXPECT_EQ(png.substr(png.size() - 8, 4), "IEND") << name << " ends with its last chunk";

@@ -40,8 +40,8 @@ LoadedImage loadImage(const std::string& relative) {
 }
 
 // What the player sees of a rectangle of an image: solid pixels and their extent across, partly transparent
-// ones, the strongest alpha on the rectangle's rim, pixels not white, and the number and summed colour of
-// opaque pixels.
+// ones, the strongest alpha on the rectangle's rim, pixels not white, and the summed colour of opaque pixels
+// with their number in w.
 struct Look {
     int solid = 0;
     int left = 1 << 30;
@@ -49,8 +49,7 @@ struct Look {
     int partial = 0;
     int rimAlpha = 0;
     int coloured = 0;
-    int opaque = 0;
-    float rgb[3] = {0, 0, 0};
+    vec4 opaque{0.0f};
 };
 
 Look lookOf(const LoadedImage& image, int left, int top, int width, int height) {
@@ -67,10 +66,9 @@ Look lookOf(const LoadedImage& image, int left, int top, int width, int height) 
                 look.left = std::min(look.left, x);
                 look.right = std::max(look.right, x);
             }
-            for (int c = 0; c < 3 && pixel[3] == 255; ++c) {
-                look.rgb[c] += pixel[c] / 255.0f;
+            if (pixel[3] == 255) {
+                look.opaque += vec4(pixel[0], pixel[1], pixel[2], 255) / 255.0f;
             }
-            look.opaque += pixel[3] == 255 ? 1 : 0;
         }
     }
     return look;
@@ -102,9 +100,10 @@ TEST(SpriteFiles, HaveSoftEdgesATransparentBorderTheirLengthInGameAndEnemiesTake
         EXPECT_NEAR(static_cast<float>(look.right - look.left + 1) * file.pixelScaleX, file.length,
                     kLengthTolerance * file.length);
         if (file.enemy) {
-            const auto [least, most] = std::minmax({look.rgb[0], look.rgb[1], look.rgb[2]});
-            EXPECT_GT((look.rgb[0] + look.rgb[1] + look.rgb[2]) / 3.0f / look.opaque, kLeastEnemyLightness);
-            EXPECT_LT((most - least) / look.opaque, kMostEnemyColour);
+            const vec4 mean = look.opaque / look.opaque.w;
+            const auto [least, most] = std::minmax({mean.r, mean.g, mean.b});
+            EXPECT_GT((mean.r + mean.g + mean.b) / 3.0f, kLeastEnemyLightness);
+            EXPECT_LT(most - least, kMostEnemyColour);
         }
     }
 }
