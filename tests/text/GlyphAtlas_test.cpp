@@ -23,8 +23,7 @@ const std::string kHeader = "info face=\"Test Sans\" size=32 bold=0 italic=0 cha
                             "page id=0 file=\"Test Sans_0.png\"\n";
 const std::string kFont =
     kHeader + "chars count=4\n"
-    "char id=32   x=0     y=0     width=0     height=0     xoffset=0     yoffset=0     xadvance=8  page=0 "
-    "chnl=15\n"
+    "char id=32   x=0     y=0     width=0     height=0 xoffset=0 yoffset=0     xadvance=8  page=0 chnl=15\n"
     "char id=65 x=10 y=20 width=10 height=40 xoffset=1 yoffset=5 xadvance=12 page=0 chnl=15\n"
     "char id=66 x=30 y=20 width=9 height=40 xoffset=2 yoffset=5 xadvance=11 page=0 chnl=15\n"
     "char id=86 x=50 y=20 width=12 height=40 xoffset=0 yoffset=5 xadvance=12 page=0 chnl=15\n"

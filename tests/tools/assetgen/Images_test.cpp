@@ -73,9 +73,6 @@ Look lookOf(const LoadedImage& image, int left, int top, int width, int height) 
     }
     return look;
 }
-Look lookOf(const LoadedImage& image) {
-    return lookOf(image, 0, 0, image.width, image.height);
-}
 
 // Lengths follow the collision circles: the ship and small enemies 100 units, the mothership 300.
 struct SpriteFile {
@@ -94,7 +91,8 @@ struct SpriteFile {
 TEST(SpriteFiles, HaveSoftEdgesATransparentBorderTheirLengthInGameAndEnemiesTakeTheTint) {
     for (const SpriteFile& file : kSprites) {
         SCOPED_TRACE(file.name);
-        const Look look = lookOf(loadImage(std::string("sprites/") + file.name));
+        const LoadedImage image = loadImage(std::string("sprites/") + file.name);
+        const Look look = lookOf(image, 0, 0, image.width, image.height);
         EXPECT_GT(look.partial, kLeastSoftEdge);
         EXPECT_EQ(look.rimAlpha, 0);
         EXPECT_NEAR(static_cast<float>(look.right - look.left + 1) * file.pixelScaleX, file.length,
@@ -111,7 +109,7 @@ TEST(SpriteFiles, HaveSoftEdgesATransparentBorderTheirLengthInGameAndEnemiesTake
 // The game turns the ship about a point 40 % along the image's width, and the flame by a quarter of pi.
 TEST(SpriteFiles, PointTheShipsNarrowNoseRightAndTheFlamesHeadTowardsTheBottomRightCorner) {
     const LoadedImage ship = loadImage("sprites/space_ship.png");
-    const Look hull = lookOf(ship);
+    const Look hull = lookOf(ship, 0, 0, ship.width, ship.height);
     ASSERT_GT(hull.solid, 0);
     const float pivot = kShipPivot * static_cast<float>(ship.width);
     EXPECT_NEAR((pivot - hull.left) / static_cast<float>(hull.right + 1 - hull.left), kShipPivot, 0.05f);
@@ -189,7 +187,7 @@ TEST(FontFiles, HoldEveryPrintableGlyphInItsOwnBoxWithTheOutlineInsideAndTheUsua
         << atlas.pageFile << " is named bare, next to the description";
     EXPECT_TRUE(atlas.size >= kLeastSize && atlas.size <= kMostSize && atlas.lineHeight > atlas.size)
         << atlas.size;
-    EXPECT_EQ(lookOf(page).coloured, 0) << "the field is in white pixels' alpha";
+    EXPECT_EQ(lookOf(page, 0, 0, page.width, page.height).coloured, 0) << "the field is white pixels' alpha";
     for (int a = kFirstPrintable; a <= kLastPrintable; ++a) {
         SCOPED_TRACE(::testing::Message() << "character " << a);
         const Glyph& glyph = atlas.getGlyph(a);
