@@ -89,8 +89,7 @@ TEST_F(SpriteTest, BrokenImagesAndFramesThatDoNotFitTheSheetAreRefusedNamingTheP
     // 16 x 16 frames fit 4 columns and 2 rows.
     const std::array<int, 3> refused[] = {{128, 0, 1}, {0, 64, 1}, {-8, 0, 1}, {16, 16, 9}, {16, 16, 0}};
     for (const auto& [width, height, count] : refused) {
-        EXPECT_THAT(error(path, width, height, count), ::testing::HasSubstr(path))
-            << width << " x " << height;
+        EXPECT_THAT(error(path, width, height, count), ::testing::HasSubstr(path)) << width << "x" << height;
     }
     EXPECT_EQ(error(path, 16, 16, 8), "<no error>");
 }

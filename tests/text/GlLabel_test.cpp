@@ -34,16 +34,13 @@ protected:
         std::filesystem::current_path(VANTOR_RUNTIME_DIR);
         factory = std::make_unique<GlLabelFactory>("fonts", "OpenSans-Regular.fnt");
         std::filesystem::current_path(testDirectory);
-        shapeShader = loadShippedShader("debug");
-        dbgShader = shapeShader.get();
         // As the game draws: glyph coverage is the text shader's alpha.
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
 
     void TearDown() override {
-        dbgShader = nullptr;
-        shapeShader.reset();
+        dbgShader = nullptr; // set by the test that draws buttons
         factory.reset();
         GlTest::TearDown();
     }
@@ -62,7 +59,6 @@ protected:
     }
 
     std::unique_ptr<GlLabelFactory> factory;
-    std::shared_ptr<Shader> shapeShader;
 };
 
 using GlTextTest = FontFixture;
@@ -154,6 +150,8 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
     OrthoCamera camera(256, 256, 256);
     camera.setPosition(vec2(1000, 0));
     ASSERT_EQ(framebufferWidth(), 256);
+    const std::shared_ptr<Shader> shapeShader = loadShippedShader("debug");
+    dbgShader = shapeShader.get();
     GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
     button.label.position = vec2(1020, -30);
     button.label.origin = vec2(0, 0);
