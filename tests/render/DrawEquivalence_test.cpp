@@ -29,7 +29,7 @@ constexpr int kFramesBetween = 12; // frames stepped with the trigger held befor
 
 struct Scene {
     const char* name;
-    int mainWeapon; // none: the menu
+    int mainWeapon;
     vec2 shipPlace; // fraction of the view's half extents
     float shipHeading;
     float explosionTurn; // the game draws explosions upright; an engine user may turn an animation
@@ -37,7 +37,6 @@ struct Scene {
 };
 
 const Scene kScenes[] = {
-    {"the menu", 0, {}, 0.0f, 0.0f},
     {"flames from the centre", kFlamethrower, {0.0f, 0.0f}, 0.0f, 0.0f},
     {"flames into a corner", kFlamethrower, {0.7f, 0.8f}, 0.6f, 0.0f},
     {"beams across the edge", kIonCannon, {-0.5f, -0.6f}, -2.4f, 0.3f},
@@ -65,12 +64,9 @@ TEST_F(DrawEquivalence, FastDrawingChangesNoPixel) {
         EXPECT_LT(std::count(pictures[0].begin(), pictures[0].end(), 0), std::ssize(pictures[0]) * 99 / 100)
             << "the scene fills part of the screen";
     };
+    expectSamePicture(0); // the menu
     for (const Scene& scene : kScenes) {
         SCOPED_TRACE(scene.name);
-        if (scene.mainWeapon == 0) {
-            expectSamePicture(0);
-            continue;
-        }
         startGame(scene.mainWeapon, kEmpRocket);
         if (scene.windowHeight != 0) {
             const int width = scene.windowHeight * 4 / 3;

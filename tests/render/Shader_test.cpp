@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <numeric>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -61,10 +62,8 @@ TEST_F(ShaderTest, TextShaderRampsCoverageSmoothlyAcrossTheOutline) {
     constexpr int kRampWidth = 256; // texels, alpha 0..255 from left to right
     constexpr int kRampRows = 4;
     ASSERT_GE(framebufferWidth(), kRampWidth);
-    std::vector<std::uint32_t> columns;
-    for (std::uint32_t alpha = 0; alpha < kRampWidth; ++alpha) {
-        columns.push_back(0xffffff00u | alpha);
-    }
+    std::vector<std::uint32_t> columns(kRampWidth); // white, the alpha rising by one a column
+    std::iota(columns.begin(), columns.end(), 0xffffff00u);
     test::writeCellPng(scratchPath("ramp.png"), kRampWidth, kRampRows, 1, kRampRows, columns);
     // One texel per pixel across, so pixel x shows distance x / 255.
     Sprite ramp(scratchPath("ramp.png"), vec2(0, 0), vec2(1, 4), 0, 0, 1);

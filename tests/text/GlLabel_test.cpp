@@ -26,7 +26,7 @@
 namespace kv::test {
 namespace {
 
-class FontFixture : public GlTest {
+class GlTextTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
@@ -61,9 +61,8 @@ protected:
     std::unique_ptr<GlLabelFactory> factory;
 };
 
-using GlTextTest = FontFixture;
-using GlLabelTest = FontFixture;
-using GlLabelButtonTest = FontFixture;
+using GlLabelTest = GlTextTest;
+using GlLabelButtonTest = GlTextTest;
 
 // A score label is set every frame: only a new string may cost a rebuild, and every change must show. A
 // moved-from text releases nothing and stays measurable; the moved-to one draws.
