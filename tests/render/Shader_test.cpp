@@ -4,6 +4,7 @@
 #include <fstream>
 #include <numeric>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -38,21 +39,18 @@ TEST_F(ShaderTest, FailuresThrowTheirPrefixAndTheDriversLog) {
     std::ofstream(scratchPath("good.vert")) << kGoodVertex;
     std::ofstream(scratchPath("broken.frag")) << kBrokenSource;
     std::ofstream(scratchPath("no_main.frag")) << kFragmentWithoutMain;
-    const struct {
-        const char* fragmentFile;
-        std::string prefix;
-        bool withLog;
-    } cases[] = {
+    // The fragment shader's file, the start of the message and whether the driver's log follows it.
+    const std::tuple<const char*, std::string, bool> cases[] = {
         {"broken.frag", "Couldn't compile shader: ", true},
         {"absent.frag", "Couldn't compile shader: ", false},
         {"no_main.frag", "Couldn't link shader program: ", true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [fragment, prefix, withLog] : cases) {
         const std::string message =
-            test::errorOf([&] { Shader shader(scratchPath("good.vert"), scratchPath(c.fragmentFile)); });
-        EXPECT_EQ(message.rfind(c.prefix, 0), 0u) << message;
-        if (c.withLog) {
-            EXPECT_GT(message.size(), c.prefix.size()) << "the driver's log is missing";
+            test::errorOf([&] { Shader shader(scratchPath("good.vert"), scratchPath(fragment)); });
+        EXPECT_EQ(message.rfind(prefix, 0), 0u) << message;
+        if (withLog) {
+            EXPECT_GT(message.size(), prefix.size()) << "the driver's log is missing";
         }
     }
 }

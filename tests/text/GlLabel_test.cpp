@@ -172,19 +172,19 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
         EXPECT_TRUE(std::any_of(inside.begin(), inside.end(),
                                 [](const Rgb& p) { return isNear(p, Rgb{255, 255, 128}, kColorTolerance); }));
     };
-    const struct {
-        vec2 at;
-        bool hovered;
-    } cases[] = {{{970, -50}, true},      {{1070, -10}, true},      {{970, -10}, true},
-                 {{1070, -50}, true},     {{1020, -30}, true},      {{969.5f, -30}, false},
-                 {{1070.5f, -30}, false}, {{1020, -50.5f}, false}, {{1020, -9.5f}, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "pointer at " << c.at.x << ", " << c.at.y);
-        button.update(0.0f, camera, windowPointOf(camera, c.at));
+    // Game points the pointer is at, and whether they are on the button.
+    const std::pair<vec2, bool> cases[] = {
+        {{970, -50}, true},      {{1070, -10}, true},      {{970, -10}, true},
+        {{1070, -50}, true},     {{1020, -30}, true},      {{969.5f, -30}, false},
+        {{1070.5f, -30}, false}, {{1020, -50.5f}, false}, {{1020, -9.5f}, false},
+    };
+    for (const auto& [at, hovered] : cases) {
+        SCOPED_TRACE(::testing::Message() << "pointer at " << at.x << ", " << at.y);
+        button.update(0.0f, camera, windowPointOf(camera, at));
         button.active = true;
         expectRectangle(activeColor);
         button.active = false;
-        expectRectangle(c.hovered ? hoverColor : passiveColor);
+        expectRectangle(hovered ? hoverColor : passiveColor);
         // Only a left press clicks; without a pointer, where the last update saw the pointer.
         for (const auto& [key, action] :
              {std::pair{GLFW_MOUSE_BUTTON_RIGHT, GLFW_PRESS}, {GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE},
@@ -192,9 +192,9 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
             button.handleMouseButton(key, action, 0);
         }
         // The pointer given with the event decides whatever the last update saw: a quick click lands there.
-        button.update(0.0f, camera, windowPointOf(camera, c.hovered ? vec2(900, 100) : vec2(1020, -30)));
-        button.handleMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0, camera, windowPointOf(camera, c.at));
-        EXPECT_EQ(std::exchange(clicks, 0), c.hovered ? 2 : 0);
+        button.update(0.0f, camera, windowPointOf(camera, hovered ? vec2(900, 100) : vec2(1020, -30)));
+        button.handleMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0, camera, windowPointOf(camera, at));
+        EXPECT_EQ(std::exchange(clicks, 0), hovered ? 2 : 0);
     }
 }
 

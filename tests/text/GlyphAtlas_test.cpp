@@ -68,11 +68,8 @@ TEST(GlyphAtlas, EachKindOfMalformedDescriptionAndEveryCutIsReportedWithItsMessa
     for (int first = 1; first <= 21; ++first) {
         tooManyKernings += "kerning first=" + std::to_string(first) + " second=86 amount=-1\n";
     }
-    const struct {
-        std::string from;
-        std::string to;
-        std::string message;
-    } edits[] = {
+    // Each text of the font replaced by another, and the message the edited font is refused with.
+    const std::tuple<std::string, std::string, std::string> edits[] = {
         {"pages=1", "pages=2", "Only 1 page atlas is supported, expected: 1, actual: 2"},
         {"x=10 y=20", "y=20 x=10", "Unexpected tag, expected: x, actual: y"},
         {"file=\"Test Sans_0.png\"", "file=page.png", "Invalid string property, expected: \", actual: p"},
@@ -88,8 +85,8 @@ TEST(GlyphAtlas, EachKindOfMalformedDescriptionAndEveryCutIsReportedWithItsMessa
         {kerningLines, tooManyKernings,
          "Too many kernings for a single glyph (86), a maximum of 20 is supported"},
     };
-    for (const auto& edit : edits) {
-        EXPECT_EQ(errorOf([&] { atlasFrom(replaced(kFont, edit.from, edit.to)); }), edit.message) << edit.to;
+    for (const auto& [from, to, message] : edits) {
+        EXPECT_EQ(errorOf([&] { atlasFrom(replaced(kFont, from, to)); }), message) << to;
     }
     // Reading from a path is what every label factory does; a missing file fails like an empty one.
     EXPECT_EQ(errorOf([] { GlyphAtlas atlas("no/such/font.fnt"); }),
@@ -115,11 +112,7 @@ TEST(GlyphMeasuring, WidthIsTheAdvancesPlusTheLastExtentTheWalkAppliesKerningAnd
                                           "kernings count=1\n",
                                           "kernings count=2\nkerning first=65 second=66 amount=-3\n"));
     using Visit = std::tuple<int, int, int>; // glyph id, pen x, top of the line
-    const struct {
-        std::string text;
-        int width;
-        std::vector<Visit> visits;
-    } cases[] = {
+    const std::tuple<std::string, int, std::vector<Visit>> cases[] = { // text, width, visits
         {"AB", 12 + 9 + 2, {{65, -1, 44}, {66, 11 - 3, 44}}},
         {"A A", 12 + 8 + 11, {{65, -1, 44}, {32, 11, 44}, {65, 19, 44}}},
         {"AVA", 12 + 12 + 11, {{65, -1, 44}, {86, 9, 44}, {65, 21, 44}}},
@@ -127,13 +120,13 @@ TEST(GlyphMeasuring, WidthIsTheAdvancesPlusTheLastExtentTheWalkAppliesKerningAnd
         {"", 0, {}},
         {"HHH", INT_MAX, {{72, INT_MAX, 44}, {72, INT_MAX, 44}, {72, INT_MAX, 44}}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, width, walk] : cases) {
         std::vector<Visit> visits;
-        atlas->walkForRender(c.text, [&](const Glyph& glyph, int x, int top) {
+        atlas->walkForRender(text, [&](const Glyph& glyph, int x, int top) {
             visits.emplace_back(glyph.id, x, top);
         });
-        EXPECT_EQ(visits, c.visits) << c.text;
-        EXPECT_EQ(atlas->calculateUnscaledTextWidth(c.text), c.width) << c.text;
+        EXPECT_EQ(visits, walk) << text;
+        EXPECT_EQ(atlas->calculateUnscaledTextWidth(text), width) << text;
     }
     const Glyph& h = atlas->getGlyph('H');
     EXPECT_TRUE(h.texRight > h.texLeft && h.texBottom > h.texTop) << "the far edges wrapped around";
