@@ -1,5 +1,7 @@
 #include "engine/render/OrthoCamera.hpp"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -47,18 +49,14 @@ TEST(OrthoCamera, MapsWindowPointsToGamePointsWithTheYAxisUpAroundItsPositionIgn
 
 TEST(OrthoCamera, CirclesTouchingTheEnlargedBorderAreInside) {
     OrthoCamera camera(kPlayHeight, 1024.0f, 768.0f);
-    const struct {
-        vec2 point;
-        float radius;
-        bool inside;
-    } cases[] = {
+    const std::tuple<vec2, float, bool> cases[] = { // centre, radius, inside
         {{kHalfWidth + 10.0f, 0.0f}, 10.0f, true},  {{kHalfWidth + 10.5f, 0.0f}, 10.0f, false},
         {{-kHalfWidth - 10.5f, 0.0f}, 10.0f, false}, {{0.0f, 1050.0f}, 50.0f, true},
         {{0.0f, 1050.5f}, 50.0f, false},            {{0.0f, -1050.0f}, 50.0f, true},
         {{0.0f, -1050.5f}, 50.0f, false},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(camera.isInside(c.point, c.radius), c.inside) << c.point.x << ", " << c.point.y;
+    for (const auto& [centre, radius, inside] : cases) {
+        EXPECT_EQ(camera.isInside(centre, radius), inside) << centre.x << ", " << centre.y;
     }
     camera.setPosition({5000.0f, 0.0f});
     EXPECT_FALSE(camera.isInside({0.0f, 0.0f}, 50.0f));

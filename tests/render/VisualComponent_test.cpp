@@ -92,11 +92,9 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
 }
 
 TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff) {
-    const struct {
-        int frameCount;
-        std::vector<float> updates; // seconds; a negative one passes with the entity off
-        std::vector<int> shown;     // frames after each update; -1: the entity went off
-    } cases[] = {
+    // Frames of the sheet; updates in seconds, a negative one passing with the entity off; the frame shown
+    // after each, -1 once the entity went off.
+    const std::tuple<int, std::vector<float>, std::vector<int>> cases[] = {
         {1, {kStep * 0.9f, kStep * 0.2f}, {0, -1}},
         {4, {0.01f, 0.01f, kStep, kStep, kStep}, {0, 1, 2, 3, -1}},
         {64, {0.05f}, {2}},
@@ -104,16 +102,16 @@ TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff
         {64, {kStep * 63.01f, kStep}, {63, -1}},
         {64, {-0.5f, 0.5f * kStep}, {-1, 0}}, // while the entity is off, time stands still
     };
-    for (const auto& c : cases) {
+    for (const auto& [frameCount, updates, expected] : cases) {
         GameEntity& entity = make();
-        auto* timeline = new AnimationTimeline(entity, makeSheet(64, 8, c.frameCount), AnimationTimeline::kDefaultPriority);
+        auto* timeline = new AnimationTimeline(entity, makeSheet(64, 8, frameCount), AnimationTimeline::kDefaultPriority);
         std::vector<int> shown;
-        for (float dt : c.updates) {
+        for (float dt : updates) {
             entity.setActive(dt > 0.0f);
             timeline->update(std::abs(dt));
             shown.push_back(entity.isActive() ? timeline->getAnimation()->currentFrame : -1);
         }
-        EXPECT_EQ(shown, c.shown) << c.frameCount << " frames";
+        EXPECT_EQ(shown, expected) << frameCount << " frames";
     }
 }
 
