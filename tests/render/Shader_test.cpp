@@ -39,7 +39,6 @@ TEST_F(ShaderTest, FailuresThrowTheirPrefixAndTheDriversLog) {
     std::ofstream(scratchPath("good.vert")) << kGoodVertex;
     std::ofstream(scratchPath("broken.frag")) << kBrokenSource;
     std::ofstream(scratchPath("no_main.frag")) << kFragmentWithoutMain;
-    // The fragment shader's file, the start of the message and whether the driver's log follows it.
     const std::tuple<const char*, std::string, bool> cases[] = {
         {"broken.frag", "Couldn't compile shader: ", true},
         {"absent.frag", "Couldn't compile shader: ", false},

@@ -172,7 +172,6 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
         EXPECT_TRUE(std::any_of(inside.begin(), inside.end(),
                                 [](const Rgb& p) { return isNear(p, Rgb{255, 255, 128}, kColorTolerance); }));
     };
-    // Game points the pointer is at, and whether they are on the button.
     const std::pair<vec2, bool> cases[] = {
         {{970, -50}, true},      {{1070, -10}, true},      {{970, -10}, true},
         {{1070, -50}, true},     {{1020, -30}, true},      {{969.5f, -30}, false},

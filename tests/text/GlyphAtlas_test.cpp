@@ -68,7 +68,6 @@ TEST(GlyphAtlas, EachKindOfMalformedDescriptionAndEveryCutIsReportedWithItsMessa
     for (int first = 1; first <= 21; ++first) {
         tooManyKernings += "kerning first=" + std::to_string(first) + " second=86 amount=-1\n";
     }
-    // Each text of the font replaced by another, and the message the edited font is refused with.
     const std::tuple<std::string, std::string, std::string> edits[] = {
         {"pages=1", "pages=2", "Only 1 page atlas is supported, expected: 1, actual: 2"},
         {"x=10 y=20", "y=20 x=10", "Unexpected tag, expected: x, actual: y"},

@@ -114,8 +114,7 @@ TEST(SpriteFiles, PointTheShipsNarrowNoseRightAndTheFlamesHeadTowardsTheBottomRi
     const float pivot = kShipPivot * static_cast<float>(ship.width);
     EXPECT_NEAR((pivot - hull.left) / static_cast<float>(hull.right + 1 - hull.left), kShipPivot, 0.05f);
     EXPECT_LT(lookOf(ship, hull.right - 5, 0, 1, ship.height).solid,
-              lookOf(ship, hull.left + 5, 0, 1, ship.height).solid)
-        << "the nose is the narrow end";
+              lookOf(ship, hull.left + 5, 0, 1, ship.height).solid) << "the nose is the narrow end";
     const LoadedImage bolt = loadImage("sprites/firebolt.png");
     ASSERT_EQ(std::pair(bolt.width, bolt.height), std::pair(32, 32));
     const int head = lookOf(bolt, 16, 16, 16, 16).solid;
