@@ -1,5 +1,7 @@
 #include "engine/render/OrthoCamera.hpp"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -9,7 +11,9 @@ constexpr float kPlayHeight = 2000.0f;   // game units
 constexpr float kHalfWidth = 1333.3334f; // game units: 1000 at the 4:3 aspect of 1024 x 768
 constexpr float kTolerance = 0.01f;      // game units
 
-TEST(OrthoCamera, MapsWindowPointsToGamePointsWithTheYAxisUpAroundItsPosition) {
+// A buffer size without area (a minimised window) is ignored, and a camera made with one counts as a 1 x 1
+// square until it has a size, which keeps its matrices finite.
+TEST(OrthoCamera, MapsWindowPointsToGamePointsWithTheYAxisUpAroundItsPositionIgnoringEmptyBuffers) {
     const struct {
         float height;       // game units shown vertically
         vec2 buffer;        // pixels
@@ -24,6 +28,9 @@ TEST(OrthoCamera, MapsWindowPointsToGamePointsWithTheYAxisUpAroundItsPosition) {
         {kPlayHeight, {1920, 1080}, {0, 0}, {1920, 540}, {1777.78f, 0}},
         {1000.0f, {1024, 768}, {10, 20}, {0, 0}, {10 - 666.67f, 520}},
         {768.0f, {1024, 768}, {0, 0}, {612, 334}, {100, 50}},
+        {kPlayHeight, {0, 0}, {0, 0}, {1024, 768}, {kHalfWidth, -1000}},
+        {kPlayHeight, {800, 0}, {0, 0}, {1024, 768}, {kHalfWidth, -1000}},
+        {kPlayHeight, {0, 600}, {0, 0}, {1024, 768}, {kHalfWidth, -1000}},
     };
     for (const auto& c : cases) {
         OrthoCamera camera(kPlayHeight, 1024.0f, 768.0f);
@@ -31,44 +38,29 @@ TEST(OrthoCamera, MapsWindowPointsToGamePointsWithTheYAxisUpAroundItsPosition) {
         camera.resizeBuffer(c.buffer.x, c.buffer.y);
         camera.setPosition(c.position);
         const vec2 game = camera.screenToGameCoordinates(c.window);
-        EXPECT_NEAR(game.x, c.game.x, kTolerance) << c.window.x << ", " << c.window.y;
-        EXPECT_NEAR(game.y, c.game.y, kTolerance) << c.window.x << ", " << c.window.y;
+        EXPECT_NEAR(game.x, c.game.x, kTolerance) << "row " << &c - cases;
+        EXPECT_NEAR(game.y, c.game.y, kTolerance) << "row " << &c - cases;
     }
+    OrthoCamera minimised(kPlayHeight, 0.0f, 0.0f);
+    EXPECT_EQ(minimised.projectionView, OrthoCamera(kPlayHeight, 1.0f, 1.0f).projectionView);
+    minimised.resizeBuffer(1024.0f, 768.0f);
+    EXPECT_FLOAT_EQ(minimised.halfWidth, kHalfWidth);
 }
 
 TEST(OrthoCamera, CirclesTouchingTheEnlargedBorderAreInside) {
     OrthoCamera camera(kPlayHeight, 1024.0f, 768.0f);
-    const struct {
-        vec2 point;
-        float radius;
-        bool inside;
-    } cases[] = {
+    const std::tuple<vec2, float, bool> cases[] = { // centre, radius, inside
         {{kHalfWidth + 10.0f, 0.0f}, 10.0f, true},  {{kHalfWidth + 10.5f, 0.0f}, 10.0f, false},
         {{-kHalfWidth - 10.5f, 0.0f}, 10.0f, false}, {{0.0f, 1050.0f}, 50.0f, true},
         {{0.0f, 1050.5f}, 50.0f, false},            {{0.0f, -1050.0f}, 50.0f, true},
         {{0.0f, -1050.5f}, 50.0f, false},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(camera.isInside(c.point, c.radius), c.inside) << c.point.x << ", " << c.point.y;
+    for (const auto& [centre, radius, inside] : cases) {
+        EXPECT_EQ(camera.isInside(centre, radius), inside) << centre.x << ", " << centre.y;
     }
     camera.setPosition({5000.0f, 0.0f});
     EXPECT_FALSE(camera.isInside({0.0f, 0.0f}, 50.0f));
     EXPECT_TRUE(camera.isInside({5000.0f + 1333.0f, 990.0f}, 0.0f));
-}
-
-TEST(OrthoCamera, ZeroSizedBufferIsIgnoredAndTheLastSizeKept) {
-    OrthoCamera camera(kPlayHeight, 1024.0f, 768.0f);
-    const mat4 before = camera.projectionView;
-    camera.resizeBuffer(0.0f, 0.0f);
-    camera.resizeBuffer(800.0f, 0.0f);
-    camera.resizeBuffer(0.0f, 600.0f);
-    EXPECT_EQ(camera.projectionView, before);
-    EXPECT_FLOAT_EQ(camera.bufferHeight, 768.0f);
-    // A window made minimised counts as a 1 x 1 square until it has a size, which keeps the matrices finite.
-    OrthoCamera minimised(kPlayHeight, 0.0f, 0.0f);
-    EXPECT_EQ(minimised.projectionView, OrthoCamera(kPlayHeight, 1.0f, 1.0f).projectionView);
-    minimised.resizeBuffer(1024.0f, 768.0f);
-    EXPECT_FLOAT_EQ(minimised.halfWidth, kHalfWidth);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,16 +23,9 @@ constexpr float kQuarterTurn = 1.5707964f; // radians
 constexpr float kStep = AnimationTimeline::kFrameTime;
 constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kRed{255, 0, 0};
-// 256 x 256 sheet of 64 x 64 frames: red, green, blue, yellow across the top row.
-const std::vector<std::uint32_t> kTopRow{0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff};
 
 class VisualComponentTest : public test::GlTest, public test::EntityWorld {
 protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        shapeShader = test::loadShippedShader("debug");
-        spriteShader = test::loadShippedShader("sprite");
-    }
     // The entities hold GL objects, which must go before the context.
     void TearDown() override {
         deleteAll();
@@ -44,12 +38,12 @@ protected:
         test::writeCellPng(path, size, size, frameSize, frameSize, colors);
         return std::make_shared<Sprite>(path, vec2(0.5f), vec2(1.0f), frameSize, frameSize, frameCount);
     }
-    std::shared_ptr<Shader> shapeShader;
-    std::shared_ptr<Shader> spriteShader;
 };
 
 // Every kind of visual in one frame, drawn again after their states change.
 TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnimationsTheirFrameUntinted) {
+    const auto shapeShader = test::loadShippedShader("debug");
+    const auto spriteShader = test::loadShippedShader("sprite");
     auto* circle = new VisualComponent(make(vec2(40, 210)), shapeShader,
                                        new Shape2D(generateCircleFan(40, 20.0f), GL_TRIANGLE_FAN), 0);
     circle->tint = vec4(0.0f, 1.0f, 1.0f, 1.0f);
@@ -60,7 +54,8 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     // Enemies are tinted sprites; flames are translucent ones.
     auto* enemy = new VisualComponent(make(vec2(40, 60)), spriteShader, makeSheet(64, 64, 1, {0xffffffff}), 0);
     enemy->tint = vec4(1.0f, 0.6f, 0.2f, 1.0f);
-    const std::shared_ptr<Sprite> sheet = makeSheet(256, 64, 4, kTopRow);
+    // Frames of 64 x 64: red, green, blue, yellow across the top row.
+    const auto sheet = makeSheet(256, 64, 4, {0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff});
     auto* explosion = new SpriteAnimationComponent(make(vec2(128, 60)), spriteShader, sheet, 0.5f, 0);
     // Neither of these applies to an animation.
     explosion->tint = vec4(0.0f, 0.0f, 0.0f, 1.0f);
@@ -68,18 +63,14 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     explosion->getAnimation()->currentFrame = 2;
     // Drawn after the explosion: the same sheet as a still sprite, which shows its first frame.
     new VisualComponent(make(vec2(210, 60)), spriteShader, sheet, 1);
-    struct Probe {
-        int x, y;
-        Rgb color;
-    };
-    // Draws every visual in registry order, as the game does.
-    const auto expectPixels = [&](const char* state, std::initializer_list<Probe> probes) {
+    // Draws every visual in registry order, as the game does, and reads the colours at (x, y).
+    const auto expectPixels = [&](const char* state, std::initializer_list<std::tuple<int, int, Rgb>> probes) {
         clear();
         for (VisualComponent* visual : components.getComponents<VisualComponent>()) {
             visual->draw(pixelProjection());
         }
-        for (const Probe& p : probes) {
-            EXPECT_TRUE(test::isNear(readPixel(p.x, p.y), p.color, 1)) << state << ": " << p.x << ", " << p.y;
+        for (const auto& [x, y, color] : probes) {
+            EXPECT_TRUE(test::isNear(readPixel(x, y), color, 1)) << state << ": " << x << ", " << y;
         }
     };
     const Rgb cyan{0, 255, 255};
@@ -101,35 +92,27 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
 }
 
 TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff) {
-    const struct {
-        int frameCount;
-        std::vector<float> updates; // seconds
-        std::vector<int> shown;     // frames after each update; -1: the entity went off
-    } cases[] = {
+    // Frames of the sheet; updates in seconds, a negative one passing with the entity off; the frame shown
+    // after each, -1 once the entity went off.
+    const std::tuple<int, std::vector<float>, std::vector<int>> cases[] = {
         {1, {kStep * 0.9f, kStep * 0.2f}, {0, -1}},
         {4, {0.01f, 0.01f, kStep, kStep, kStep}, {0, 1, 2, 3, -1}},
         {64, {0.05f}, {2}},
         {4, {1.0f}, {-1}},
         {64, {kStep * 63.01f, kStep}, {63, -1}},
+        {64, {-0.5f, 0.5f * kStep}, {-1, 0}}, // while the entity is off, time stands still
     };
-    for (const auto& c : cases) {
+    for (const auto& [frameCount, updates, expected] : cases) {
         GameEntity& entity = make();
-        auto* timeline = new AnimationTimeline(entity, makeSheet(64, 8, c.frameCount), AnimationTimeline::kDefaultPriority);
+        auto* timeline = new AnimationTimeline(entity, makeSheet(64, 8, frameCount), AnimationTimeline::kDefaultPriority);
         std::vector<int> shown;
-        for (float dt : c.updates) {
-            timeline->update(dt);
+        for (float dt : updates) {
+            entity.setActive(dt > 0.0f);
+            timeline->update(std::abs(dt));
             shown.push_back(entity.isActive() ? timeline->getAnimation()->currentFrame : -1);
         }
-        EXPECT_EQ(shown, c.shown) << c.frameCount << " frames";
+        EXPECT_EQ(shown, expected) << frameCount << " frames";
     }
-    // While the entity is off, time stands still.
-    GameEntity& asleep = make();
-    asleep.setActive(false);
-    auto* frozen = new AnimationTimeline(asleep, makeSheet(64, 8, 64), AnimationTimeline::kDefaultPriority);
-    frozen->update(0.5f);
-    asleep.setActive(true);
-    frozen->update(0.5f * kStep);
-    EXPECT_EQ(frozen->getAnimation()->currentFrame, 0);
 }
 
 // The arena's rim.
@@ -139,8 +122,7 @@ TEST(ShapeGenerator, CircleStripIsAClosedRimOfTheRadius) {
     for (std::size_t i = 0; i < strip.size(); i += 2) {
         EXPECT_NEAR(std::hypot(strip[i], strip[i + 1]), 2000.0f, 1e-2) << "point " << i / 2;
     }
-    EXPECT_NEAR(strip[200], strip[0], 1e-2);
-    EXPECT_NEAR(strip[201], strip[1], 1e-2);
+    EXPECT_NEAR(std::hypot(strip[200] - strip[0], strip[201] - strip[1]), 0.0, 1e-2) << "the rim is closed";
     EXPECT_THROW(generateCircleFan(0, 1.0f), std::runtime_error);
 }
 

@@ -1,5 +1,5 @@
-// Texts, labels and buttons on the generated font, drawn in a test window with the runtime directory as
-// working directory (the label factory reads its shaders from there).
+// Texts, labels and buttons on the generated font, drawn in a test window; the label factory is made in the
+// runtime directory, where it reads its shaders from.
 #include "engine/text/GlLabel.hpp"
 #include "engine/text/GlLabelButton.hpp"
 #include "engine/text/GlText.hpp"
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <GLFW/glfw3.h>
+#include <glm/common.hpp>
 #include <gtest/gtest.h>
 
 #include "engine/render/OrthoCamera.hpp"
@@ -25,145 +26,121 @@
 namespace kv::test {
 namespace {
 
-constexpr int kFloatsPerQuad = 24;
-
-class FontFixture : public GlTest {
+class GlTextTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        previousDirectory = std::filesystem::current_path();
+        const std::filesystem::path testDirectory = std::filesystem::current_path();
         std::filesystem::current_path(VANTOR_RUNTIME_DIR);
         factory = std::make_unique<GlLabelFactory>("fonts", "OpenSans-Regular.fnt");
-        shapeShader = loadShippedShader("debug");
-        dbgShader = shapeShader.get();
+        std::filesystem::current_path(testDirectory);
         // As the game draws: glyph coverage is the text shader's alpha.
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
 
     void TearDown() override {
-        dbgShader = nullptr;
-        shapeShader.reset();
+        dbgShader = nullptr; // set by the test that draws buttons
         factory.reset();
-        std::filesystem::current_path(previousDirectory);
         GlTest::TearDown();
     }
 
-    const GlyphAtlas& atlas() const { return *factory->getAtlas(); }
-    float atlasSize() const { return static_cast<float>(factory->getAtlas()->size); }
-
-    // The first glyph quads of the buffer.
-    static std::vector<float> bufferQuads(const GlText& text, int quads) {
-        std::vector<float> values(static_cast<std::size_t>(quads * kFloatsPerQuad));
+    // The glyph quads of the text's buffer are those the atlas lays out for its string.
+    void expectBufferHoldsItsString(const GlText& text) const {
+        std::vector<float> buffered(text.getGlyphCount() * sizeof(GlyphQuad) / sizeof(float));
         glBindBuffer(GL_ARRAY_BUFFER, text.getVertexBuffer());
-        glGetBufferSubData(GL_ARRAY_BUFFER, 0, quads * kFloatsPerQuad * sizeof(float), values.data());
-        return values;
-    }
-    // The quads the atlas lays out for a string.
-    std::vector<float> expectedQuads(const std::string& s) const {
-        std::vector<float> values;
-        atlas().walkForRender(s, [&](const Glyph& glyph, int x, int y) {
+        glGetBufferSubData(GL_ARRAY_BUFFER, 0, buffered.size() * sizeof(float), buffered.data());
+        std::vector<float> laidOut;
+        factory->getAtlas()->walkForRender(text.getText(), [&](const Glyph& glyph, int x, int y) {
             const GlyphQuad quad(glyph, vec2(static_cast<float>(x), static_cast<float>(y)));
-            values.insert(values.end(), quad.values.begin(), quad.values.end());
+            laidOut.insert(laidOut.end(), quad.values.begin(), quad.values.end());
         });
-        return values;
+        EXPECT_EQ(buffered, laidOut) << text.getText();
     }
 
     std::unique_ptr<GlLabelFactory> factory;
-    std::shared_ptr<Shader> shapeShader;
-
-private:
-    std::filesystem::path previousDirectory;
 };
 
-using GlTextTest = FontFixture;
-using GlLabelTest = FontFixture;
-using GlLabelButtonTest = FontFixture;
+using GlLabelTest = GlTextTest;
+using GlLabelButtonTest = GlTextTest;
 
 // A score label is set every frame: only a new string may cost a rebuild, and every change must show. A
 // moved-from text releases nothing and stays measurable; the moved-to one draws.
 TEST_F(GlTextTest, DrawBuildsTheQuadsOfTheStringAgainOnlyWhenItChangedAndAMoveTakesTheGlNames) {
+    const GlyphAtlas& atlas = *factory->getAtlas();
+    const float fontSize = 3.0f * static_cast<float>(atlas.size);
     GlText text = factory->createText("12", 0);
     text.draw();
-    EXPECT_EQ(bufferQuads(text, 2), expectedQuads("12"));
+    expectBufferHoldsItsString(text);
     text.setText("12");
     text.setText("9");
     text.setText("12");
-    text.setFontSize(3 * atlasSize());
+    text.setFontSize(fontSize);
     text.draw();
     EXPECT_EQ(text.getBuildCount(), 1) << "back to the buffered string before a draw; size applies at draw";
     text.setText("9");
     text.draw();
-    EXPECT_EQ(text.getGlyphCount(), 1);
-    EXPECT_EQ(bufferQuads(text, 1), expectedQuads("9"));
+    expectBufferHoldsItsString(text);
     text.setText("12345");
     text.draw();
     EXPECT_EQ(text.getBuildCount(), 3);
-    EXPECT_EQ(bufferQuads(text, 5), expectedQuads("12345"));
-    EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("12345", 3 * atlasSize()));
+    expectBufferHoldsItsString(text);
+    EXPECT_EQ(text.getDimensions(), atlas.calculateTextDimensions("12345", fontSize));
 
     const GLuint vbo = text.getVertexBuffer();
     GlText moved(std::move(text));
     EXPECT_EQ(text.getVertexBuffer(), 0u);
-    EXPECT_EQ(text.getDimensions(), atlas().calculateTextDimensions("", 3 * atlasSize()));
+    EXPECT_EQ(text.getDimensions(), atlas.calculateTextDimensions("", fontSize));
     moved = factory->createText("12", 0);
     EXPECT_FALSE(glIsBuffer(vbo)) << "the old buffer of the target goes";
     moved.draw();
-    EXPECT_EQ(bufferQuads(moved, 2), expectedQuads("12"));
+    expectBufferHoldsItsString(moved);
 }
 
 constexpr float kFontSize = 40.0f; // pixels; the window is 256 pixels wide
 constexpr int kEdgeTolerance = 1;  // pixels of smoothing allowed outside the text box
 
 TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault) {
-    struct InkBox {
-        int minX = INT_MAX, minY = INT_MAX, maxX = -1, maxY = -1; // inclusive, in glReadPixels coordinates
-    };
     GlLabel label = factory->createLabel("Hgj", kFontSize);
-    // Draws the label alone, one unit per pixel from the bottom-left corner, and returns the bounds of its ink
-    // (the pixels with a channel above 100), which lie in the box of the label's size from (left, bottom).
-    const auto inkWithin = [&](float left, float bottom) {
+    // Draws the label alone, one unit per pixel from the bottom-left corner, and returns the lowest and the
+    // highest corner of its ink (the pixels with a channel above 100), which lie in the box of the label's
+    // size from the corner given.
+    const auto inkWithin = [&](const vec2& corner) {
         clear();
         label.draw(pixelProjection());
         const std::vector<Rgb> pixels = readPixels(0, 0, framebufferWidth(), framebufferHeight());
-        InkBox ink;
+        glm::ivec2 low(INT_MAX), high(-1); // inclusive, in glReadPixels coordinates
         for (int i = 0; i < static_cast<int>(pixels.size()); ++i) {
             const Rgb& p = pixels[static_cast<std::size_t>(i)];
             if (std::max({p.r, p.g, p.b}) > 100) {
-                const int x = i % framebufferWidth();
-                const int y = i / framebufferWidth();
-                ink = {std::min(ink.minX, x), std::min(ink.minY, y), std::max(ink.maxX, x),
-                       std::max(ink.maxY, y)};
+                const glm::ivec2 at(i % framebufferWidth(), i / framebufferWidth());
+                low = glm::min(low, at);
+                high = glm::max(high, at);
             }
         }
-        const vec2 size = label.getDimensions();
-        EXPECT_GE(ink.maxX, 0) << "no ink";
-        EXPECT_GE(ink.minX, std::floor(left) - kEdgeTolerance);
-        EXPECT_LE(ink.maxX + 1, std::ceil(left + size.x) + kEdgeTolerance);
-        EXPECT_GE(ink.minY, std::floor(bottom) - kEdgeTolerance);
-        EXPECT_LE(ink.maxY + 1, std::ceil(bottom + size.y) + kEdgeTolerance);
-        return ink;
+        const vec2 far = corner + label.getDimensions();
+        EXPECT_GE(high.x, 0) << "no ink";
+        EXPECT_GE(low.x, std::floor(corner.x) - kEdgeTolerance);
+        EXPECT_LE(high.x + 1, std::ceil(far.x) + kEdgeTolerance);
+        EXPECT_GE(low.y, std::floor(corner.y) - kEdgeTolerance);
+        EXPECT_LE(high.y + 1, std::ceil(far.y) + kEdgeTolerance);
+        return std::pair(low, high);
     };
     label.position = vec2(128.0f, 128.0f);
     const vec2 size = label.getDimensions();
-    const InkBox centred = inkWithin(128.0f - 0.5f * size.x, 128.0f - 0.5f * size.y);
+    const auto [centredLow, centredHigh] = inkWithin(label.position - 0.5f * size);
     label.origin = vec2(0.0f, 0.0f);
-    const InkBox fromCorner = inkWithin(128.0f, 128.0f);
+    const auto [low, high] = inkWithin(label.position);
     // The same ink, moved by half the box.
-    EXPECT_NEAR(centred.minX, fromCorner.minX - 0.5f * size.x, 1.0f);
-    EXPECT_NEAR(centred.maxY, fromCorner.maxY - 0.5f * size.y, 1.0f);
+    EXPECT_NEAR(centredLow.x, low.x - 0.5f * size.x, 1.0f);
+    EXPECT_NEAR(centredHigh.y, high.y - 0.5f * size.y, 1.0f);
     label.setFontSize(2 * kFontSize);
     label.position = vec2(8.0f, 8.0f);
-    const InkBox large = inkWithin(8.0f, 8.0f);
-    EXPECT_GT(large.maxY - large.minY, 1.8f * (fromCorner.maxY - fromCorner.minY));
+    const auto [largeLow, largeHigh] = inkWithin(label.position);
+    EXPECT_GT(largeHigh.y - largeLow.y, 1.8f * (high.y - low.y));
 }
 
 constexpr int kColorTolerance = 2; // 0..255 units
-
-// Hovers (or not) the button through the camera at the game point.
-void moveMouse(GlLabelButton& button, const OrthoCamera& camera, const vec2& gamePoint) {
-    button.update(0.0f, camera, windowPointOf(camera, gamePoint));
-}
 
 // A button of 100 x 40 at (1020, -30) under a camera of one unit per pixel, moved as the play camera is:
 // framebuffer pixels x 98..197, y 78..117 (from the bottom). Window points map to game points exactly, so
@@ -172,6 +149,8 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
     OrthoCamera camera(256, 256, 256);
     camera.setPosition(vec2(1000, 0));
     ASSERT_EQ(framebufferWidth(), 256);
+    const std::shared_ptr<Shader> shapeShader = loadShippedShader("debug");
+    dbgShader = shapeShader.get();
     GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
     button.label.position = vec2(1020, -30);
     button.label.origin = vec2(0, 0);
@@ -193,20 +172,18 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
         EXPECT_TRUE(std::any_of(inside.begin(), inside.end(),
                                 [](const Rgb& p) { return isNear(p, Rgb{255, 255, 128}, kColorTolerance); }));
     };
-    const struct {
-        vec2 at;
-        bool hovered;
-    } cases[] = {{{970, -50}, true},      {{1070, -10}, true},      {{970, -10}, true},
-                 {{1070, -50}, true},     {{1020, -30}, true},      {{969.5f, -30}, false},
-                 {{1070.5f, -30}, false}, {{1020, -50.5f}, false}, {{1020, -9.5f}, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "pointer at " << c.at.x << ", " << c.at.y);
-        moveMouse(button, camera, c.at);
-        EXPECT_EQ(button.isHovered(), c.hovered);
+    const std::pair<vec2, bool> cases[] = {
+        {{970, -50}, true},      {{1070, -10}, true},      {{970, -10}, true},
+        {{1070, -50}, true},     {{1020, -30}, true},      {{969.5f, -30}, false},
+        {{1070.5f, -30}, false}, {{1020, -50.5f}, false}, {{1020, -9.5f}, false},
+    };
+    for (const auto& [at, hovered] : cases) {
+        SCOPED_TRACE(::testing::Message() << "pointer at " << at.x << ", " << at.y);
+        button.update(0.0f, camera, windowPointOf(camera, at));
         button.active = true;
         expectRectangle(activeColor);
         button.active = false;
-        expectRectangle(c.hovered ? hoverColor : passiveColor);
+        expectRectangle(hovered ? hoverColor : passiveColor);
         // Only a left press clicks; without a pointer, where the last update saw the pointer.
         for (const auto& [key, action] :
              {std::pair{GLFW_MOUSE_BUTTON_RIGHT, GLFW_PRESS}, {GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE},
@@ -214,9 +191,9 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
             button.handleMouseButton(key, action, 0);
         }
         // The pointer given with the event decides whatever the last update saw: a quick click lands there.
-        moveMouse(button, camera, c.hovered ? vec2(900, 100) : vec2(1020, -30));
-        button.handleMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0, camera, windowPointOf(camera, c.at));
-        EXPECT_EQ(std::exchange(clicks, 0), c.hovered ? 2 : 0);
+        button.update(0.0f, camera, windowPointOf(camera, hovered ? vec2(900, 100) : vec2(1020, -30)));
+        button.handleMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0, camera, windowPointOf(camera, at));
+        EXPECT_EQ(std::exchange(clicks, 0), hovered ? 2 : 0);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <utility>
@@ -28,33 +29,27 @@ constexpr float kMostEnemyColour = 0.1f;      // spread of red, green and blue: 
 struct LoadedImage {
     int width = 0;
     int height = 0;
-    std::vector<unsigned char> rgba;
+    std::unique_ptr<unsigned char[], void (*)(unsigned char*)> rgba{nullptr, SOIL_free_image_data};
 };
 
 LoadedImage loadImage(const std::string& relative) {
     LoadedImage image;
-    unsigned char* pixels = SOIL_load_image((std::string(VANTOR_ASSET_DIR "/") + relative).c_str(),
-                                            &image.width, &image.height, nullptr, SOIL_LOAD_RGBA);
-    if (pixels != nullptr) {
-        image.rgba.assign(pixels, pixels + static_cast<std::size_t>(image.width) * image.height * 4);
-        SOIL_free_image_data(pixels);
-    }
+    image.rgba.reset(SOIL_load_image((std::string(VANTOR_ASSET_DIR "/") + relative).c_str(), &image.width,
+                                     &image.height, nullptr, SOIL_LOAD_RGBA));
     return image;
 }
 
 // What the player sees of a rectangle of an image: solid pixels and their extent across, partly transparent
-// ones, the strongest alpha on the rectangle's rim and anywhere, pixels not white, and the number and summed
-// colour of opaque pixels.
+// ones, the strongest alpha on the rectangle's rim, pixels not white, and the summed colour of opaque pixels
+// with their number in w.
 struct Look {
     int solid = 0;
     int left = 1 << 30;
     int right = -1;
     int partial = 0;
     int rimAlpha = 0;
-    int peak = 0;
     int coloured = 0;
-    int opaque = 0;
-    float rgb[3] = {0, 0, 0};
+    vec4 opaque{0.0f};
 };
 
 Look lookOf(const LoadedImage& image, int left, int top, int width, int height) {
@@ -64,7 +59,6 @@ Look lookOf(const LoadedImage& image, int left, int top, int width, int height) 
             const unsigned char* pixel = &image.rgba[(static_cast<std::size_t>(y) * image.width + x) * 4];
             const bool rim = x == left || y == top || x == left + width - 1 || y == top + height - 1;
             look.rimAlpha = std::max<int>(look.rimAlpha, rim ? pixel[3] : 0);
-            look.peak = std::max<int>(look.peak, pixel[3]);
             look.partial += pixel[3] > 0 && pixel[3] < 255 ? 1 : 0;
             look.coloured += std::min({pixel[0], pixel[1], pixel[2]}) < 255 ? 1 : 0;
             if (pixel[3] >= kSolid) {
@@ -72,16 +66,12 @@ Look lookOf(const LoadedImage& image, int left, int top, int width, int height) 
                 look.left = std::min(look.left, x);
                 look.right = std::max(look.right, x);
             }
-            for (int c = 0; c < 3 && pixel[3] == 255; ++c) {
-                look.rgb[c] += pixel[c] / 255.0f;
+            if (pixel[3] == 255) {
+                look.opaque += vec4(pixel[0], pixel[1], pixel[2], 255) / 255.0f;
             }
-            look.opaque += pixel[3] == 255 ? 1 : 0;
         }
     }
     return look;
-}
-Look lookOf(const LoadedImage& image) {
-    return lookOf(image, 0, 0, image.width, image.height);
 }
 
 // Lengths follow the collision circles: the ship and small enemies 100 units, the mothership 300.
@@ -101,16 +91,17 @@ struct SpriteFile {
 TEST(SpriteFiles, HaveSoftEdgesATransparentBorderTheirLengthInGameAndEnemiesTakeTheTint) {
     for (const SpriteFile& file : kSprites) {
         SCOPED_TRACE(file.name);
-        const Look look = lookOf(loadImage(std::string("sprites/") + file.name));
-        ASSERT_GT(look.solid, 0);
+        const LoadedImage image = loadImage(std::string("sprites/") + file.name);
+        const Look look = lookOf(image, 0, 0, image.width, image.height);
         EXPECT_GT(look.partial, kLeastSoftEdge);
         EXPECT_EQ(look.rimAlpha, 0);
         EXPECT_NEAR(static_cast<float>(look.right - look.left + 1) * file.pixelScaleX, file.length,
                     kLengthTolerance * file.length);
         if (file.enemy) {
-            const auto [least, most] = std::minmax({look.rgb[0], look.rgb[1], look.rgb[2]});
-            EXPECT_GT((look.rgb[0] + look.rgb[1] + look.rgb[2]) / 3.0f / look.opaque, kLeastEnemyLightness);
-            EXPECT_LT((most - least) / look.opaque, kMostEnemyColour);
+            const vec4 mean = look.opaque / look.opaque.w;
+            const auto [least, most] = std::minmax({mean.r, mean.g, mean.b});
+            EXPECT_GT((mean.r + mean.g + mean.b) / 3.0f, kLeastEnemyLightness);
+            EXPECT_LT(most - least, kMostEnemyColour);
         }
     }
 }
@@ -118,13 +109,12 @@ TEST(SpriteFiles, HaveSoftEdgesATransparentBorderTheirLengthInGameAndEnemiesTake
 // The game turns the ship about a point 40 % along the image's width, and the flame by a quarter of pi.
 TEST(SpriteFiles, PointTheShipsNarrowNoseRightAndTheFlamesHeadTowardsTheBottomRightCorner) {
     const LoadedImage ship = loadImage("sprites/space_ship.png");
-    const Look hull = lookOf(ship);
+    const Look hull = lookOf(ship, 0, 0, ship.width, ship.height);
     ASSERT_GT(hull.solid, 0);
     const float pivot = kShipPivot * static_cast<float>(ship.width);
     EXPECT_NEAR((pivot - hull.left) / static_cast<float>(hull.right + 1 - hull.left), kShipPivot, 0.05f);
     EXPECT_LT(lookOf(ship, hull.right - 5, 0, 1, ship.height).solid,
-              lookOf(ship, hull.left + 5, 0, 1, ship.height).solid)
-        << "the nose is the narrow end";
+              lookOf(ship, hull.left + 5, 0, 1, ship.height).solid) << "the nose is the narrow end";
     const LoadedImage bolt = loadImage("sprites/firebolt.png");
     ASSERT_EQ(std::pair(bolt.width, bolt.height), std::pair(32, 32));
     const int head = lookOf(bolt, 16, 16, 16, 16).solid;
@@ -177,14 +167,12 @@ TEST(ExplosionFiles, HoldEveryFrameGrowFromAFlashToTheirFireballAndFadeWithinThe
 TEST(Rasters, GiveTransparentPixelsTheColourOfTheirVisibleNeighbours) {
     Raster raster(4, 1);
     raster.at(0, 0) = vec4(1, 0, 0, 1);
-    const std::vector<std::uint8_t> bytes = raster.toRgba8();
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 4, bytes.end()),
-              (std::vector<std::uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0}));
+    EXPECT_EQ(raster.toRgba8(),
+              (std::vector<std::uint8_t>{255, 0, 0, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0}));
 }
 
 constexpr int kFirstPrintable = 33; // the space has no box
 constexpr int kLastPrintable = 126;
-constexpr int kOutline = 128;  // alpha of the distance field at a glyph's outline
 constexpr int kMostEdge = 48;  // alpha at a box's edge: the field reaches out far enough for soft edges
 constexpr int kGap = 2;        // pixels between boxes, so that filtering never bleeds into a neighbour
 constexpr int kLeastSize = 42; // nominal pixels: sharp for text of twenty to sixty pixels
@@ -197,7 +185,7 @@ TEST(FontFiles, HoldEveryPrintableGlyphInItsOwnBoxWithTheOutlineInsideAndTheUsua
         << atlas.pageFile << " is named bare, next to the description";
     EXPECT_TRUE(atlas.size >= kLeastSize && atlas.size <= kMostSize && atlas.lineHeight > atlas.size)
         << atlas.size;
-    EXPECT_EQ(lookOf(page).coloured, 0) << "the field is in white pixels' alpha";
+    EXPECT_EQ(lookOf(page, 0, 0, page.width, page.height).coloured, 0) << "the field is white pixels' alpha";
     for (int a = kFirstPrintable; a <= kLastPrintable; ++a) {
         SCOPED_TRACE(::testing::Message() << "character " << a);
         const Glyph& glyph = atlas.getGlyph(a);
@@ -206,7 +194,7 @@ TEST(FontFiles, HoldEveryPrintableGlyphInItsOwnBoxWithTheOutlineInsideAndTheUsua
                     glyph.y + glyph.height + kGap <= atlas.scaleH);
         EXPECT_GT(glyph.xadvance, 0);
         const Look look = lookOf(page, glyph.x, glyph.y, glyph.width, glyph.height);
-        EXPECT_GT(look.peak, kOutline);
+        EXPECT_GT(look.solid, 0) << "the outline, at the alpha of a solid pixel, lies in the box";
         EXPECT_LT(look.rimAlpha, kMostEdge);
         for (int b = a + 1; b <= kLastPrintable; ++b) {
             const Glyph& other = atlas.getGlyph(b);
