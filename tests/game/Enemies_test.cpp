@@ -1,5 +1,8 @@
 #include <cmath>
+#include <set>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
@@ -47,8 +50,8 @@ TEST_F(Enemies, RamsCostTheShipOneForASwarmerAndAllForAMothershipWhichThenNeithe
     startGame(1, 1);
     GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(150, 0));
     step(1);
-    EXPECT_FALSE(playerAlive());
-    EXPECT_FLOAT_EQ(healthOf(mothership), 150.0f);
+    EXPECT_EQ(std::pair(playerAlive(), healthOf(mothership)), std::pair(false, 150.0f))
+        << "ship alive, mothership";
     mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
     step(static_cast<int>(3.0f / kFrame));
     EXPECT_EQ(count(kTagSwarmer) + count(kTagDiver), 0) << "with the ship dead, no launches";
@@ -56,33 +59,28 @@ TEST_F(Enemies, RamsCostTheShipOneForASwarmerAndAllForAMothershipWhichThenNeithe
 }
 
 TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedAndBreaksOffAtSixHundredUntilSixFifty) {
+    constexpr float kAtShip = 3.1415927f; // the heading from the right of the ship straight at it
     startGame(1, 1);
-    ship().getComponent<HealthComponent>().health = 1e9f;
-    GameEntity& diver = placeEnemy(game->spawnDiver(), vec2(1000, 0), 3.1415927f);
-    auto& ai = diver.getComponent<EnemyAiComponent>();
+    GameEntity& diver = placeEnemy(game->spawnDiver(), vec2(1000, 0));
     auto& gun = diver.getComponent<TimedEntitySpawner>();
+    auto& ai = diver.getComponent<EnemyAiComponent>();
     ai.aiEnabled = true;
-    step(1);
-    EXPECT_TRUE(gun.enabled);
-    // Gun and AI update in address order: the first shot comes in this frame or the next, then not for 1 s.
+    // In order: the diver's distance to the right of the ship and its heading, then whether its gun is on and
+    // the way it steers along x (+1 away from the ship at the origin). At 1900 it is beyond the screen's
+    // right edge (1333 + 50); 0.3 off is 17 degrees.
+    const std::tuple<float, float, bool, float> moves[] = {
+        {1000, kAtShip, true, -1}, {1900, kAtShip, false, -1}, {1000, kAtShip - 0.3f, false, -1},
+        {599, kAtShip, false, 1},  {640, kAtShip, false, 1},   {651, kAtShip, true, -1},
+        {620, kAtShip, true, -1}};
+    for (const auto& [distance, heading, firing, away] : moves) {
+        diver.setPosition(vec2(distance, 0));
+        diver.setOrientation(heading);
+        ai.updateAi(kFrame);
+        const vec2 steering = diver.getComponent<ForceControlledComponent>().controlDirection;
+        EXPECT_EQ(std::pair(gun.enabled, steering.x), std::pair(firing, away)) << distance << ", " << heading;
+    }
     step(1);
     EXPECT_EQ(count(kTagDiverBullet), 1) << "a rested gun fires at once";
-    diver.setPosition(vec2(1900, 0)); // beyond the screen's right edge (1333 + 50)
-    step(1);
-    EXPECT_FALSE(gun.enabled);
-    diver.setPosition(vec2(1000, 0));
-    diver.setOrientation(3.1415927f - 0.3f); // 17 degrees off: still over 4.5 after a frame's turn
-    step(1);
-    EXPECT_FALSE(gun.enabled);
-    // Distances in order, and the way the diver steers along x (+1 away from the ship at the origin).
-    const std::pair<float, float> moves[] = {{599, 1}, {640, 1}, {651, -1}, {620, -1}};
-    for (const auto& [distance, away] : moves) {
-        diver.setPosition(vec2(distance, 0));
-        ai.updateAi(kFrame);
-        EXPECT_NEAR(diver.getComponent<ForceControlledComponent>().controlDirection.x, away, 1e-6)
-            << distance;
-        EXPECT_TRUE(away < 0 || !gun.enabled) << "no shots while away";
-    }
 }
 
 TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNineWhenEnraged) {
@@ -92,8 +90,7 @@ TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNi
     mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
     const int frames = stepUntil([&] { return count(kTagSwarmer) + count(kTagDiver) > 0; }, 200);
     EXPECT_NEAR(frames * kFrame, 2.0f, 2 * kFrame);
-    EXPECT_EQ(count(kTagDiver), 2);
-    EXPECT_EQ(count(kTagSwarmer), 3);
+    EXPECT_EQ(std::pair(count(kTagDiver), count(kTagSwarmer)), std::pair(2, 3));
     const EntitySet& enemies = game->getTaggedRegistry().getEntities(kTagEnemy);
     std::vector<GameEntity*> escorts(enemies.begin(), enemies.end());
     std::erase(escorts, &mothership);
