@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/GameFixture.hpp"
+#include "support/GlTestContext.hpp"
 
 namespace kv {
 namespace {
@@ -14,14 +15,12 @@ constexpr float kMenuScale = 2.0f; // pixels per menu unit of a window larger th
 
 using Menu = GameFixture;
 
-TEST_F(Menu, EveryButtonSelectsItsOwnWeaponAloneInItsRowAndGapsDoNothing) {
+TEST_F(Menu, AClickSelectsTheWeaponOfTheButtonUnderThePointerAloneInItsRowAndGapsDoNothing) {
     VantorGui& menu = game->getMenu();
     int starts = 0;
     int exits = 0;
     menu.startButton.onClick = [&] { ++starts; };
     menu.exitButton.onClick = [&] { ++exits; };
-    // The buttons keep their fractions of the window.
-    menu.handleFramebufferSize(int(kMenuScale * kMenuWidth), int(kMenuScale * kMenuHeight));
     // The weapons chosen and which buttons show it (main weapon, its row, secondary weapon, its row), then
     // the clicks on Start and Exit so far.
     const auto choice = [&] {
@@ -32,11 +31,22 @@ TEST_F(Menu, EveryButtonSelectsItsOwnWeaponAloneInItsRowAndGapsDoNothing) {
         shown.insert(shown.end(), {starts, exits});
         return shown;
     };
+    EXPECT_EQ(choice(), (std::vector<int>{1, 1, 0, 0, 1, 1, 0, 0, 0, 0}))
+        << "machine gun and EMP rocket first";
+    // A move and a press delivered in one event poll, the press through GLFW's callback, with no update
+    // between: the click lands where the pointer is at the click.
+    pointer = glm::dvec2(test::windowPointOf(menu.getCamera(), menu.ionCannonButton.label.position));
+    game->update(kFrame);
+    ASSERT_TRUE(menu.ionCannonButton.isHovered());
+    pointer = glm::dvec2(test::windowPointOf(menu.getCamera(), menu.flamethrowerButton.label.position));
+    press(GLFW_MOUSE_BUTTON_LEFT);
+    // The buttons keep their fractions of the window.
+    menu.handleFramebufferSize(int(kMenuScale * kMenuWidth), int(kMenuScale * kMenuHeight));
     // Menu points, y upward from the centre.
     const std::pair<vec2, std::vector<int>> clicks[] = {
-        {{0, 100}, {1, 1, 0, 0, 1, 1, 0, 0, 0, 0}},              // between the rows: the first choice stays
-        {{270, 180}, {3, 0, 0, 1, 1, 1, 0, 0, 0, 0}},            // flamethrower
+        {{0, 100}, {3, 0, 0, 1, 1, 1, 0, 0, 0, 0}},              // between the rows: the flamethrower stays
         {{0, 180}, {2, 0, 1, 0, 1, 1, 0, 0, 0, 0}},              // ion cannon
+        {{270, 180}, {3, 0, 0, 1, 1, 1, 0, 0, 0, 0}},            // flamethrower
         {{-270, 180}, {1, 1, 0, 0, 1, 1, 0, 0, 0, 0}},           // machine gun
         {{0, -30}, {1, 1, 0, 0, 2, 0, 1, 0, 0, 0}},              // gravity orb
         {{270 + 120, -30 - 25}, {1, 1, 0, 0, 3, 0, 0, 1, 0, 0}}, // near the shockwave button's corner
