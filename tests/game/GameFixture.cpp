@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <vector>
 
 #include "engine/components/Motion.hpp"
 #include "support/GlTestContext.hpp"
@@ -86,9 +85,8 @@ void GameFixture::startGame(int mainWeapon, int secondaryWeapon, bool withWaves)
     game->getMenu().selectSecondaryWeapon(secondaryWeapon);
     game->initGame();
     const auto aims = game->getComponentRegistry().getComponents<OrientTowardsPointComponent>();
-    for (OrientTowardsPointComponent* aim :
-         std::vector<OrientTowardsPointComponent*>(aims.begin(), aims.end())) {
-        delete aim;
+    while (!aims.empty()) {
+        delete *aims.begin();
     }
     game->getTaggedRegistry().getEntity(kTagWaveDirector).setActive(withWaves);
 }

@@ -1,5 +1,3 @@
-#include <algorithm>
-#include <set>
 #include <tuple>
 #include <utility>
 
@@ -108,8 +106,8 @@ TEST_F(PlayerShip, GravityOrbPullsFleeingEnemiesAndIgnoresOnesHeadingIn) {
     GameEntity& fleeing = placeEnemy(game->spawnSwarmer(), centre + vec2(0, 100), 1.5707964f);
     GameEntity& seeking = placeEnemy(game->spawnSwarmer(), centre + vec2(0, -100), 1.5707964f);
     step(1);
-    const vec2 pull = fleeing.getComponent<PhysicsComponent>().force;
-    EXPECT_NEAR(pull.y, -(1.0f - 0.3f * 100.0f / 500.0f) * 7000.0f, 1.0f);
+    EXPECT_NEAR(fleeing.getComponent<PhysicsComponent>().force.y, -(1.0f - 0.3f * 100.0f / 500.0f) * 7000.0f,
+                1.0f);
     EXPECT_NEAR(seeking.getComponent<PhysicsComponent>().force.y, 0.0f, 1e-3f);
 }
 
@@ -120,12 +118,11 @@ TEST_F(PlayerShip, ShockwavePushesEnemiesAwayAndDeathAsItEndsStopsTheWavesAndSav
     GameEntity& swarmer = placeEnemy(game->spawnSwarmer(), vec2(150, 0)); // clear of the ship's hull
     auto& physics = swarmer.getComponent<PhysicsComponent>();
     fire(1);
-    const std::set<GameEntity*>& children = ship().getChildren();
-    const auto found = std::find_if(children.begin(), children.end(), [](GameEntity* child) {
-        return !child->getComponents<CollisionComponent>().empty();
-    });
-    ASSERT_NE(found, children.end());
-    GameEntity* wave = *found;
+    GameEntity* wave = nullptr;
+    for (GameEntity* child : ship().getChildren()) {
+        wave = child->getComponents<CollisionComponent>().empty() ? wave : child; // the ring
+    }
+    ASSERT_NE(wave, nullptr);
     // Runs after the wave's own step in the same update pass.
     new LambdaComponent(
         ship(),
