@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <limits>
+#include <utility>
 
 #include "game/GameFixture.hpp"
 
@@ -14,27 +15,26 @@ using testsupport::readFile;
 using HighScoreFile = GameFixture;
 
 TEST_F(HighScoreFile, ReadsTheFileFormsAsDocumented) {
-    const struct {
-        const char* content; // nullptr: no file
-        int value;           // read with 5 in memory
-    } forms[] = {{nullptr, 5},
-                 {"HighScore=1250", 1250},
-                 {"  \n\tHighScore= \t1250\n", 1250},
-                 {"HighScore=-7", -7},
-                 {"HighScore=99 and more", 99},
-                 {"HighScore=99999999999", std::numeric_limits<int>::max()},
-                 {"HighScore =1250", 5}, // a blank before = makes another key, which leaves the value alone
-                 {"Highscore=1250", 5},
-                 {"", 5},
-                 {"\x89PNG\r\n\x1a\n", 5},
-                 {"HighScore=abc", 0}}; // the key with no number stores 0
-    for (const auto& form : forms) {
+    // The file's content (nullptr: no file), and the value read with 5 in memory.
+    const std::pair<const char*, int> forms[] = {
+        {nullptr, 5},
+        {"HighScore=1250", 1250},
+        {"  \n\tHighScore= \t1250\n", 1250},
+        {"HighScore=-7", -7},
+        {"HighScore=99 and more", 99},
+        {"HighScore=99999999999", std::numeric_limits<int>::max()},
+        {"HighScore =1250", 5}, // a blank before = makes another key, which leaves the value alone
+        {"Highscore=1250", 5},
+        {"", 5},
+        {"\x89PNG\r\n\x1a\n", 5},
+        {"HighScore=abc", 0}}; // the key with no number stores 0
+    for (const auto& [content, value] : forms) {
         std::filesystem::remove(highScoreFileName);
-        if (form.content != nullptr) {
-            testsupport::writeFile(highScoreFileName, form.content);
+        if (content != nullptr) {
+            testsupport::writeFile(highScoreFileName, content);
         }
         playerHighScore = 5;
-        EXPECT_EQ(loadHighScore(), form.value) << (form.content != nullptr ? form.content : "no file");
+        EXPECT_EQ(loadHighScore(), value) << (content != nullptr ? content : "no file");
     }
 }
 

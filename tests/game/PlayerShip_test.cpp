@@ -15,7 +15,6 @@ namespace {
 
 using PlayerShip = GameFixture;
 
-// Past the arena's ring a spring pulls the ship back. Held keys steer it: W up, A left, S down, D right.
 TEST_F(PlayerShip, ArenaSpringPullsBackThirtyThousandAtTheRingAndWasdSteerUpLeftDownAndRight) {
     startGame(1, 1);
     PhysicsComponent& physics = ship().getComponent<PhysicsComponent>();
