@@ -1,3 +1,5 @@
+#include <filesystem>
+#include <limits>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -6,10 +8,14 @@
 #include "engine/render/RgbaImage.hpp"
 #include "engine/text/GlLabel.hpp"
 #include "game/GameFixture.hpp"
+#include "game/HighScore.hpp"
+#include "game/VantorGui.hpp"
+#include "support/GlTestContext.hpp"
 
 namespace kv {
 namespace {
 
+namespace fs = std::filesystem;
 using testsupport::readFile;
 // A high score of 1250 on file.
 class ShooterGame : public GameFixture {
@@ -66,7 +72,7 @@ TEST_F(ShooterGame, KeysReachComponentsAndSpaceSavesNumberedScreenshotsWithoutRe
         const RgbaImage shot(file);
         EXPECT_EQ(vec2(shot.getWidth(), shot.getHeight()), size) << file;
     }
-    EXPECT_FALSE(std::filesystem::exists("screenshot_4.png")) << "the repeat saved nothing";
+    EXPECT_FALSE(fs::exists("screenshot_4.png")) << "the repeat saved nothing";
     EXPECT_NE(glfwGetWindowMonitor(game->getWindow()), nullptr) << "Alt+Shift+Enter is no toggle";
     key(GLFW_KEY_ENTER, GLFW_PRESS, GLFW_MOD_ALT);
     EXPECT_EQ(glfwGetWindowMonitor(game->getWindow()), nullptr);
@@ -103,6 +109,110 @@ TEST_F(ShooterGame, AResizeKeepsTheHudInTheCornerAndThePlayFieldTwoThousandTall)
         EXPECT_EQ(vec2(game->getGameCamera().halfHeight, game->getGuiCamera().halfHeight), vec2(1000, 300));
         EXPECT_EQ(highScoreStaticLabel->position, vec2(-400, 300));
     }
+}
+
+constexpr float kMenuWidth = 1024.0f; // menu units, the screen's size in pixels
+constexpr float kMenuHeight = 768.0f;
+constexpr float kMenuScale = 2.0f; // pixels per menu unit of a window larger than the screen
+
+using Menu = GameFixture;
+
+TEST_F(Menu, AClickSelectsTheWeaponOfTheButtonUnderThePointerAloneInItsRowAndGapsDoNothing) {
+    VantorGui& menu = game->getMenu();
+    int starts = 0;
+    int exits = 0;
+    menu.startButton.onClick = [&] { ++starts; };
+    menu.exitButton.onClick = [&] { ++exits; };
+    // The weapons chosen and which buttons show it (main weapon, its row, secondary weapon, its row), then
+    // the clicks on Start and Exit so far.
+    const auto choice = [&] {
+        std::vector<int> shown{menu.getMainWeapon(),         menu.machineGunButton.active,
+                               menu.ionCannonButton.active,  menu.flamethrowerButton.active,
+                               menu.getSecondaryWeapon(),    menu.empRocketButton.active,
+                               menu.gravityOrbButton.active, menu.shockwaveButton.active};
+        shown.insert(shown.end(), {starts, exits});
+        return shown;
+    };
+    EXPECT_EQ(choice(), (std::vector<int>{1, 1, 0, 0, 1, 1, 0, 0, 0, 0}))
+        << "machine gun and EMP rocket first";
+    // A move and a press delivered in one event poll, the press through GLFW's callback, with no update
+    // between: the click lands where the pointer is at the click.
+    pointer = glm::dvec2(test::windowPointOf(menu.getCamera(), menu.ionCannonButton.label.position));
+    game->update(kFrame);
+    ASSERT_TRUE(menu.ionCannonButton.isHovered());
+    pointer = glm::dvec2(test::windowPointOf(menu.getCamera(), menu.flamethrowerButton.label.position));
+    press(GLFW_MOUSE_BUTTON_LEFT);
+    // The buttons keep their fractions of the window.
+    menu.handleFramebufferSize(int(kMenuScale * kMenuWidth), int(kMenuScale * kMenuHeight));
+    // Menu points, y upward from the centre.
+    const std::pair<vec2, std::vector<int>> clicks[] = {
+        {{0, 100}, {3, 0, 0, 1, 1, 1, 0, 0, 0, 0}},              // between the rows: the flamethrower stays
+        {{0, 180}, {2, 0, 1, 0, 1, 1, 0, 0, 0, 0}},              // ion cannon
+        {{270, 180}, {3, 0, 0, 1, 1, 1, 0, 0, 0, 0}},            // flamethrower
+        {{-270, 180}, {1, 1, 0, 0, 1, 1, 0, 0, 0, 0}},           // machine gun
+        {{0, -30}, {1, 1, 0, 0, 2, 0, 1, 0, 0, 0}},              // gravity orb
+        {{270 + 120, -30 - 25}, {1, 1, 0, 0, 3, 0, 0, 1, 0, 0}}, // near the shockwave button's corner
+        {{-270, -30}, {1, 1, 0, 0, 1, 1, 0, 0, 0, 0}},           // EMP rocket
+        {{-135, 180}, {1, 1, 0, 0, 1, 1, 0, 0, 0, 0}},           // between machine gun and ion cannon
+        {{0, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 0, 0}},             // between start and exit
+        {{-135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 1, 0}},          // start
+        {{135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 1, 1}},           // exit
+    };
+    for (const auto& [point, chosen] : clicks) {
+        // The menu sees the pointer, then the left button is pressed there.
+        menu.update(0.0f, kMenuScale * vec2(0.5f * kMenuWidth + point.x, 0.5f * kMenuHeight - point.y));
+        menu.handleMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0);
+        EXPECT_EQ(choice(), chosen) << point.x << ", " << point.y;
+    }
+}
+
+// A game's fresh working directory, without a high-score file.
+using HighScoreFile = GameFixture;
+
+TEST_F(HighScoreFile, ReadsTheFileFormsAsDocumented) {
+    // The file's content (nullptr: no file), and the value read with 5 in memory.
+    const std::pair<const char*, int> forms[] = {
+        {nullptr, 5},
+        {"HighScore=1250", 1250},
+        {"  \n\tHighScore= \t1250\n", 1250},
+        {"HighScore=-7", -7},
+        {"HighScore=99 and more", 99},
+        {"HighScore=99999999999", std::numeric_limits<int>::max()},
+        {"HighScore =1250", 5}, // a blank before = makes another key, which leaves the value alone
+        {"Highscore=1250", 5},
+        {"", 5},
+        {"\x89PNG\r\n\x1a\n", 5},
+        {"HighScore=abc", 0}}; // the key with no number stores 0
+    for (const auto& [content, value] : forms) {
+        fs::remove(highScoreFileName);
+        if (content != nullptr) {
+            testsupport::writeFile(highScoreFileName, content);
+        }
+        playerHighScore = 5;
+        EXPECT_EQ(loadHighScore(), value) << (content != nullptr ? content : "no file");
+    }
+}
+
+// A failed save keeps the score in memory and the old file whole.
+TEST_F(HighScoreFile, WritesExactlyTheKeyAndNumberOnlyWhenBeatenReplacingTheFileWholeOrNotAtAll) {
+    const auto entriesBefore = testsupport::namesIn(".");
+    // The high score after a game that has just ended with the score, against the high score it had before.
+    const auto endGame = [](int score, int highScore) {
+        playerScore = score;
+        playerHighScore = highScore;
+        maybeUpdateHighScore();
+        return playerHighScore;
+    };
+    EXPECT_EQ(endGame(10, 10), 10);
+    EXPECT_FALSE(fs::exists(highScoreFileName)) << "a tie writes nothing";
+    EXPECT_EQ(endGame(1250, 10), 1250);
+    EXPECT_EQ(readFile(highScoreFileName), "HighScore=1250");
+    endGame(0, -7);
+    EXPECT_EQ(readFile(highScoreFileName), "HighScore=0");
+    EXPECT_EQ(testsupport::namesIn(".").size(), entriesBefore.size() + 1) << "no temporary file is left";
+    fs::create_directory(highScoreFileName + ".tmp"); // the temporary file cannot be created
+    EXPECT_EQ(endGame(40, 3), 40);
+    EXPECT_EQ(readFile(highScoreFileName), "HighScore=0");
 }
 
 } // namespace
