@@ -66,9 +66,8 @@ TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedAndBreaksOffAtSixHundredU
     auto& gun = diver.getComponent<TimedEntitySpawner>();
     auto& ai = diver.getComponent<EnemyAiComponent>();
     ai.aiEnabled = true;
-    // In order: the diver's distance to the right of the ship and its heading, then whether its gun is on and
-    // the way it steers along x (+1 away from the ship at the origin). At 1900 it is beyond the screen's
-    // right edge (1333 + 50); 0.3 off is 17 degrees.
+    // In order: distance to the right of the ship and heading, then whether the gun is on and the way the
+    // diver steers along x (+1 away from the ship at the origin). 1900 is past the screen's edge (1333 + 50).
     const std::tuple<float, float, bool, float> moves[] = {
         {1000, kAtShip, true, -1}, {1900, kAtShip, false, -1}, {1000, kAtShip - 0.3f, false, -1},
         {599, kAtShip, false, 1},  {640, kAtShip, false, 1},   {651, kAtShip, true, -1},
@@ -89,8 +88,7 @@ TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNi
     ship().getComponent<HealthComponent>().health = 1e9f;
     GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(1000, 0));
     mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
-    const int frames = stepUntil([&] { return count(kTagSwarmer) + count(kTagDiver) > 0; }, 200);
-    EXPECT_NEAR(frames * kFrame, 2.0f, 2 * kFrame);
+    EXPECT_NEAR(stepUntil([&] { return count(kTagEnemy) > 1; }, 200) * kFrame, 2.0f, 2 * kFrame);
     EXPECT_EQ(std::pair(count(kTagDiver), count(kTagSwarmer)), std::pair(2, 3));
     const EntitySet& enemies = game->getTaggedRegistry().getEntities(kTagEnemy);
     std::vector<GameEntity*> escorts(enemies.begin(), enemies.end());

@@ -58,7 +58,6 @@ void GameFixture::SetUp() {
 void GameFixture::TearDown() {
     game.reset();
     std::filesystem::current_path(previousDirectory);
-    workingDirectory.reset();
 }
 
 void GameFixture::step(int count) {

@@ -1,6 +1,5 @@
 // The real game in a fresh working directory linked to the generated assets, stepped on a fixed time step,
-// with keys and pointer set by the test: the executable links with --wrap=glfwGetKey,--wrap=glfwGetCursorPos,
-// the calls through which the game reads its input.
+// with keys and pointer set by the test through the wrapped glfwGetKey and glfwGetCursorPos the game reads.
 #pragma once
 
 #include <memory>
