@@ -79,8 +79,8 @@ TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedAndBreaksOffAtSixHundredU
         const vec2 steering = diver.getComponent<ForceControlledComponent>().controlDirection;
         EXPECT_EQ(std::pair(gun.enabled, steering.x), std::pair(firing, away)) << distance << ", " << heading;
     }
-    step(1);
-    EXPECT_EQ(count(kTagDiverBullet), 1) << "a rested gun fires at once";
+    step(2);
+    EXPECT_EQ(count(kTagDiverBullet), 1) << "a rested gun fires at once, then waits its second";
 }
 
 TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNineWhenEnraged) {
