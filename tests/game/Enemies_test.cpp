@@ -1,5 +1,9 @@
+#include <algorithm>
 #include <cmath>
+#include <set>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
@@ -47,8 +51,8 @@ TEST_F(Enemies, RamsCostTheShipOneForASwarmerAndAllForAMothershipWhichThenNeithe
     startGame(1, 1);
     GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(150, 0));
     step(1);
-    EXPECT_FALSE(playerAlive());
-    EXPECT_FLOAT_EQ(healthOf(mothership), 150.0f);
+    EXPECT_EQ(std::pair(playerAlive(), healthOf(mothership)), std::pair(false, 150.0f))
+        << "ship alive, mothership";
     mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
     step(static_cast<int>(3.0f / kFrame));
     EXPECT_EQ(count(kTagSwarmer) + count(kTagDiver), 0) << "with the ship dead, no launches";
@@ -56,33 +60,27 @@ TEST_F(Enemies, RamsCostTheShipOneForASwarmerAndAllForAMothershipWhichThenNeithe
 }
 
 TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedAndBreaksOffAtSixHundredUntilSixFifty) {
+    constexpr float kAtShip = 3.1415927f; // the heading from the right of the ship straight at it
     startGame(1, 1);
-    ship().getComponent<HealthComponent>().health = 1e9f;
-    GameEntity& diver = placeEnemy(game->spawnDiver(), vec2(1000, 0), 3.1415927f);
-    auto& ai = diver.getComponent<EnemyAiComponent>();
+    GameEntity& diver = placeEnemy(game->spawnDiver(), vec2(1000, 0));
     auto& gun = diver.getComponent<TimedEntitySpawner>();
+    auto& ai = diver.getComponent<EnemyAiComponent>();
     ai.aiEnabled = true;
-    step(1);
-    EXPECT_TRUE(gun.enabled);
-    // Gun and AI update in address order: the first shot comes in this frame or the next, then not for 1 s.
-    step(1);
-    EXPECT_EQ(count(kTagDiverBullet), 1) << "a rested gun fires at once";
-    diver.setPosition(vec2(1900, 0)); // beyond the screen's right edge (1333 + 50)
-    step(1);
-    EXPECT_FALSE(gun.enabled);
-    diver.setPosition(vec2(1000, 0));
-    diver.setOrientation(3.1415927f - 0.3f); // 17 degrees off: still over 4.5 after a frame's turn
-    step(1);
-    EXPECT_FALSE(gun.enabled);
-    // Distances in order, and the way the diver steers along x (+1 away from the ship at the origin).
-    const std::pair<float, float> moves[] = {{599, 1}, {640, 1}, {651, -1}, {620, -1}};
-    for (const auto& [distance, away] : moves) {
+    // In order: distance to the right of the ship and heading, then whether the gun is on and the way the
+    // diver steers along x (+1 away from the ship at the origin). 1900 is past the screen's edge (1333 + 50).
+    const std::tuple<float, float, bool, float> moves[] = {
+        {1000, kAtShip, true, -1}, {1900, kAtShip, false, -1}, {1000, kAtShip - 0.3f, false, -1},
+        {599, kAtShip, false, 1},  {640, kAtShip, false, 1},   {651, kAtShip, true, -1},
+        {620, kAtShip, true, -1}};
+    for (const auto& [distance, heading, firing, away] : moves) {
         diver.setPosition(vec2(distance, 0));
+        diver.setOrientation(heading);
         ai.updateAi(kFrame);
-        EXPECT_NEAR(diver.getComponent<ForceControlledComponent>().controlDirection.x, away, 1e-6)
-            << distance;
-        EXPECT_TRUE(away < 0 || !gun.enabled) << "no shots while away";
+        const vec2 steering = diver.getComponent<ForceControlledComponent>().controlDirection;
+        EXPECT_EQ(std::pair(gun.enabled, steering.x), std::pair(firing, away)) << distance << ", " << heading;
     }
+    step(2);
+    EXPECT_EQ(count(kTagDiverBullet), 1) << "a rested gun fires at once, then waits its second";
 }
 
 TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNineWhenEnraged) {
@@ -90,10 +88,8 @@ TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNi
     ship().getComponent<HealthComponent>().health = 1e9f;
     GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(1000, 0));
     mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
-    const int frames = stepUntil([&] { return count(kTagSwarmer) + count(kTagDiver) > 0; }, 200);
-    EXPECT_NEAR(frames * kFrame, 2.0f, 2 * kFrame);
-    EXPECT_EQ(count(kTagDiver), 2);
-    EXPECT_EQ(count(kTagSwarmer), 3);
+    EXPECT_NEAR(stepUntil([&] { return count(kTagEnemy) > 1; }, 200) * kFrame, 2.0f, 2 * kFrame);
+    EXPECT_EQ(std::pair(count(kTagDiver), count(kTagSwarmer)), std::pair(2, 3));
     const EntitySet& enemies = game->getTaggedRegistry().getEntities(kTagEnemy);
     std::vector<GameEntity*> escorts(enemies.begin(), enemies.end());
     std::erase(escorts, &mothership);
@@ -109,6 +105,51 @@ TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNi
     for (GameEntity* escort : escorts) {
         EXPECT_TRUE(escort->getComponent<EnemyAiComponent>().aiEnabled) << "hunting once slowed down";
     }
+}
+
+using WaveDirector = GameFixture;
+
+TEST_F(WaveDirector, WavesComeFasterWithTimeUntilAMothershipAtFortyFiveSecondsHoldsThemWhileItLives) {
+    startGame(1, 1, true);
+    const auto spawners =
+        game->getTaggedRegistry().getEntity(kTagWaveDirector).getComponents<TimedEntitySpawner>();
+    // Swarmers come more often than divers.
+    const auto [swarmers, divers] = std::ranges::minmax(spawners, {}, &TimedEntitySpawner::interval);
+    // Seconds of play at 1/60 s per frame.
+    const auto play = [&](float seconds) { step(static_cast<int>(seconds * 60.0f + 0.5f)); };
+    ship().getComponent<HealthComponent>().health = 1e12f; // survives every ram
+    step(1);
+    EXPECT_EQ(count(kTagSwarmer), 1) << "the first swarmer comes at once";
+    EXPECT_NEAR(swarmers->interval, 2.0f, 1e-3); // 1 / (t / 100 + 0.5)
+    EXPECT_NEAR(divers->interval, 10.0f, 1e-2);  // 1 / (t / 200 + 0.1)
+    play(11.9f);
+    EXPECT_EQ(count(kTagDiver), 0);
+    play(0.2f);
+    EXPECT_EQ(count(kTagDiver), 1);
+    play(7.9f);
+    EXPECT_NEAR(divers->interval, 5.0f, 0.01f);
+    play(44.9f - 20.0f);
+    EXPECT_EQ(count(kTagMothership), 0);
+    play(0.2f);
+    ASSERT_EQ(count(kTagMothership), 1);
+    EXPECT_FALSE(swarmers->enabled || divers->enabled);
+    HealthComponent& mothership =
+        (*game->getTaggedRegistry().getEntities(kTagMothership).begin())->getComponent<HealthComponent>();
+    mothership.health = 1e9f; // survives its rams against the invulnerable ship
+    const std::pair frozen(swarmers->interval, divers->interval);
+    play(30.0f); // a mothership that lives on holds the clock and the waves
+    EXPECT_EQ(std::pair(swarmers->interval, divers->interval), frozen);
+    EXPECT_FALSE(swarmers->enabled || divers->enabled);
+    mothership.doDamage(1e9f);
+    step(2); // swept, then the director sees none and switches the waves back on
+    EXPECT_TRUE(swarmers->enabled && divers->enabled);
+    EXPECT_NEAR(swarmers->interval, 1.0f / (45.0f / 100.0f + 0.5f), 1e-3);
+    play(4.95f);
+    EXPECT_NEAR(swarmers->interval, 1.0f, 0.01f) << "one swarmer a second at director time 50";
+    play(39.0f);
+    EXPECT_EQ(count(kTagMothership), 0);
+    play(1.2f);
+    EXPECT_EQ(count(kTagMothership), 2);
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <vector>
 
 #include "engine/components/Motion.hpp"
 #include "support/GlTestContext.hpp"
@@ -19,19 +18,15 @@ constexpr float kAimTurnRate = 0.02f;    // radians per frame
 } // namespace
 
 std::set<int> GameFixture::heldKeys;
-std::optional<glm::dvec2> GameFixture::pointer;
+glm::dvec2 GameFixture::pointer;
 
 extern "C" int __wrap_glfwGetKey(GLFWwindow*, int key) {
     return GameFixture::heldKeys.count(key) != 0 ? GLFW_PRESS : GLFW_RELEASE;
 }
 
-extern "C" void __wrap_glfwGetCursorPos(GLFWwindow* window, double* x, double* y) {
-    int width = 0;
-    int height = 0;
-    glfwGetWindowSize(window, &width, &height);
-    const glm::dvec2 at = GameFixture::pointer.value_or(0.5 * glm::dvec2(width, height));
-    *x = at.x;
-    *y = at.y;
+extern "C" void __wrap_glfwGetCursorPos(GLFWwindow*, double* x, double* y) {
+    *x = GameFixture::pointer.x;
+    *y = GameFixture::pointer.y;
 }
 
 void GameFixture::SetUp() {
@@ -46,7 +41,7 @@ void GameFixture::SetUp() {
     showEscapeLabel = showNewHighScore = false;
     playerScore = playerHighScore = shIndex = 0;
     heldKeys.clear();
-    pointer.reset();
+    pointer = glm::dvec2(0.0);
     beforeGameStarts();
     game = std::make_unique<ArcadeStyleShooterGame>();
     game->load();
@@ -63,7 +58,6 @@ void GameFixture::SetUp() {
 void GameFixture::TearDown() {
     game.reset();
     std::filesystem::current_path(previousDirectory);
-    workingDirectory.reset();
 }
 
 void GameFixture::step(int count) {
@@ -86,9 +80,8 @@ void GameFixture::startGame(int mainWeapon, int secondaryWeapon, bool withWaves)
     game->getMenu().selectSecondaryWeapon(secondaryWeapon);
     game->initGame();
     const auto aims = game->getComponentRegistry().getComponents<OrientTowardsPointComponent>();
-    for (OrientTowardsPointComponent* aim :
-         std::vector<OrientTowardsPointComponent*>(aims.begin(), aims.end())) {
-        delete aim;
+    while (!aims.empty()) {
+        delete *aims.begin();
     }
     game->getTaggedRegistry().getEntity(kTagWaveDirector).setActive(withWaves);
 }

@@ -1,6 +1,5 @@
 // The real game in a fresh working directory linked to the generated assets, stepped on a fixed time step,
-// with keys and pointer set by the test: the executable links with --wrap=glfwGetKey,--wrap=glfwGetCursorPos,
-// the calls through which the game reads its input.
+// with keys and pointer set by the test through the wrapped glfwGetKey and glfwGetCursorPos the game reads.
 #pragma once
 
 #include <memory>
@@ -26,8 +25,8 @@ constexpr float kFrame = 1.0f / 60.0f; // seconds
 class GameFixture : public ::testing::Test {
 public:
     static std::set<int> heldKeys; // none at the start of a test
-    // In window coordinates (y down); the window's centre while unset, as at the start of a test.
-    static std::optional<glm::dvec2> pointer;
+    // In window coordinates (y down); the window's top left corner at the start of a test.
+    static glm::dvec2 pointer;
 
 protected:
     // Loads the game in a fresh directory, runs the first frame and lets the switch to full screen arrive.

@@ -1,6 +1,4 @@
-#include <algorithm>
-#include <cmath>
-#include <set>
+#include <tuple>
 #include <utility>
 
 #include <glm/geometric.hpp>
@@ -17,24 +15,22 @@ namespace {
 
 using PlayerShip = GameFixture;
 
-// Past the arena's ring a spring pulls the ship back. Held keys steer it: W up, A left, S down, D right.
 TEST_F(PlayerShip, ArenaSpringPullsBackThirtyThousandAtTheRingAndWasdSteerUpLeftDownAndRight) {
     startGame(1, 1);
+    PhysicsComponent& physics = ship().getComponent<PhysicsComponent>();
     ship().setPosition(vec2(2000, 0));
     step(1);
-    EXPECT_LT(glm::distance(ship().getComponent<PhysicsComponent>().force, vec2(-30000, 0)), 0.1f);
+    EXPECT_LT(glm::distance(physics.force, vec2(-30000, 0)), 0.1f);
     EXPECT_EQ(game->getGameCamera().position, ship().getPosition()) << "the camera follows the ship";
+    ship().setPosition(vec2(0));
     const std::pair<int, vec2> keys[] = {
         {GLFW_KEY_W, {0, 1}}, {GLFW_KEY_A, {-1, 0}}, {GLFW_KEY_S, {0, -1}}, {GLFW_KEY_D, {1, 0}}};
     for (const auto& [key, direction] : keys) {
-        ship().setPosition(vec2(0));
-        ship().setOrientation(0.0f);
-        ship().getComponent<PhysicsComponent>().velocity = vec2(0);
+        physics.velocity = vec2(0);
         heldKeys = {key};
         step(60);
-        const vec2 moved = ship().getPosition();
-        EXPECT_GT(moved.x * direction.x + moved.y * direction.y, 0.9f * std::hypot(moved.x, moved.y)) << key;
-        EXPECT_GT(std::hypot(moved.x, moved.y), 100.0f) << key;
+        EXPECT_GT(glm::dot(physics.velocity, direction), 0.9f * glm::length(physics.velocity)) << key;
+        EXPECT_GT(glm::length(physics.velocity), 1000.0f) << key;
     }
 }
 
@@ -43,8 +39,7 @@ TEST_F(PlayerShip, BulletKillsASwarmerOnItsSecondHitAndScoresFive) {
     GameEntity& swarmer = placeEnemy(game->spawnSwarmer(), vec2(400, 0));
     fire(0);
     ASSERT_GT(stepUntil([&] { return healthOf(swarmer) < 2.0f; }, 60), 0);
-    EXPECT_FLOAT_EQ(healthOf(swarmer), 1.0f);
-    EXPECT_EQ(playerScore, 0);
+    EXPECT_EQ(std::pair(healthOf(swarmer), playerScore), std::pair(1.0f, 0)) << "health, score";
     fire(0);
     ASSERT_GT(stepUntil([&] { return playerScore != 0; }, 60), 0);
     EXPECT_EQ(playerScore, 5);
@@ -63,7 +58,6 @@ TEST_F(PlayerShip, IonCannonBeamReachesForwardAndHitsEachEnemyOnItOnceForSix) {
         EXPECT_FLOAT_EQ(healthOf(*enemy), 194.0f);
     }
     EXPECT_FLOAT_EQ(healthOf(behind), 200.0f) << "nothing behind the ship is hit";
-    EXPECT_EQ(playerScore, 0);
 }
 
 TEST_F(PlayerShip, FlamesDealTenPerSecondOfContactHoweverManyTouch) {
@@ -75,7 +69,6 @@ TEST_F(PlayerShip, FlamesDealTenPerSecondOfContactHoweverManyTouch) {
     const float before = healthOf(mothership);
     step(6);
     EXPECT_NEAR(before - healthOf(mothership), 6 * 10.0f * kFrame, 1e-3);
-    release(0);
 }
 
 TEST_F(PlayerShip, EmpStunsEachEnemyOnceAndLeavesAMarkerForThreeSeconds) {
@@ -90,26 +83,19 @@ TEST_F(PlayerShip, EmpStunsEachEnemyOnceAndLeavesAMarkerForThreeSeconds) {
     fire(1);
     ASSERT_GT(stepUntil([&] { return !ai(near); }, 60), 0);
     step(1);
-    EXPECT_FALSE(ai(far));
-    EXPECT_EQ(markers(near), 1);
-    EXPECT_EQ(markers(far), 1);
+    EXPECT_EQ(std::tuple(ai(far), markers(near), markers(far)), std::tuple(false, 1, 1));
     step(static_cast<int>(2.9f / kFrame));
     EXPECT_FALSE(ai(near));
     step(12);
-    EXPECT_TRUE(ai(near));
-    EXPECT_EQ(markers(near), 0);
+    EXPECT_EQ(std::pair(ai(near), markers(near)), std::pair(true, 0));
 }
 
 TEST_F(PlayerShip, GravityOrbPullsFleeingEnemiesAndIgnoresOnesHeadingIn) {
     startGame(1, 2);
     fire(1);
     GameEntity* orb = nullptr;
-    for (GameEntity* e : game->getTaggedRegistry().getEntities(0)) {
-        if (e->getParent() == nullptr && e->getTags().empty() &&
-            !e->getComponents<CollisionComponent>().empty() &&
-            e != &game->getTaggedRegistry().getEntity(kTagWaveDirector)) {
-            orb = e;
-        }
+    for (PhysicsComponent* body : game->getComponentRegistry().getComponents<PhysicsComponent>()) {
+        orb = &body->entity != &ship() ? &body->entity : orb; // the ship and the orb alone have bodies
     }
     ASSERT_NE(orb, nullptr);
     // Two enemies 100 units from the orb's next position: one flees (+x), one heads at it.
@@ -117,8 +103,8 @@ TEST_F(PlayerShip, GravityOrbPullsFleeingEnemiesAndIgnoresOnesHeadingIn) {
     GameEntity& fleeing = placeEnemy(game->spawnSwarmer(), centre + vec2(0, 100), 1.5707964f);
     GameEntity& seeking = placeEnemy(game->spawnSwarmer(), centre + vec2(0, -100), 1.5707964f);
     step(1);
-    const vec2 pull = fleeing.getComponent<PhysicsComponent>().force;
-    EXPECT_NEAR(pull.y, -(1.0f - 0.3f * 100.0f / 500.0f) * 7000.0f, 1.0f);
+    EXPECT_NEAR(fleeing.getComponent<PhysicsComponent>().force.y, -(1.0f - 0.3f * 100.0f / 500.0f) * 7000.0f,
+                1.0f);
     EXPECT_NEAR(seeking.getComponent<PhysicsComponent>().force.y, 0.0f, 1e-3f);
 }
 
@@ -129,21 +115,17 @@ TEST_F(PlayerShip, ShockwavePushesEnemiesAwayAndDeathAsItEndsStopsTheWavesAndSav
     GameEntity& swarmer = placeEnemy(game->spawnSwarmer(), vec2(150, 0)); // clear of the ship's hull
     auto& physics = swarmer.getComponent<PhysicsComponent>();
     fire(1);
-    const std::set<GameEntity*>& children = ship().getChildren();
-    const auto found = std::find_if(children.begin(), children.end(), [](GameEntity* child) {
-        return !child->getComponents<CollisionComponent>().empty();
-    });
-    ASSERT_NE(found, children.end());
-    GameEntity* wave = *found;
+    GameEntity* wave = nullptr;
+    for (GameEntity* child : ship().getChildren()) {
+        wave = child->getComponents<CollisionComponent>().empty() ? wave : child; // the ring
+    }
+    ASSERT_NE(wave, nullptr);
     // Runs after the wave's own step in the same update pass.
-    auto* watcher = new GameEntity(game->getTaggedRegistry(), &game->getComponentRegistry(), vec2(0), 0);
-    bool killed = false;
     new LambdaComponent(
-        *watcher,
-        [&](EntityComponent&, float) {
-            if (!killed && !wave->isActive()) {
-                killed = true;
-                ship().getComponent<HealthComponent>().doDamage(100.0f);
+        ship(),
+        [wave](EntityComponent& self, float) {
+            if (!wave->isActive()) {
+                self.entity.getComponent<HealthComponent>().doDamage(100.0f);
             }
         },
         5000);
@@ -154,10 +136,9 @@ TEST_F(PlayerShip, ShockwavePushesEnemiesAwayAndDeathAsItEndsStopsTheWavesAndSav
     auto& shape = static_cast<CircleCollisionGeometry&>(*wave->getComponent<CollisionComponent>().geometry);
     EXPECT_NEAR(shape.radius, frames * kFrame / 0.35f * 750.0f, 0.01f);
     EXPECT_EQ(wave->getComponent<VisualComponent>().scale, shape.radius);
-    EXPECT_EQ(frames + stepUntil([&] { return killed; }, 60), 21) << "retired after 0.35 s";
+    EXPECT_EQ(frames + stepUntil([&] { return !playerAlive(); }, 60), 21) << "retired after 0.35 s";
     EXPECT_FALSE(game->getTaggedRegistry().getEntity(kTagWaveDirector).isActive());
     EXPECT_EQ(count(kTagWaveDirector), 1) << "switched off but not retired: kept";
-    EXPECT_EQ(playerHighScore, 42);
     EXPECT_EQ(loadFile("HighScore.txt"), "HighScore=42");
     EXPECT_EQ(count(kTagPlayer), 0) << "swept";
     EXPECT_EQ(count(kTagRetired), 1) << "only the explosion is left, alive until its animation ends";
