@@ -95,16 +95,9 @@ Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    int channel[2] = {-1, -1};
-    if (outputDirectory.empty() && ::pipe(channel) == 0) {
-        posix_spawn_file_actions_adddup2(&actions, channel[1], 1);
-        posix_spawn_file_actions_addclose(&actions, channel[0]);
-    }
     for (const auto& [descriptor, name] : {std::pair{1, "stdout.txt"}, {2, "stderr.txt"}}) {
-        if (!outputDirectory.empty()) {
-            posix_spawn_file_actions_addopen(&actions, descriptor, (outputDirectory / name).c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        }
+        posix_spawn_file_actions_addopen(&actions, descriptor, (outputDirectory / name).c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
     }
     posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
     std::vector<char*> pointers;
@@ -114,8 +107,6 @@ Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory
     pointers.push_back(nullptr);
     const int failure = posix_spawnp(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    ::close(channel[1]);
-    pipeEnd = channel[0];
     if (failure != 0) {
         pid = -1;
         throw std::runtime_error("cannot start " + argv.front());
@@ -123,8 +114,10 @@ Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory
 }
 
 Process::~Process() {
-    kill(SIGKILL);
-    ::close(pipeEnd);
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
 }
 
 bool Process::ended() {
@@ -132,19 +125,6 @@ bool Process::ended() {
         pid = -1;
     }
     return pid <= 0;
-}
-
-int Process::readByte() {
-    unsigned char byte = 0;
-    return ::read(pipeEnd, &byte, 1) == 1 ? byte : -1;
-}
-
-void Process::kill(int signal) {
-    if (pid > 0) {
-        ::kill(pid, signal);
-        ::waitpid(pid, &status, 0);
-        pid = -1;
-    }
 }
 
 std::string Process::describe() const {

@@ -48,12 +48,11 @@ inline const char* const kAssetFolders[] = {"shaders", "sprites", "fonts", "soun
 // Links each asset folder of the build's runtime directory into the directory.
 void linkAssetFolders(const fs::path& directory);
 
-// A child process, killed if still running at the end. With an output directory its standard output and
-// error go to stdout.txt and stderr.txt there; without one its standard output is a pipe for readByte.
+// A child process, killed if still running at the end, whose standard output and error go to stdout.txt and
+// stderr.txt in the output directory.
 class Process {
 public:
-    Process(std::vector<std::string> argv, const fs::path& workingDirectory,
-            const fs::path& outputDirectory = {});
+    Process(std::vector<std::string> argv, const fs::path& workingDirectory, const fs::path& outputDirectory);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -63,8 +62,6 @@ public:
     bool waitForEnd(std::chrono::seconds limit) {
         return waitFor([this] { return ended(); }, limit);
     }
-    int readByte();               // -1 when the read fails
-    void kill(int signal);        // and reap it
     std::string describe() const; // "exit 0", "signal 11" or "running"
     std::string standardOutput() const { return readFile(outputDirectory / "stdout.txt"); }
     std::string standardError() const { return readFile(outputDirectory / "stderr.txt"); }
@@ -72,7 +69,6 @@ public:
 private:
     pid_t pid = -1;
     int status = 0;
-    int pipeEnd = -1;
     fs::path outputDirectory;
 };
 
