@@ -4,7 +4,6 @@
 // and the failures it reports.
 #include <algorithm>
 #include <fstream>
-#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -75,10 +74,6 @@ appstreamcli validate --no-net share/metainfo/io.github.vantor.Vantor.metainfo.x
     {"ReportsMissingAssets", "rm -r usr/share/games/vantor/sounds && ! $V", kData, 0, "", "assets lack"},
     {"ReportsAMissingHome", "! env -u HOME $V", kData, 0, "", "neither XDG_DATA_HOME nor HOME is set"},
 };
-
-void PrintTo(const LauncherCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 using Launcher = ::testing::TestWithParam<LauncherCase>;
 

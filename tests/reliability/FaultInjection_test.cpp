@@ -4,7 +4,6 @@
 // and never leave anything in its working directory but the high score file as it was.
 #include <algorithm>
 #include <cctype>
-#include <ostream>
 #include <random>
 #include <set>
 #include <thread>
@@ -66,11 +65,6 @@ struct FaultCase {
     Outcome outcome;
     Fault fault;
 };
-
-// The name alone, so that the test's name holds no bytes of the case.
-void PrintTo(const FaultCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 // Every file goes missing. The files of a kind (extension and outcome) share their reader, so the first of
 // each kind also comes empty, cut and noisy. Last, a short game as an unprivileged user in a directory owned
