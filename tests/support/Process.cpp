@@ -30,6 +30,7 @@ CommandResult run(const std::string& command) {
         for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
             result.output.append(buffer, count);
         }
+        result.output.erase(result.output.find_last_not_of('\n') + 1);
         const int status = ::pclose(pipe);
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
@@ -138,7 +139,6 @@ bool waitForWindow(Process& program, std::chrono::seconds limit, const std::stri
     const bool shown = waitFor(
         [&] {
             window = run("xdotool search --name " + quote("^" + title + "$") + " | head -n 1").output;
-            window.erase(window.find_last_not_of(" \n") + 1);
             return !program.ended() && !window.empty() &&
                    (!fullScreen || run("xprop -id " + window + " _NET_WM_STATE").output.find("FULLSCREEN") !=
                                        std::string::npos);

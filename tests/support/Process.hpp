@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 struct CommandResult {
     int status = -1;    // exit status, 128 + signal when killed
-    std::string output; // standard output and standard error together
+    std::string output; // standard output and standard error together, without the last line breaks
 };
 // Runs a command line with /bin/sh and waits for it.
 CommandResult run(const std::string& command);
