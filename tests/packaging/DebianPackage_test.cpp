@@ -107,7 +107,7 @@ TEST(InstalledDebianPackage, InstallsRunsFromThePathAndRemovesCleanly) {
     const std::string output = game.standardOutput();
     EXPECT_TRUE(output.starts_with("OpenGL version: ")) << output;
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << "nothing else is reported";
-    EXPECT_GT(countPixels(data / "screenshot_1.png", isLit).fraction(), kMinimumLitFraction)
+    EXPECT_GT(shareOfPixels(data / "screenshot_1.png", isLit), kMinimumLitFraction)
         << "the menu, not a black frame";
     EXPECT_EQ(fs::read_symlink(data / "sprites"), fs::path("/usr/share/games/vantor/sprites"));
 

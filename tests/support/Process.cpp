@@ -153,14 +153,14 @@ bool waitForWindow(Process& program, std::chrono::seconds limit, const std::stri
     return shown;
 }
 
-PixelCount countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate) {
+double shareOfPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate) {
     const RgbaImage image(png.string());
-    PixelCount result{0, image.getWidth(), image.getHeight()};
-    for (const unsigned char* p = image.getPixels();
-         p != image.getPixels() + kRgba * result.width * result.height; p += kRgba) {
-        result.count += predicate(p[0], p[1], p[2]) ? 1 : 0;
+    const long pixels = long{image.getWidth()} * image.getHeight();
+    long count = 0;
+    for (const unsigned char* p = image.getPixels(); p != image.getPixels() + kRgba * pixels; p += kRgba) {
+        count += predicate(p[0], p[1], p[2]) ? 1 : 0;
     }
-    return result;
+    return static_cast<double>(count) / static_cast<double>(pixels);
 }
 
 } // namespace kv::testsupport

@@ -81,15 +81,9 @@ inline bool xdotool(const std::string& arguments) {
     return run("xdotool " + arguments).status == 0;
 }
 
-// The pixels of a PNG, decoded by the engine's reader (which throws on anything but a PNG), whose red,
-// green and blue satisfy the predicate.
-struct PixelCount {
-    long count = 0;
-    int width = 0;
-    int height = 0;
-    double fraction() const { return static_cast<double>(count) / (static_cast<double>(width) * height); }
-};
-PixelCount countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate);
+// The share of the pixels of a PNG, decoded by the engine's reader (which throws on anything but a PNG),
+// whose red, green and blue satisfy the predicate.
+double shareOfPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate);
 // Not near black.
 inline bool isLit(int r, int g, int b) {
     constexpr int kLitLevel = 60; // sum of red, green and blue
