@@ -2,7 +2,9 @@
 
 #include "engine/render/RgbaImage.hpp"
 
+#include <algorithm>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -38,11 +40,7 @@ CommandResult run(const std::string& command) {
 }
 
 std::string quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
+    return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'";
 }
 
 std::string readFile(const fs::path& path) {
@@ -101,11 +99,8 @@ Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
     }
     posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
-    std::vector<char*> pointers;
-    for (std::string& argument : argv) {
-        pointers.push_back(argument.data());
-    }
-    pointers.push_back(nullptr);
+    std::vector<char*> pointers(argv.size() + 1, nullptr); // ending with the null pointer
+    std::transform(argv.begin(), argv.end(), pointers.begin(), [](std::string& a) { return a.data(); });
     const int failure = posix_spawnp(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (failure != 0) {
