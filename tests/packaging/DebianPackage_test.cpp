@@ -4,9 +4,8 @@
 // (also when a check fails).
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <sstream>
+#include <regex>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -67,10 +66,7 @@ TEST(DebianPackage, DependsOnThePackageOfEveryLibraryTheGameLinks) {
     const std::string owners =
         run("sh -c " + quote(kDependencyScript) + " sh " + quote(package()) + " " + quote(unpacked.path()))
             .output;
-    std::istringstream lines(owners);
-    for (std::string library, owner, verdict; lines >> library >> owner >> verdict;) {
-        EXPECT_EQ(verdict, "depended-on") << library << " comes from " << owner;
-    }
+    EXPECT_EQ(owners.find(" missing"), std::string::npos) << "library, package, verdict:\n" << owners;
     // Among them, those of the windowing, drawing and sound; also a guard against a script that says nothing.
     for (const char* expected :
          {"libglfw3", "libglew2.2", "libopenal1", "libvorbisfile3", "libopengl0", "libglx0"}) {
@@ -104,9 +100,8 @@ TEST(InstalledDebianPackage, InstallsRunsFromThePathAndRemovesCleanly) {
     ASSERT_TRUE(game.waitForEnd(120s));
     EXPECT_EQ(game.describe(), "exit 0");
     EXPECT_EQ(game.standardError(), "");
-    const std::string output = game.standardOutput();
-    EXPECT_TRUE(output.starts_with("OpenGL version: ")) << output;
-    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << "nothing else is reported";
+    EXPECT_TRUE(std::regex_match(game.standardOutput(), std::regex("OpenGL version: .*\n")))
+        << game.standardOutput();
     EXPECT_GT(shareOfPixels(data / "screenshot_1.png", isLit), kMinimumLitFraction)
         << "the menu, not a black frame";
     EXPECT_EQ(fs::read_symlink(data / "sprites"), fs::path("/usr/share/games/vantor/sprites"));

@@ -31,8 +31,7 @@ TEST(EnginePackage, BuildsAndRunsTheExampleOutsideTheTree) {
 
     const fs::path source = scratch.path() / "collector";
     fs::copy(VANTOR_SOURCE_DIR "/examples/collector", source);
-    fs::remove(source / "CMakeLists.txt"); // the tree's own, which builds it inside the tree
-    std::ofstream(source / "CMakeLists.txt") << kGameProject;
+    std::ofstream(source / "CMakeLists.txt") << kGameProject; // replaces the one that builds it in the tree
     const std::string build = quote(scratch.path() / "build");
     const CommandResult built = run(quote(VANTOR_CMAKE_COMMAND) + " -G Ninja -S " + quote(source) + " -B " +
                                     build + " -DCMAKE_PREFIX_PATH=" + quote(prefix) + " && " +
