@@ -48,8 +48,7 @@ diff -r "$S/assets/shaders" share/games/vantor/shaders
 for f in sprites fonts sounds; do diff -r "$B/game/$f" share/games/vantor/$f; done
 cmp "$B/game/icons/vantor.png" share/icons/hicolor/256x256/apps/vantor.png
 e=share/applications/io.github.vantor.Vantor.desktop
-out=$(desktop-file-validate $e)
-test -z "$out"
+test -z "$(desktop-file-validate $e)"
 grep -qx Exec=vantor $e
 appstreamcli validate --no-net share/metainfo/io.github.vantor.Vantor.metainfo.xml)sh",
      kData, 0, "", "Validation was successful"},
@@ -83,11 +82,10 @@ TEST_P(Launcher, StartsTheGameOrReportsWhy) {
     const CommandResult installed = install("", scratch.path() / "usr");
     ASSERT_EQ(installed.status, 0) << installed.output;
     std::ofstream(scratch.path() / "usr/libexec/vantor/vantor", std::ios::trunc) << kStandInGame;
-    fs::create_directory(scratch.path() / "home");
-    const CommandResult result = run("cd " + quote(scratch.path()) +
-                                     " && env -i PATH=/usr/bin:/bin HOME=" + quote(scratch.path() / "home") +
-                                     " V=usr/games/vantor D=" + kData + " S=" + quote(VANTOR_SOURCE_DIR) +
-                                     " B=" + quote(VANTOR_BUILD_DIR) + " sh -exc " + quote(c.script));
+    const CommandResult result =
+        run("cd " + quote(scratch.path()) + " && mkdir home && env -i PATH=/usr/bin:/bin HOME=\"$PWD/home\"" +
+            " V=usr/games/vantor D=" + kData + " S=" + quote(VANTOR_SOURCE_DIR) +
+            " B=" + quote(VANTOR_BUILD_DIR) + " sh -exc " + quote(c.script));
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find(c.message), std::string::npos) << result.output;
 
