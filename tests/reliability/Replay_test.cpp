@@ -42,7 +42,7 @@ const std::vector<Checkpoint> kRecorded = {
     {10769, 0x955eb04c290e5d49ull},
 };
 
-class ScriptedGames : public GameFixture {
+class Replay : public GameFixture {
 protected:
     void afterFrame() override {
         if (frames % kCheckpointInterval == 0) {
@@ -98,8 +98,7 @@ protected:
     std::vector<Checkpoint> checkpoints;
     std::size_t mostEntities = 0;
 };
-using Replay = ScriptedGames;
-using Soak = ScriptedGames;
+using Soak = Replay; // the same scripted player, run long
 
 TEST_F(Replay, ThreeGamesReachTheRecordedPlayStates) {
     VantorGui& menu = game->getMenu();
