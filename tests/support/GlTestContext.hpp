@@ -106,7 +106,6 @@ protected:
         glReadBuffer(GL_BACK);
         clear();
     }
-    void TearDown() override { game.reset(); }
 
     int framebufferWidth() const { return game->getWidth(); }
     int framebufferHeight() const { return game->getHeight(); }
