@@ -46,10 +46,8 @@ TEST(EnginePackage, BuildsAndRunsTheExampleOutsideTheTree) {
     EXPECT_EQ(pkgConfig.status, 0) << pkgConfig.output;
 
     // It reads the assets that the build generated for the shooter from its working directory.
-    const fs::path game = scratch.path() / "game";
-    fs::create_directory(game);
-    linkAssetFolders(game);
-    Process played({(scratch.path() / "build/collector").string()}, game, game);
+    linkAssetFolders(scratch.path());
+    Process played({(scratch.path() / "build/collector").string()}, scratch.path(), scratch.path());
     ASSERT_TRUE(waitForWindow(played, 60s, "Collector", false))
         << played.describe() << played.standardError();
     ASSERT_TRUE(xdotool("key Escape"));
