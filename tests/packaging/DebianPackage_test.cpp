@@ -4,9 +4,8 @@
 // (also when a check fails).
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <sstream>
+#include <regex>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -20,30 +19,26 @@ using namespace std::chrono_literals;
 
 constexpr double kMinimumLitFraction = 1.0 / 200.0; // of the screen, that the menu lights at least
 
-// Standard output of a command without its last line break.
-std::string outputOf(const std::string& command) {
-    std::string output = run(command).output;
-    return output.erase(output.find_last_not_of('\n') + 1);
-}
-
 std::string package() {
-    return VANTOR_PACKAGE_DIR "/vantor_" VANTOR_VERSION "_" + outputOf("dpkg --print-architecture") + ".deb";
+    const std::string architecture = run("dpkg --print-architecture").output;
+    return VANTOR_PACKAGE_DIR "/vantor_" VANTOR_VERSION "_" + architecture + ".deb";
 }
 
 bool isInstalled() {
-    return outputOf("dpkg-query -W -f='${Status}' vantor") == "install ok installed";
+    return run("dpkg-query -W -f='${Status}' vantor").output == "install ok installed";
 }
 
 TEST(DebianPackage, IsAGameWithItsDocumentsAndPassesLintian) {
     ASSERT_TRUE(fs::exists(package()));
-    EXPECT_EQ(outputOf("dpkg-deb -f " + quote(package()) + " Package Version Section"),
+    EXPECT_EQ(run("dpkg-deb -f " + quote(package()) + " Package Version Section").output,
               "Package: vantor\nVersion: " VANTOR_VERSION "\nSection: games");
     // Exactly what `cmake --install` puts into a prefix, which the installation test checks.
     TemporaryDirectory prefix("vantor-deb-tree");
     ASSERT_EQ(install("", prefix.path()).status, 0);
-    EXPECT_EQ(outputOf("dpkg-deb -c " + quote(package()) +
-                       " | awk '!/\\/$/ { print $6 }' | sed s,^./usr,., | sort"),
-              outputOf("cd " + quote(prefix.path()) + " && find . ! -type d | sort"));
+    EXPECT_EQ(
+        run("dpkg-deb -c " + quote(package()) + " | awk '!/\\/$/ { print $6 }' | sed s,^./usr,., | sort")
+            .output,
+        run("cd " + quote(prefix.path()) + " && find . ! -type d | sort").output);
     const CommandResult lintian = run("lintian --allow-root " + quote(package()));
     EXPECT_EQ(lintian.status, 0) << lintian.output;
     EXPECT_EQ(lintian.output, "") << "no error and no warning";
@@ -71,10 +66,7 @@ TEST(DebianPackage, DependsOnThePackageOfEveryLibraryTheGameLinks) {
     const std::string owners =
         run("sh -c " + quote(kDependencyScript) + " sh " + quote(package()) + " " + quote(unpacked.path()))
             .output;
-    std::istringstream lines(owners);
-    for (std::string library, owner, verdict; lines >> library >> owner >> verdict;) {
-        EXPECT_EQ(verdict, "depended-on") << library << " comes from " << owner;
-    }
+    EXPECT_EQ(owners.find(" missing"), std::string::npos) << "library, package, verdict:\n" << owners;
     // Among them, those of the windowing, drawing and sound; also a guard against a script that says nothing.
     for (const char* expected :
          {"libglfw3", "libglew2.2", "libopenal1", "libvorbisfile3", "libopengl0", "libglx0"}) {
@@ -93,7 +85,7 @@ TEST(InstalledDebianPackage, InstallsRunsFromThePathAndRemovesCleanly) {
     const CommandResult installed = run("dpkg -i " + quote(package()));
     ASSERT_EQ(installed.status, 0) << installed.output;
     const std::string path = "PATH=/usr/games:/usr/bin:/bin";
-    EXPECT_EQ(outputOf(path + " sh -c 'command -v vantor'"), "/usr/games/vantor");
+    EXPECT_EQ(run(path + " sh -c 'command -v vantor'").output, "/usr/games/vantor");
 
     // The game reaches the menu, saves a screenshot into the player's data directory and quits.
     TemporaryDirectory home("vantor-deb-home");
@@ -108,10 +100,9 @@ TEST(InstalledDebianPackage, InstallsRunsFromThePathAndRemovesCleanly) {
     ASSERT_TRUE(game.waitForEnd(120s));
     EXPECT_EQ(game.describe(), "exit 0");
     EXPECT_EQ(game.standardError(), "");
-    const std::string output = game.standardOutput();
-    EXPECT_TRUE(output.starts_with("OpenGL version: ")) << output;
-    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << "nothing else is reported";
-    EXPECT_GT(countPixels(data / "screenshot_1.png", isLit).fraction(), kMinimumLitFraction)
+    EXPECT_TRUE(std::regex_match(game.standardOutput(), std::regex("OpenGL version: .*\n")))
+        << game.standardOutput();
+    EXPECT_GT(shareOfPixels(data / "screenshot_1.png", isLit), kMinimumLitFraction)
         << "the menu, not a black frame";
     EXPECT_EQ(fs::read_symlink(data / "sprites"), fs::path("/usr/share/games/vantor/sprites"));
 

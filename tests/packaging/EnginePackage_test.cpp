@@ -31,8 +31,7 @@ TEST(EnginePackage, BuildsAndRunsTheExampleOutsideTheTree) {
 
     const fs::path source = scratch.path() / "collector";
     fs::copy(VANTOR_SOURCE_DIR "/examples/collector", source);
-    fs::remove(source / "CMakeLists.txt"); // the tree's own, which builds it inside the tree
-    std::ofstream(source / "CMakeLists.txt") << kGameProject;
+    std::ofstream(source / "CMakeLists.txt") << kGameProject; // replaces the one that builds it in the tree
     const std::string build = quote(scratch.path() / "build");
     const CommandResult built = run(quote(VANTOR_CMAKE_COMMAND) + " -G Ninja -S " + quote(source) + " -B " +
                                     build + " -DCMAKE_PREFIX_PATH=" + quote(prefix) + " && " +
@@ -47,10 +46,8 @@ TEST(EnginePackage, BuildsAndRunsTheExampleOutsideTheTree) {
     EXPECT_EQ(pkgConfig.status, 0) << pkgConfig.output;
 
     // It reads the assets that the build generated for the shooter from its working directory.
-    const fs::path game = scratch.path() / "game";
-    fs::create_directory(game);
-    linkAssetFolders(game);
-    Process played({(scratch.path() / "build/collector").string()}, game, game);
+    linkAssetFolders(scratch.path());
+    Process played({(scratch.path() / "build/collector").string()}, scratch.path(), scratch.path());
     ASSERT_TRUE(waitForWindow(played, 60s, "Collector", false))
         << played.describe() << played.standardError();
     ASSERT_TRUE(xdotool("key Escape"));

@@ -4,7 +4,6 @@
 // and the failures it reports.
 #include <algorithm>
 #include <fstream>
-#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -31,9 +30,9 @@ constexpr const char* kData = "home/.local/share/vantor";
 struct LauncherCase {
     const char* name;
     const char* script;
-    const char* data;
     int starts;
-    const char* linkedTo;
+    const char* linkedTo = "usr";
+    const char* data = kData;
     const char* message = "";
 };
 
@@ -49,36 +48,27 @@ diff -r "$S/assets/shaders" share/games/vantor/shaders
 for f in sprites fonts sounds; do diff -r "$B/game/$f" share/games/vantor/$f; done
 cmp "$B/game/icons/vantor.png" share/icons/hicolor/256x256/apps/vantor.png
 e=share/applications/io.github.vantor.Vantor.desktop
-out=$(desktop-file-validate $e)
-test -z "$out"
+test -z "$(desktop-file-validate $e)"
 grep -qx Exec=vantor $e
 appstreamcli validate --no-net share/metainfo/io.github.vantor.Vantor.metainfo.xml)sh",
-     kData, 0, "", "Validation was successful"},
-    {"DataDirectoryUnderHome", "$V --fullscreen extra", kData, 1, "usr"},
-    {"AbsoluteXdgDataHome", "XDG_DATA_HOME=$PWD/xdg $V && test ! -e home/.local", "xdg/vantor", 1, "usr"},
-    {"RelativeXdgDataHomeIgnored", "XDG_DATA_HOME=relative $V", kData, 1, "usr"},
+     0, "", kData, "Validation was successful"},
+    {"DataDirectoryUnderHome", "$V --fullscreen extra", 1},
+    {"AbsoluteXdgDataHome", "XDG_DATA_HOME=$PWD/xdg $V && test ! -e home/.local", 1, "usr", "xdg/vantor"},
+    {"RelativeXdgDataHomeIgnored", "XDG_DATA_HOME=relative $V", 1},
     {"StartsAgainKeepingThePlayersFiles",
-     "$V && echo 42 >$D/HighScore.txt && $V && grep -qx 42 $D/HighScore.txt && ! ls -A $D | grep '^\\.'",
-     kData, 2, "usr"},
-    {"FollowsAMovedInstallation", "$V && mv usr opt && test ! -e $D/sprites && opt/games/vantor", kData, 2,
-     "opt"},
-    {"InstalledIntoTheUsersOwnPrefix", "mv usr home/.local && home/.local/games/vantor", kData, 1,
-     "home/.local"},
-    {"DataDirectoryIsTheAssets", "XDG_DATA_HOME=$PWD/usr/share/games $V", "usr/share/games/vantor", 1, ""},
-    {"SymbolicLinkOnThePath", "mkdir bin && ln -s $PWD/$V bin && PATH=$PWD/bin:$PATH vantor", kData, 1,
-     "usr"},
+     "$V && echo 42 >$D/HighScore.txt && $V && grep -qx 42 $D/HighScore.txt && ! ls -A $D | grep '^\\.'", 2},
+    {"FollowsAMovedInstallation", "$V && mv usr opt && test ! -e $D/sprites && opt/games/vantor", 2, "opt"},
+    {"InstalledIntoTheUsersOwnPrefix", "mv usr home/.local && home/.local/games/vantor", 1, "home/.local"},
+    {"DataDirectoryIsTheAssets", "XDG_DATA_HOME=$PWD/usr/share/games $V", 1, "", "usr/share/games/vantor"},
+    {"SymbolicLinkOnThePath", "mkdir bin && ln -s $PWD/$V bin && PATH=$PWD/bin:$PATH vantor", 1},
     {"StartsAtTheSameMoment",
-     "for i in $(seq 10); do $V & a=$!; $V & b=$!; wait $a && wait $b || exit 1; done", kData, 20, "usr"},
+     "for i in $(seq 10); do $V & a=$!; $V & b=$!; wait $a && wait $b || exit 1; done", 20},
     {"RefusesToReplaceAPlayersDirectory",
-     "mkdir -p $D/sprites && touch $D/sprites/my.png && ! $V && test -e $D/sprites/my.png", kData, 0, "",
+     "mkdir -p $D/sprites && touch $D/sprites/my.png && ! $V && test -e $D/sprites/my.png", 0, "", kData,
      "sprites is in the way"},
-    {"ReportsMissingAssets", "rm -r usr/share/games/vantor/sounds && ! $V", kData, 0, "", "assets lack"},
-    {"ReportsAMissingHome", "! env -u HOME $V", kData, 0, "", "neither XDG_DATA_HOME nor HOME is set"},
+    {"ReportsMissingAssets", "rm -r usr/share/games/vantor/sounds && ! $V", 0, "", kData, "assets lack"},
+    {"ReportsAMissingHome", "! env -u HOME $V", 0, "", kData, "neither XDG_DATA_HOME nor HOME is set"},
 };
-
-void PrintTo(const LauncherCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 using Launcher = ::testing::TestWithParam<LauncherCase>;
 
@@ -88,11 +78,10 @@ TEST_P(Launcher, StartsTheGameOrReportsWhy) {
     const CommandResult installed = install("", scratch.path() / "usr");
     ASSERT_EQ(installed.status, 0) << installed.output;
     std::ofstream(scratch.path() / "usr/libexec/vantor/vantor", std::ios::trunc) << kStandInGame;
-    fs::create_directory(scratch.path() / "home");
-    const CommandResult result = run("cd " + quote(scratch.path()) +
-                                     " && env -i PATH=/usr/bin:/bin HOME=" + quote(scratch.path() / "home") +
-                                     " V=usr/games/vantor D=" + kData + " S=" + quote(VANTOR_SOURCE_DIR) +
-                                     " B=" + quote(VANTOR_BUILD_DIR) + " sh -exc " + quote(c.script));
+    const CommandResult result =
+        run("cd " + quote(scratch.path()) + " && mkdir home && env -i PATH=/usr/bin:/bin HOME=\"$PWD/home\"" +
+            " V=usr/games/vantor D=" + kData + " S=" + quote(VANTOR_SOURCE_DIR) +
+            " B=" + quote(VANTOR_BUILD_DIR) + " sh -exc " + quote(c.script));
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find(c.message), std::string::npos) << result.output;
 

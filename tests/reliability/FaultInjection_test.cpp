@@ -4,10 +4,9 @@
 // and never leave anything in its working directory but the high score file as it was.
 #include <algorithm>
 #include <cctype>
-#include <ostream>
 #include <random>
+#include <regex>
 #include <set>
-#include <thread>
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -21,7 +20,6 @@ using namespace std::chrono_literals;
 
 constexpr std::size_t kGarbageLimit = 4096; // bytes of noise at most
 constexpr auto kRunLimit = 180s;            // a hang, not a slow start, exceeds this
-constexpr auto kActionGap = 1500ms;         // between the player's actions, each seen by a slow frame
 constexpr int kNobody = 65534;              // user and group the read-only case runs as
 enum Fault { kMissing, kEmpty, kTruncated, kGarbage, kReadOnlyDirectory };
 const char* const kFaultNames[] = {"Missing", "Empty", "Truncated", "Garbage", "InReadOnlyDirectory"};
@@ -51,14 +49,14 @@ const std::pair<Outcome, std::vector<std::string>> kAssetFiles[] = {
     {kUnnoticed, {"HighScore.txt"}},
 };
 
-// The player's xdotool actions once the window shows, kActionGap apart. "Start game" is at (377, 554) on the
+// The player's xdotool actions once the window shows, by outcome. "Start game" is at (377, 554) on the
 // 1024 x 768 screen; the click comes once a frame has seen the pointer there. No --sync: the previous run may
 // have left the pointer there already, and xdotool would then wait for a motion that never comes.
-const std::vector<std::string> kStartGame = {"mousemove 377 554", "click 1"};
-const std::vector<std::string> kActions[] = {{}, kStartGame, {"key Escape"}, {"key Escape"}};
+const std::string kGap = " sleep 1.5 "; // between the player's actions, each seen by a slow frame
+const std::string kStartGame = "mousemove 377 554" + kGap + "click 1";
+const std::string kActions[] = {"", kStartGame, "key Escape", "key Escape"};
 // A short game in the read-only directory: a screenshot, escape to the menu, escape to quit.
-const std::vector<std::string> kShortGame = {kStartGame[0], kStartGame[1], "key space", "key Escape",
-                                             "key Escape"};
+const std::string kShortGame = kStartGame + kGap + "key space" + kGap + "key Escape" + kGap + "key Escape";
 
 struct FaultCase {
     std::string name;
@@ -66,11 +64,6 @@ struct FaultCase {
     Outcome outcome;
     Fault fault;
 };
-
-// The name alone, so that the test's name holds no bytes of the case.
-void PrintTo(const FaultCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 // Every file goes missing. The files of a kind (extension and outcome) share their reader, so the first of
 // each kind also comes empty, cut and noisy. Last, a short game as an unprivileged user in a directory owned
@@ -149,22 +142,16 @@ TEST_P(FaultInjection, EndsNamingTheFileOrCarriesOn) {
     if (outcome != kEndsAtLoad) {
         ASSERT_TRUE(waitForWindow(program, 120s)) << program.describe() << "\n" << program.standardError();
     }
-    const auto& actions = fault == kReadOnlyDirectory ? kShortGame : kActions[outcome];
-    for (std::size_t i = 0; i < actions.size(); ++i) {
-        std::this_thread::sleep_for(i > 0 ? kActionGap : 0ms);
-        ASSERT_TRUE(xdotool(actions[i]));
-    }
+    const std::string& actions = fault == kReadOnlyDirectory ? kShortGame : kActions[outcome];
+    ASSERT_TRUE(actions.empty() || xdotool(actions));
     ASSERT_TRUE(program.waitForEnd(kRunLimit)) << "the program hangs";
 
     const std::string errors = program.standardError();
-    EXPECT_TRUE(program.describe().starts_with("exit") || program.describe() == "signal 6")
-        << program.describe() << "\n" << errors;
-    for (const char* sanitizerReport :
-         {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"}) {
-        EXPECT_EQ(errors.find(sanitizerReport), std::string::npos) << errors;
-    }
+    EXPECT_FALSE(std::regex_search(errors, std::regex("ERROR: (Address|Leak)Sanitizer|runtime error:")))
+        << errors;
     const bool ends = outcome == kEndsAtLoad || outcome == kEndsInPlay;
-    EXPECT_EQ(program.describe() == "exit 0", !ends) << program.describe() << "\n" << errors;
+    const std::regex ending(ends ? "exit [1-9][0-9]*|signal 6" : "exit 0"); // 6: an uncaught exception
+    EXPECT_TRUE(std::regex_match(program.describe(), ending)) << program.describe() << "\n" << errors;
     if (ends) {
         EXPECT_NE(errors.find(path), std::string::npos) << "the message names the file:\n" << errors;
     } else if (outcome == kUnnoticed) {

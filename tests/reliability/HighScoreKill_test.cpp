@@ -2,7 +2,6 @@
 // file holds a complete "HighScore=<n>", and n never goes back.
 #include <random>
 #include <regex>
-#include <thread>
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -12,9 +11,10 @@
 namespace kv::testsupport {
 namespace {
 
-constexpr int kDefaultKills = 300;   // VANTOR_HIGH_SCORE_KILLS overrides it
-constexpr int kLongestDelay = 6000;  // microseconds between the writer's start and its kill
-constexpr int kMostSavesAwaited = 2; // saved scores the test waits for before a kill
+constexpr int kDefaultKills = 300;     // VANTOR_HIGH_SCORE_KILLS overrides it
+constexpr int kLongestDelay = 6000;    // microseconds between the awaited saves and the kill
+constexpr int kMostSavesAwaited = 2;   // saved scores the writer waits for before the kill
+constexpr int kKilled = 128 + SIGKILL; // the status the shell reports
 
 TEST(HighScoreKill, EveryKillLeavesTheOldOrTheNewCompleteFile) {
     TemporaryDirectory directory("vantor-kill");
@@ -26,18 +26,16 @@ TEST(HighScoreKill, EveryKillLeavesTheOldOrTheNewCompleteFile) {
     std::uniform_int_distribution<int> saves(0, kMostSavesAwaited);
     const char* setting = std::getenv("VANTOR_HIGH_SCORE_KILLS");
     const int rounds = setting != nullptr ? std::atoi(setting) : kDefaultKills;
+    const std::string writer = "cd " + quote(directory.path()) + " && " + quote(VANTOR_HIGH_SCORE_WRITER);
 
     long previous = 0;
     for (int kill = 0; kill < rounds; ++kill) {
-        Process writer({VANTOR_HIGH_SCORE_WRITER}, directory.path());
         // Some kills come after whole saves, so that the score must have moved on; the rest at any moment
         // after the writer has read the file.
         const int awaitedSaves = saves(random);
-        for (int mark = 0; mark <= awaitedSaves; ++mark) {
-            ASSERT_NE(writer.readByte(), -1);
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        writer.kill(SIGKILL);
+        const CommandResult killed =
+            run(writer + " " + std::to_string(awaitedSaves) + " " + std::to_string(delay(random)));
+        ASSERT_EQ(killed.status, kKilled) << killed.output;
 
         const std::string content = readFile(file);
         std::smatch match;

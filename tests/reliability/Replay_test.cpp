@@ -1,12 +1,18 @@
 // The game's rules are deterministic given the time steps and the input: three scripted games, each with its
 // own pair of weapons, flown and fired through the real main loop on a fixed step, must reach exactly the
 // recorded play states. A change that alters them has to update kRecorded deliberately.
+// The soak: the same scripted player plays the real game for a long stretch of game time, with a new pair of
+// weapons for every game, back to the menu when its ship is destroyed or a game has run long enough. It fails
+// on an exception, a sanitizer report, entities or components that outlive their game, or a runaway entity
+// count. Frame times and memory growth vary with the machine's load: they are figures of the benchmark suite.
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
+#include "engine/core/EntityComponent.hpp"
 #include "game/GameFixture.hpp"
 
 namespace kv {
@@ -18,6 +24,9 @@ constexpr int kAfterDeath = 120;         // frames between the explosion and esc
 constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
 constexpr std::uint64_t kFnvPrime = 1099511628211ull;
 constexpr std::uint32_t kNoHealth = 0xffffffffu; // a value no health takes, so that "none" and "0" differ
+constexpr double kDefaultSoakSeconds = 180.0;    // game time; VANTOR_SOAK_SECONDS overrides it
+constexpr double kLongestGameSeconds = 300.0;    // the wave director's rates grow without limit
+constexpr std::size_t kEntityCeiling = 5000;     // live entities at once
 
 using Checkpoint = std::pair<long, std::uint64_t>; // frame, play state hash
 
@@ -39,6 +48,7 @@ protected:
         if (frames % kCheckpointInterval == 0) {
             checkpoints.push_back({frames, playStateHash()});
         }
+        mostEntities = std::max(mostEntities, game->getTaggedRegistry().getEntities(0).size());
     }
 
     // FNV-1a over every entity's record (position, orientation, active flag, health, tags) in sorted order,
@@ -86,7 +96,9 @@ protected:
     }
 
     std::vector<Checkpoint> checkpoints;
+    std::size_t mostEntities = 0;
 };
+using Soak = Replay; // the same scripted player, run long
 
 TEST_F(Replay, ThreeGamesReachTheRecordedPlayStates) {
     VantorGui& menu = game->getMenu();
@@ -104,6 +116,30 @@ TEST_F(Replay, ThreeGamesReachTheRecordedPlayStates) {
                     static_cast<unsigned long long>(checkpoint.second));
     }
     EXPECT_EQ(checkpoints, kRecorded);
+}
+
+TEST_F(Soak, ScriptedGamesWithEveryPairOfWeaponsStayWithinBoundsAndLeaveNothingBehind) {
+    const char* setting = std::getenv("VANTOR_SOAK_SECONDS");
+    const long soakFrames =
+        static_cast<long>((setting != nullptr ? std::atof(setting) : kDefaultSoakSeconds) / kFrame);
+    const long longestGame = std::min(static_cast<long>(kLongestGameSeconds / kFrame), soakFrames / 3);
+    VantorGui& menu = game->getMenu();
+    GlLabelButton* mains[] = {&menu.machineGunButton, &menu.ionCannonButton, &menu.flamethrowerButton};
+    GlLabelButton* secondaries[] = {&menu.empRocketButton, &menu.gravityOrbButton, &menu.shockwaveButton};
+    int games = 0;
+    for (; frames < soakFrames; ++games) {
+        flyScripted(*mains[games % 3], *secondaries[(games / 3) % 3], longestGame, true);
+        for (long n = 0; !playerAlive() && n < kAfterDeath; ++n) {
+            frame();
+        }
+        key(GLFW_KEY_ESCAPE);
+        ASSERT_LT(mostEntities, kEntityCeiling) << "live entities in game " << games;
+        EXPECT_EQ(game->getTaggedRegistry().getEntities(0).size(), 0u) << "entities outlived game " << games;
+        EXPECT_EQ(game->getComponentRegistry().getComponents<EntityComponent>().size(), 0u)
+            << "components outlived game " << games;
+        frame();
+    }
+    EXPECT_GE(games, 2) << "the soak covers many games";
 }
 
 } // namespace

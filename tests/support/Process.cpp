@@ -2,7 +2,9 @@
 
 #include "engine/render/RgbaImage.hpp"
 
+#include <algorithm>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -30,6 +32,7 @@ CommandResult run(const std::string& command) {
         for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
             result.output.append(buffer, count);
         }
+        result.output.erase(result.output.find_last_not_of('\n') + 1);
         const int status = ::pclose(pipe);
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
@@ -37,11 +40,7 @@ CommandResult run(const std::string& command) {
 }
 
 std::string quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
+    return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'";
 }
 
 std::string readFile(const fs::path& path) {
@@ -95,27 +94,15 @@ Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    int channel[2] = {-1, -1};
-    if (outputDirectory.empty() && ::pipe(channel) == 0) {
-        posix_spawn_file_actions_adddup2(&actions, channel[1], 1);
-        posix_spawn_file_actions_addclose(&actions, channel[0]);
-    }
     for (const auto& [descriptor, name] : {std::pair{1, "stdout.txt"}, {2, "stderr.txt"}}) {
-        if (!outputDirectory.empty()) {
-            posix_spawn_file_actions_addopen(&actions, descriptor, (outputDirectory / name).c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        }
+        posix_spawn_file_actions_addopen(&actions, descriptor, (outputDirectory / name).c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
     }
     posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
-    std::vector<char*> pointers;
-    for (std::string& argument : argv) {
-        pointers.push_back(argument.data());
-    }
-    pointers.push_back(nullptr);
+    std::vector<char*> pointers(argv.size() + 1, nullptr); // ending with the null pointer
+    std::transform(argv.begin(), argv.end(), pointers.begin(), [](std::string& a) { return a.data(); });
     const int failure = posix_spawnp(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    ::close(channel[1]);
-    pipeEnd = channel[0];
     if (failure != 0) {
         pid = -1;
         throw std::runtime_error("cannot start " + argv.front());
@@ -123,8 +110,10 @@ Process::Process(std::vector<std::string> argv, const fs::path& workingDirectory
 }
 
 Process::~Process() {
-    kill(SIGKILL);
-    ::close(pipeEnd);
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
 }
 
 bool Process::ended() {
@@ -132,19 +121,6 @@ bool Process::ended() {
         pid = -1;
     }
     return pid <= 0;
-}
-
-int Process::readByte() {
-    unsigned char byte = 0;
-    return ::read(pipeEnd, &byte, 1) == 1 ? byte : -1;
-}
-
-void Process::kill(int signal) {
-    if (pid > 0) {
-        ::kill(pid, signal);
-        ::waitpid(pid, &status, 0);
-        pid = -1;
-    }
 }
 
 std::string Process::describe() const {
@@ -158,7 +134,6 @@ bool waitForWindow(Process& program, std::chrono::seconds limit, const std::stri
     const bool shown = waitFor(
         [&] {
             window = run("xdotool search --name " + quote("^" + title + "$") + " | head -n 1").output;
-            window.erase(window.find_last_not_of(" \n") + 1);
             return !program.ended() && !window.empty() &&
                    (!fullScreen || run("xprop -id " + window + " _NET_WM_STATE").output.find("FULLSCREEN") !=
                                        std::string::npos);
@@ -173,14 +148,14 @@ bool waitForWindow(Process& program, std::chrono::seconds limit, const std::stri
     return shown;
 }
 
-PixelCount countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate) {
+double shareOfPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate) {
     const RgbaImage image(png.string());
-    PixelCount result{0, image.getWidth(), image.getHeight()};
-    for (const unsigned char* p = image.getPixels();
-         p != image.getPixels() + kRgba * result.width * result.height; p += kRgba) {
-        result.count += predicate(p[0], p[1], p[2]) ? 1 : 0;
+    const long pixels = long{image.getWidth()} * image.getHeight();
+    long count = 0;
+    for (const unsigned char* p = image.getPixels(); p != image.getPixels() + kRgba * pixels; p += kRgba) {
+        count += predicate(p[0], p[1], p[2]) ? 1 : 0;
     }
-    return result;
+    return static_cast<double>(count) / static_cast<double>(pixels);
 }
 
 } // namespace kv::testsupport

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 struct CommandResult {
     int status = -1;    // exit status, 128 + signal when killed
-    std::string output; // standard output and standard error together
+    std::string output; // standard output and standard error together, without the last line breaks
 };
 // Runs a command line with /bin/sh and waits for it.
 CommandResult run(const std::string& command);
@@ -48,12 +48,11 @@ inline const char* const kAssetFolders[] = {"shaders", "sprites", "fonts", "soun
 // Links each asset folder of the build's runtime directory into the directory.
 void linkAssetFolders(const fs::path& directory);
 
-// A child process, killed if still running at the end. With an output directory its standard output and
-// error go to stdout.txt and stderr.txt there; without one its standard output is a pipe for readByte.
+// A child process, killed if still running at the end, whose standard output and error go to stdout.txt and
+// stderr.txt in the output directory.
 class Process {
 public:
-    Process(std::vector<std::string> argv, const fs::path& workingDirectory,
-            const fs::path& outputDirectory = {});
+    Process(std::vector<std::string> argv, const fs::path& workingDirectory, const fs::path& outputDirectory);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -63,8 +62,6 @@ public:
     bool waitForEnd(std::chrono::seconds limit) {
         return waitFor([this] { return ended(); }, limit);
     }
-    int readByte();               // -1 when the read fails
-    void kill(int signal);        // and reap it
     std::string describe() const; // "exit 0", "signal 11" or "running"
     std::string standardOutput() const { return readFile(outputDirectory / "stdout.txt"); }
     std::string standardError() const { return readFile(outputDirectory / "stderr.txt"); }
@@ -72,7 +69,6 @@ public:
 private:
     pid_t pid = -1;
     int status = 0;
-    int pipeEnd = -1;
     fs::path outputDirectory;
 };
 
@@ -85,15 +81,9 @@ inline bool xdotool(const std::string& arguments) {
     return run("xdotool " + arguments).status == 0;
 }
 
-// The pixels of a PNG, decoded by the engine's reader (which throws on anything but a PNG), whose red,
-// green and blue satisfy the predicate.
-struct PixelCount {
-    long count = 0;
-    int width = 0;
-    int height = 0;
-    double fraction() const { return static_cast<double>(count) / (static_cast<double>(width) * height); }
-};
-PixelCount countPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate);
+// The share of the pixels of a PNG, decoded by the engine's reader (which throws on anything but a PNG),
+// whose red, green and blue satisfy the predicate.
+double shareOfPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate);
 // Not near black.
 inline bool isLit(int r, int g, int b) {
     constexpr int kLitLevel = 60; // sum of red, green and blue
