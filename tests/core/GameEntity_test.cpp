@@ -7,6 +7,7 @@
 #include <map>
 #include <random>
 #include <ranges>
+#include <set>
 #include <vector>
 
 #include <glm/geometric.hpp>
