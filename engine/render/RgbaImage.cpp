@@ -79,12 +79,14 @@ void* reallocateBlock(void* block, std::size_t oldSize, std::size_t newSize) {
 
 #include "engine/core/Diagnostics.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 namespace kv {
@@ -165,6 +167,71 @@ RgbaImage::RgbaImage(const std::string& path) {
     });
 }
 
+namespace {
+
+constexpr std::size_t kChannels = 4; // bytes a texel
+constexpr std::string_view kLlvmpipe = "llvmpipe";
+
+bool isPowerOfTwo(int side) {
+    return side > 0 && (side & (side - 1)) == 0;
+}
+
+// Mesa's llvmpipe makes mipmap levels with a blit whose shaders it compiles at the first call in each
+// context: 85 to 100 ms of the start-up path on a machine without a GPU. Where both sides are powers of
+// two, each of its levels is, byte for byte, the rounded mean of each texel pair across, then of the two
+// means down (a Sprite test compares every level with the driver's own). There the engine makes the
+// levels itself; everywhere else they stay the driver's.
+bool makesOwnLevels(int width, int height) {
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return renderer != nullptr && std::string_view(renderer).starts_with(kLlvmpipe) && isPowerOfTwo(width) &&
+           isPowerOfTwo(height);
+}
+
+unsigned char roundedMean(unsigned char a, unsigned char b) {
+    return static_cast<unsigned char>((a + b + 1) >> 1);
+}
+
+// The next level of a power-of-two level. A side of 1 stays 1: along it a texel is its own neighbour.
+std::vector<unsigned char> halve(const unsigned char* texels, int width, int height) {
+    const int nextWidth = std::max(width / 2, 1);
+    const int nextHeight = std::max(height / 2, 1);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * kChannels;
+    const std::size_t across = width > 1 ? kChannels : 0; // from a texel to its neighbour to the right
+    const std::size_t down = height > 1 ? rowBytes : 0;   // and to the one below
+    std::vector<unsigned char> next(static_cast<std::size_t>(nextWidth) *
+                                    static_cast<std::size_t>(nextHeight) * kChannels);
+    unsigned char* out = next.data();
+    for (int y = 0; y < nextHeight; ++y) {
+        const unsigned char* row = texels + static_cast<std::size_t>(y) * (rowBytes + down);
+        for (int x = 0; x < nextWidth; ++x) {
+            const unsigned char* topLeft = row + static_cast<std::size_t>(x) * (kChannels + across);
+            for (std::size_t channel = 0; channel < kChannels; ++channel) {
+                const unsigned char* texel = topLeft + channel;
+                const unsigned char top = roundedMean(texel[0], texel[across]);
+                const unsigned char bottom = roundedMean(texel[down], texel[down + across]);
+                *out++ = roundedMean(top, bottom);
+            }
+        }
+    }
+    return next;
+}
+
+void uploadOwnLevels(const RgbaImage& image) {
+    std::vector<unsigned char> level;
+    const unsigned char* texels = image.getPixels();
+    int width = image.getWidth();
+    int height = image.getHeight();
+    for (GLint index = 1; width > 1 || height > 1; ++index) {
+        level = halve(texels, width, height);
+        texels = level.data();
+        width = std::max(width / 2, 1);
+        height = std::max(height / 2, 1);
+        glTexImage2D(GL_TEXTURE_2D, index, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    }
+}
+
+} // namespace
+
 GLuint createTexture(const RgbaImage& image, bool mipmapped) {
     GLuint textureId = 0;
     glGenTextures(1, &textureId);
@@ -176,7 +243,9 @@ GLuint createTexture(const RgbaImage& image, bool mipmapped) {
     // RGBA rows of any width are 4-byte aligned, so the default unpack alignment fits.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.getWidth(), image.getHeight(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  image.getPixels());
-    if (mipmapped) {
+    if (mipmapped && makesOwnLevels(image.getWidth(), image.getHeight())) {
+        uploadOwnLevels(image);
+    } else if (mipmapped) {
         glGenerateMipmap(GL_TEXTURE_2D);
     }
     glBindTexture(GL_TEXTURE_2D, 0);

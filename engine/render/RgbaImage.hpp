@@ -34,8 +34,9 @@ private:
 inline constexpr GLint kTextureWrap = GL_REPEAT;
 inline constexpr GLint kTextureFilter = GL_LINEAR;
 
-// A new 2D texture of the image, wrapping and filtering as above, with a full mipmap chain
-// (glGenerateMipmap) when mipmapped. Leaves no texture bound.
+// A new 2D texture of the image, wrapping and filtering as above, with a full mipmap chain when mipmapped:
+// the driver's (glGenerateMipmap), or on llvmpipe, for sides that are powers of two, the same levels made
+// by the engine, which spares llvmpipe compiling its blit. Leaves no texture bound.
 GLuint createTexture(const RgbaImage& image, bool mipmapped);
 
 } // namespace kv

@@ -1,9 +1,13 @@
+#include "engine/render/RgbaImage.hpp"
 #include "engine/render/Sprite.hpp"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -92,6 +96,46 @@ TEST_F(SpriteTest, BrokenImagesAndFramesThatDoNotFitTheSheetAreRefusedNamingTheP
         EXPECT_THAT(error(path, width, height, count), ::testing::HasSubstr(path)) << width << "x" << height;
     }
     EXPECT_EQ(error(path, 16, 16, 8), "<no error>");
+}
+
+// Mipmapped textures whose levels the engine makes itself (on llvmpipe, for sides that are powers of two)
+// must hold the driver's own levels byte for byte: random texels, every level read back.
+TEST_F(SpriteTest, MipmapLevelsAreTheDriversOwnByteForByte) {
+    const auto levelsOf = [](GLuint texture) {
+        std::vector<std::vector<unsigned char>> levels;
+        glBindTexture(GL_TEXTURE_2D, texture);
+        for (GLint level = 0, width = 2, height = 2; width > 1 || height > 1; ++level) {
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
+            levels.emplace_back(static_cast<std::size_t>(width * height * test::kRgbaChannels));
+            glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, levels.back().data());
+        }
+        glDeleteTextures(1, &texture);
+        return levels;
+    };
+    std::mt19937 random(5);
+    for (const auto& [width, height] :
+         {std::pair{1, 1}, {2, 1}, {1, 8}, {8, 4}, {4, 16}, {256, 32}, {512, 512}, {6, 10}}) {
+        std::vector<std::uint8_t> texels(static_cast<std::size_t>(width * height * test::kRgbaChannels));
+        for (std::uint8_t& texel : texels) {
+            texel = static_cast<std::uint8_t>(random());
+        }
+        const std::string path = scratchPath("random.png");
+        ASSERT_NE(writePngFile(path.c_str(), width, height, test::kRgbaChannels, texels.data(),
+                               width * test::kRgbaChannels),
+                  0);
+        const RgbaImage image(path);
+        GLuint driver = 0;
+        glGenTextures(1, &driver);
+        glBindTexture(GL_TEXTURE_2D, driver);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     image.getPixels());
+        glGenerateMipmap(GL_TEXTURE_2D);
+        const auto expected = levelsOf(driver);
+        EXPECT_EQ(expected.size(),
+                  static_cast<std::size_t>(std::bit_width(unsigned(std::max(width, height)))));
+        EXPECT_TRUE(levelsOf(createTexture(image, true)) == expected) << width << " x " << height;
+    }
 }
 
 } // namespace
