@@ -80,6 +80,7 @@ void* reallocateBlock(void* block, std::size_t oldSize, std::size_t newSize) {
 #include "engine/core/Diagnostics.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -172,10 +173,6 @@ namespace {
 constexpr std::size_t kChannels = 4; // bytes a texel
 constexpr std::string_view kLlvmpipe = "llvmpipe";
 
-bool isPowerOfTwo(int side) {
-    return side > 0 && (side & (side - 1)) == 0;
-}
-
 // Mesa's llvmpipe makes mipmap levels with a blit whose shaders it compiles at the first call in each
 // context: 85 to 100 ms of the start-up path on a machine without a GPU. Where both sides are powers of
 // two, each of its levels is, byte for byte, the rounded mean of each texel pair across, then of the two
@@ -183,8 +180,8 @@ bool isPowerOfTwo(int side) {
 // levels itself; everywhere else they stay the driver's.
 bool makesOwnLevels(int width, int height) {
     const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    return renderer != nullptr && std::string_view(renderer).starts_with(kLlvmpipe) && isPowerOfTwo(width) &&
-           isPowerOfTwo(height);
+    return renderer != nullptr && std::string_view(renderer).starts_with(kLlvmpipe) &&
+           std::has_single_bit(static_cast<unsigned>(width)) && std::has_single_bit(static_cast<unsigned>(height));
 }
 
 unsigned char roundedMean(unsigned char a, unsigned char b) {
