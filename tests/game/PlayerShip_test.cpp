@@ -64,8 +64,8 @@ TEST_F(PlayerShip, TurretAimsAtThePointUnderThePointerInFullScreenAndInAWindow) 
     }
 }
 
-// Bullets vanish 2010 from the arena's centre, EMP rockets 2032.5 and divers' bullets 2010: within a frame's
-// flight of passing it (the check and the move of a frame come in the order of their addresses).
+// Bullets vanish 2010 from the arena's centre, EMP rockets 2032.5 and divers' bullets 2010, in the frame that
+// carries them past.
 TEST_F(PlayerShip, ProjectilesVanishAsTheyPassTheirRange) {
     startGame(1, 1);
     GameEntity& diver = placeEnemy(game->spawnDiver(), vec2(0, 1000)); // fires along +x, clear of the ship
@@ -84,7 +84,7 @@ TEST_F(PlayerShip, ProjectilesVanishAsTheyPassTheirRange) {
             return count(0) == before;
         };
         ASSERT_GT(stepUntil(gone, 600), 0);
-        EXPECT_NEAR(reached, range, speed * kFrame) << range;
+        EXPECT_TRUE(reached < range && reached + speed * kFrame >= range) << reached << " of " << range;
     }
 }
 
