@@ -13,7 +13,18 @@ namespace {
 // Fixed priority of delayed callbacks and spawners.
 constexpr int kScriptPriority = 1000;
 constexpr int kNoModifiers = 0;
-constexpr const char* kIntervalMessage = "spawner interval must be greater than 0";
+
+// Each spawn must bring the next one closer, or the loop that catches up with due spawns never ends: an
+// interval of 0 or less, not a number, or too short to change the countdown at all.
+void checkAdvances(float countdown, float interval) {
+    checkState(countdown + interval > countdown, [&](std::stringstream& out) {
+        out << "TimedEntitySpawner: interval must be greater than 0 seconds";
+        if (interval > 0.0f) {
+            out << " and long enough to advance a countdown of " << countdown;
+        }
+        out << ", was " << interval;
+    });
+}
 } // namespace
 
 LambdaComponent::LambdaComponent(GameEntity& entity, ComponentCallback callback, int priority)
@@ -44,7 +55,7 @@ TimedEntitySpawner::TimedEntitySpawner(GameEntity& entity, float interval, bool 
                                        EntityFactory factory)
     : UpdatableComponent(entity, kScriptPriority), interval(interval), enabled(enabled),
       factory(std::move(factory)) {
-    checkState(interval > 0.0f, kIntervalMessage);
+    checkAdvances(0.0f, interval);
     entity.registerComponent<TimedEntitySpawner>(*this);
 }
 
@@ -67,10 +78,10 @@ void TimedEntitySpawner::update(float dt) {
             return;
         }
     }
-    // interval is public and may have been changed since construction; without this the loop never ends.
-    checkState(interval > 0.0f, kIntervalMessage);
-    // countdown is now how far past due the next spawn is (0 or less).
+    // countdown is now how far past due the next spawn is (0 or less). interval is public and may have been
+    // rewritten since construction (the wave director does so every frame), so it is checked here.
     do {
+        checkAdvances(countdown, interval);
         spawn(-countdown);
         countdown += interval;
     } while (countdown <= 0.0f);
@@ -78,7 +89,7 @@ void TimedEntitySpawner::update(float dt) {
 
 void TimedEntitySpawner::spawn(float age) {
     GameEntity* spawned = factory();
-    checkState(spawned != nullptr, "spawner factory returned no entity");
+    checkState(spawned != nullptr, "TimedEntitySpawner: factory returned no entity");
     const auto updatables = spawned->getComponents<UpdatableComponent>();
     const std::vector<UpdatableComponent*> snapshot(updatables.begin(), updatables.end());
     for (UpdatableComponent* component : snapshot) {

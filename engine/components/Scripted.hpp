@@ -45,17 +45,18 @@ public:
 // the interval is shorter than the frame, and advances each new entity by how late its spawn was.
 class TimedEntitySpawner : public UpdatableComponent {
 public:
-    // interval in seconds, greater than 0.
+    // interval in seconds, greater than 0, else std::runtime_error naming the class.
     TimedEntitySpawner(GameEntity& entity, float interval, bool enabled, EntityFactory factory);
     ~TimedEntitySpawner() override;
 
     void update(float dt) override;
-    // Creates one entity now and runs each of its updatable components once with age (seconds).
+    // Creates one entity now and runs each of its updatable components once with age (seconds); a factory
+    // that returns null is a std::runtime_error.
     void spawn(float age);
     // Holding the mouse button (without modifiers) enables spawning, releasing it disables it.
     void addMouseControl(int button);
 
-    // Seconds between two spawns; must stay greater than 0.
+    // Seconds between two spawns; must stay greater than 0: an update that is due to spawn checks it.
     float interval;
     // Seconds until the next spawn is due; rests at 0 while disabled.
     float countdown = 0.0f;

@@ -2,6 +2,7 @@
 #include "engine/components/Scripted.hpp"
 
 #include <ranges>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "engine/components/Input.hpp"
 #include "engine/components/Motion.hpp"
 #include "tests/support/EntityWorld.hpp"
+#include "tests/support/ErrorText.hpp"
 
 namespace kv {
 namespace {
@@ -91,13 +93,36 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleased
     }
 }
 
+// The wave director rewrites its spawners' intervals every frame: one that cannot bring the next spawn due,
+// given or set later, and a factory that builds nothing fail naming the class instead of looping for ever.
+TEST_F(SpawnerTest, IntervalsThatCannotAdvanceAndFactoriesThatBuildNothingFailNamingTheSpawner) {
+    const std::string interval = "TimedEntitySpawner: interval must be greater than 0 seconds";
+    // Interval at construction, then after the first spawn, and the error; the factory builds only once.
+    const std::tuple<float, float, std::string> cases[] = {
+        {0.0f, 0.5f, interval + ", was 0"},
+        {0.5f, -0.25f, interval + ", was -0.25"},
+        {0.5f, 1e-9f, interval + " and long enough to advance a countdown of -0.5, was 1e-09"},
+        {0.5f, 0.5f, "TimedEntitySpawner: factory returned no entity"}};
+    for (const auto& [first, later, error] : cases) {
+        EXPECT_EQ(test::errorOf([&, built = false]() mutable {
+                      auto* spawner = new TimedEntitySpawner(make(), first, true, [&]() -> GameEntity* {
+                          return std::exchange(built, true) ? nullptr : &make();
+                      });
+                      spawner->update(kFrame); // due at once
+                      spawner->interval = later;
+                      spawner->update(1.0f); // half a second overdue
+                  }),
+                  error);
+    }
+}
+
 using HealthTest = test::EntityTest;
 
 TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) {
     GameEntity& ship = make();
     GameEntity& turret = makeChild(ship, vec2(0.0f));
     std::vector<std::pair<bool, bool>> deaths; // active and retired, as each death saw the ship
-    const auto die = [&] { deaths.emplace_back(ship.isActive(), ship.hasTag(kRetiredTag)); };
+    const auto die = [&] { deaths.emplace_back(ship.isActive(), ship.hasTag(99)); };
     auto* health = new HealthComponent(ship, 10.0f, die, 5);
     constexpr float kSliver = 1.0f / 1024.0f; // exact in binary, so the last hit leaves exactly 0
     health->doDamage(4.0f);
@@ -108,7 +133,7 @@ TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) 
     health->doDamage(kSliver);
     EXPECT_EQ(deaths, (std::vector<std::pair<bool, bool>>{{true, false}})) << "the callback sees it alive";
     EXPECT_EQ(std::pair(ship.isActive(), turret.isActive()), std::pair(false, false)) << "with its subtree";
-    EXPECT_EQ(tagged.getEntities(kRetiredTag), EntitySet{&ship}) << "children go with the retired one";
+    EXPECT_EQ(tagged.getEntities(99), EntitySet{&ship}) << "children go with the retired one";
     health->doDamage(1.0f);
     EXPECT_EQ(deaths.size(), 2u) << "every later hit dies again";
 }

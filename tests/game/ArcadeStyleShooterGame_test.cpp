@@ -65,10 +65,9 @@ TEST_F(ShooterGame, KeysReachComponentsAndSpaceSavesNumberedScreenshotsWithoutRe
     game->waitForScreenshots();
     EXPECT_EQ(heard, (std::vector<bool>{true, false, true}));
     EXPECT_EQ(readFile("screenshot_1.png"), "an earlier run's file");
-    const vec2 size(game->getGuiCamera().bufferWidth, game->getGuiCamera().bufferHeight); // the framebuffer's
     for (const char* file : {"screenshot_2.png", "screenshot_3.png"}) {
         const RgbaImage shot(file);
-        EXPECT_EQ(vec2(shot.getWidth(), shot.getHeight()), size) << file;
+        EXPECT_EQ(vec2(shot.getWidth(), shot.getHeight()), framebuffer()) << file;
     }
     EXPECT_FALSE(fs::exists("screenshot_4.png")) << "the repeat saved nothing";
     EXPECT_NE(glfwGetWindowMonitor(game->getWindow()), nullptr) << "Alt+Shift+Enter is no toggle";
@@ -114,18 +113,20 @@ constexpr float kMenuScale = 2.0f; // pixels per menu unit of a window larger th
 
 using Menu = GameFixture;
 
-TEST_F(Menu, AClickSelectsTheWeaponOfTheButtonUnderThePointerAloneInItsRowAndGapsDoNothing) {
+TEST_F(Menu, AClickSelectsTheWeaponUnderThePointerAloneInItsRowExitQuitsStartPlaysAndGapsDoNothing) {
     VantorGui& menu = game->getMenu();
-    int clicks = 0; // Start adds 1, Exit 10
-    menu.startButton.onClick = [&] { clicks += 1; };
-    menu.exitButton.onClick = [&] { clicks += 10; };
     // The weapons chosen and which buttons show it (main weapon, its row, secondary weapon, its row), then
-    // the clicks on Start and Exit so far.
+    // what Exit and Start did through the game's own bindings: 10 once the window is to close, 1 in a game.
     const auto choice = [&] {
-        return std::vector<int>{
-            menu.getMainWeapon(),           menu.machineGunButton.active, menu.ionCannonButton.active,
-            menu.flamethrowerButton.active, menu.getSecondaryWeapon(),    menu.empRocketButton.active,
-            menu.gravityOrbButton.active,   menu.shockwaveButton.active,  clicks};
+        return std::vector<int>{menu.getMainWeapon(),
+                                menu.machineGunButton.active,
+                                menu.ionCannonButton.active,
+                                menu.flamethrowerButton.active,
+                                menu.getSecondaryWeapon(),
+                                menu.empRocketButton.active,
+                                menu.gravityOrbButton.active,
+                                menu.shockwaveButton.active,
+                                10 * glfwWindowShouldClose(game->getWindow()) + !mainMenuActive};
     };
     EXPECT_EQ(choice(), (std::vector<int>{1, 1, 0, 0, 1, 1, 0, 0, 0})) << "machine gun and EMP rocket first";
     // A move and a press delivered in one event poll, the press through GLFW's callback, with no update
@@ -148,8 +149,8 @@ TEST_F(Menu, AClickSelectsTheWeaponOfTheButtonUnderThePointerAloneInItsRowAndGap
         {{-270, -30}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},           // EMP rocket
         {{-135, 180}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},           // between machine gun and ion cannon
         {{0, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},             // between start and exit
-        {{-135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 1}},          // start
-        {{135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 11}},          // exit
+        {{135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 10}},          // exit
+        {{-135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 11}},         // start
     };
     for (const auto& [point, chosen] : points) {
         // The menu sees the pointer, then the left button is pressed there.
@@ -177,9 +178,9 @@ TEST_F(HighScoreFile, ReadsTheFileFormsAsDocumented) {
         {"\x89PNG\r\n\x1a\n", 5},
         {"HighScore=abc", 0}}; // the key with no number stores 0
     for (const auto& [content, value] : forms) {
-        fs::remove(highScoreFileName);
+        fs::remove("HighScore.txt");
         if (content != nullptr) {
-            testsupport::writeFile(highScoreFileName, content);
+            testsupport::writeFile("HighScore.txt", content);
         }
         playerHighScore = 5;
         EXPECT_EQ(loadHighScore(), value) << (content != nullptr ? content : "no file");
@@ -197,15 +198,15 @@ TEST_F(HighScoreFile, WritesExactlyTheKeyAndNumberOnlyWhenBeatenReplacingTheFile
         return playerHighScore;
     };
     EXPECT_EQ(endGame(10, 10), 10);
-    EXPECT_FALSE(fs::exists(highScoreFileName)) << "a tie writes nothing";
+    EXPECT_FALSE(fs::exists("HighScore.txt")) << "a tie writes nothing";
     EXPECT_EQ(endGame(1250, 10), 1250);
-    EXPECT_EQ(readFile(highScoreFileName), "HighScore=1250");
+    EXPECT_EQ(readFile("HighScore.txt"), "HighScore=1250");
     endGame(0, -7);
-    EXPECT_EQ(readFile(highScoreFileName), "HighScore=0");
+    EXPECT_EQ(readFile("HighScore.txt"), "HighScore=0");
     EXPECT_EQ(testsupport::namesIn(".").size(), entriesBefore.size() + 1) << "no temporary file is left";
-    fs::create_directory(highScoreFileName + ".tmp"); // the temporary file cannot be created
+    fs::create_directory("HighScore.txt.tmp"); // the temporary file cannot be created
     EXPECT_EQ(endGame(40, 3), 40);
-    EXPECT_EQ(readFile(highScoreFileName), "HighScore=0");
+    EXPECT_EQ(readFile("HighScore.txt"), "HighScore=0");
 }
 
 } // namespace

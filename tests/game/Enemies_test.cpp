@@ -5,29 +5,32 @@
 #include <utility>
 #include <vector>
 
+#include <glm/geometric.hpp>
+
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
 #include "game/GameFixture.hpp"
+#include "game/GameRules.hpp"
 
 namespace kv {
 namespace {
 
 using Enemies = GameFixture;
 
-// Brought to exactly zero health, enemies are swept at the end of the frame; their explosions stay until
-// their sheets have played: 21 steps of 1/60 s for the small sheet, 64 for the large (the first only
-// accumulates).
+// Each enemy comes at its distance, tagged as an enemy of its kind, and a weapon that destroys it scores its
+// worth. Brought to exactly zero health, it is swept at the end of the frame; its explosion stays until its
+// sheet has played: 21 steps of 1/60 s for the small sheet, 64 for the large (the first only accumulates).
 TEST_F(Enemies, SpawnOutsideTheArenaWithTheirTagsAndWorthAndExplodeOnceThroughTheirSheets) {
     startGame(1, 1);
-    const std::tuple<GameEntity*, float, int, int> spawned[] = {
-        {game->spawnSwarmer(), 2100, kTagSwarmer, 5},
-        {game->spawnDiver(), 2100, kTagDiver, 7},
-        {game->spawnMothership(), 2300, kTagMothership, 300}};
+    const std::tuple<GameEntity*, float, int, int> spawned[] = {{game->spawnSwarmer(), 2100, 14, 5},
+                                                                {game->spawnDiver(), 2100, 15, 7},
+                                                                {game->spawnMothership(), 2300, 16, 300}};
     for (const auto& [enemy, distance, tag, score] : spawned) {
         EXPECT_NEAR(std::hypot(enemy->getPosition().x, enemy->getPosition().y), distance, 0.01f);
-        EXPECT_EQ(enemy->getTags(), (std::set<int>{kTagEnemy, tag}));
-        EXPECT_EQ(enemy->getComponent<ScoreComponent>().score, score);
-        enemy->getComponent<HealthComponent>().doDamage(healthOf(*enemy));
+        EXPECT_EQ(enemy->getTags(), (std::set<int>{11, tag}));
+        const int before = playerScore;
+        damageAndScore(*enemy, healthOf(*enemy)); // as the player's weapons hit
+        EXPECT_EQ(playerScore - before, score);
     }
     for (const auto& [steps, explosions] : {std::pair{1, 3}, {20, 3}, {1, 1}, {42, 1}, {1, 0}}) {
         step(steps);
@@ -36,14 +39,15 @@ TEST_F(Enemies, SpawnOutsideTheArenaWithTheirTagsAndWorthAndExplodeOnceThroughTh
     }
 }
 
-// A swarmer's ram costs the ship one of its six and the swarmer itself; a mothership's destroys it and costs
-// the mothership fifty. Nothing is scored. With the ship dead, motherships neither steer nor launch.
-TEST_F(Enemies, RamsCostTheShipOneForASwarmerAndAllForAMothershipWhichThenNeitherSteersNorLaunches) {
+// Swarmers head for the ship from wherever they are and ram it: each ram costs the ship one of its six and
+// the swarmer itself; a mothership's destroys it and costs the mothership fifty. Nothing is scored. With the
+// ship dead, motherships neither steer nor launch, and swarmers and divers turn on the spot.
+TEST_F(Enemies, SwarmersChaseAndRamTheShipAMothershipsRamKillsItAndThenSmallEnemiesCircleOnTheSpot) {
     startGame(1, 1);
     for (int ram = 1; ram <= 6; ++ram) {
-        placeEnemy(game->spawnSwarmer(), ship().getPosition() + vec2(60, 0));
-        step(1);
-        EXPECT_EQ(count(kTagSwarmer), 0) << "the rammer explodes";
+        GameEntity& swarmer = placeEnemy(game->spawnSwarmer(), 400.0f * dir(float(ram))); // from all sides
+        swarmer.getComponent<EnemyAiComponent>().aiEnabled = true;
+        ASSERT_GT(stepUntil([&] { return count(kTagSwarmer) == 0; }, 240), 0) << "the rammer explodes";
         EXPECT_FLOAT_EQ(playerAlive() ? healthOf(ship()) : 0.0f, 6.0f - ram);
     }
     EXPECT_EQ(playerScore, 0);
@@ -54,12 +58,21 @@ TEST_F(Enemies, RamsCostTheShipOneForASwarmerAndAllForAMothershipWhichThenNeithe
     EXPECT_EQ(std::pair(playerAlive(), healthOf(mothership)), std::pair(false, 150.0f))
         << "ship alive, mothership";
     mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
+    const std::pair<GameEntity*, vec2> circling[] = {{game->spawnSwarmer(), {600, 600}},
+                                                     {game->spawnDiver(), {-600, 600}}};
+    for (const auto& [enemy, at] : circling) {
+        placeEnemy(enemy, at).getComponent<EnemyAiComponent>().aiEnabled = true;
+    }
     step(static_cast<int>(3.0f / kFrame));
-    EXPECT_EQ(count(kTagSwarmer) + count(kTagDiver), 0) << "with the ship dead, no launches";
+    EXPECT_EQ(count(kTagSwarmer) + count(kTagDiver), 2) << "with the ship dead, no launches";
     EXPECT_EQ(mothership.getComponent<PhysicsComponent>().velocity, vec2(0.0f)) << "nor steering";
+    for (const auto& [enemy, at] : circling) {
+        EXPECT_LT(glm::distance(enemy->getPosition(), at), 500.0f) << "turning within 500 of " << at.x;
+        EXPECT_NE(enemy->getOrientation(), 0.0f) << at.x;
+    }
 }
 
-TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedAndBreaksOffAtSixHundredUntilSixFifty) {
+TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedBreaksOffAtSixHundredUntilSixFiftyAndItsShotHurts) {
     constexpr float kAtShip = 3.1415927f; // the heading from the right of the ship straight at it
     startGame(1, 1);
     GameEntity& diver = placeEnemy(game->spawnDiver(), vec2(1000, 0));
@@ -81,6 +94,8 @@ TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedAndBreaksOffAtSixHundredU
     }
     step(2);
     EXPECT_EQ(count(kTagDiverBullet), 1) << "a rested gun fires at once, then waits its second";
+    ASSERT_GT(stepUntil([&] { return healthOf(ship()) < 6.0f; }, 60), 0);
+    EXPECT_EQ(std::pair(healthOf(ship()), count(kTagDiverBullet)), std::pair(5.0f, 0)) << "hurt, and gone";
 }
 
 TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNineWhenEnraged) {
@@ -109,19 +124,21 @@ TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNi
 
 using WaveDirector = GameFixture;
 
+// The director's spawners come at the rates they state: a swarmer every 2 s and a diver every 10 s at first,
+// a diver every 5 s at director time 20, a swarmer a second at 50. Its clock stands while a mothership lives.
 TEST_F(WaveDirector, WavesComeFasterWithTimeUntilAMothershipAtFortyFiveSecondsHoldsThemWhileItLives) {
     startGame(1, 1, true);
+    ship().setActive(false); // nobody to chase or ram: every enemy sent stays
     const auto spawners =
         game->getTaggedRegistry().getEntity(kTagWaveDirector).getComponents<TimedEntitySpawner>();
     // Swarmers come more often than divers.
     const auto [swarmers, divers] = std::ranges::minmax(spawners, {}, &TimedEntitySpawner::interval);
     // Seconds of play at 1/60 s per frame.
     const auto play = [&](float seconds) { step(static_cast<int>(seconds * 60.0f + 0.5f)); };
-    ship().getComponent<HealthComponent>().health = 1e12f; // survives every ram
     step(1);
     EXPECT_EQ(count(kTagSwarmer), 1) << "the first swarmer comes at once";
-    EXPECT_NEAR(swarmers->interval, 2.0f, 1e-3); // 1 / (t / 100 + 0.5)
-    EXPECT_NEAR(divers->interval, 10.0f, 1e-2);  // 1 / (t / 200 + 0.1)
+    EXPECT_NEAR(swarmers->interval, 2.0f, 1e-3);
+    EXPECT_NEAR(divers->interval, 10.0f, 1e-2);
     play(11.9f);
     EXPECT_EQ(count(kTagDiver), 0);
     play(0.2f);
@@ -132,20 +149,15 @@ TEST_F(WaveDirector, WavesComeFasterWithTimeUntilAMothershipAtFortyFiveSecondsHo
     EXPECT_EQ(count(kTagMothership), 0);
     play(0.2f);
     ASSERT_EQ(count(kTagMothership), 1);
-    EXPECT_FALSE(swarmers->enabled || divers->enabled);
-    HealthComponent& mothership =
-        (*game->getTaggedRegistry().getEntities(kTagMothership).begin())->getComponent<HealthComponent>();
-    mothership.health = 1e9f; // survives its rams against the invulnerable ship
-    const std::pair frozen(swarmers->interval, divers->interval);
-    play(30.0f); // a mothership that lives on holds the clock and the waves
-    EXPECT_EQ(std::pair(swarmers->interval, divers->interval), frozen);
-    EXPECT_FALSE(swarmers->enabled || divers->enabled);
-    mothership.doDamage(1e9f);
-    step(2); // swept, then the director sees none and switches the waves back on
-    EXPECT_TRUE(swarmers->enabled && divers->enabled);
-    EXPECT_NEAR(swarmers->interval, 1.0f / (45.0f / 100.0f + 0.5f), 1e-3);
+    const int sent = count(kTagEnemy);
+    play(30.0f);
+    EXPECT_EQ(count(kTagEnemy), sent) << "a mothership that lives on holds the waves";
+    GameEntity& mothership = **game->getTaggedRegistry().getEntities(kTagMothership).begin();
+    mothership.getComponent<HealthComponent>().doDamage(200.0f);
+    step(2); // swept, then the director sees none and sends waves again
     play(4.95f);
-    EXPECT_NEAR(swarmers->interval, 1.0f, 0.01f) << "one swarmer a second at director time 50";
+    EXPECT_NEAR(swarmers->interval, 1.0f, 0.01f) << "at director time 50, the mothership's life not counted";
+    EXPECT_GT(count(kTagEnemy), sent) << "the waves come again";
     play(39.0f);
     EXPECT_EQ(count(kTagMothership), 0);
     play(1.2f);

@@ -103,8 +103,7 @@ void GameFixture::flyScripted(GlLabelButton& mainWeapon, GlLabelButton& secondar
         const long leg = (n / kLegFrames) % 4;
         heldKeys = {leg <= 1 ? GLFW_KEY_W : GLFW_KEY_S, leg == 1 || leg == 2 ? GLFW_KEY_D : GLFW_KEY_A};
         const float angle = static_cast<float>(n) * kAimTurnRate;
-        const vec2 centre(game->getGuiCamera().bufferWidth * 0.5f, game->getGuiCamera().bufferHeight * 0.5f);
-        pointer = glm::dvec2(centre + kAimRadius * vec2(std::cos(angle), std::sin(angle)));
+        pointer = glm::dvec2(0.5f * framebuffer() + kAimRadius * vec2(std::cos(angle), std::sin(angle)));
         if (n % 180 == 0 || n % 180 == 120) {
             mouse(GLFW_MOUSE_BUTTON_LEFT, n % 180 == 0 ? GLFW_PRESS : GLFW_RELEASE);
         }

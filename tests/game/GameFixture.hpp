@@ -2,6 +2,7 @@
 // with keys and pointer set by the test through the wrapped glfwGetKey and glfwGetCursorPos the game reads.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
@@ -64,6 +65,8 @@ protected:
                      bool untilDestroyed = false);
     GameEntity& ship() { return game->getTaggedRegistry().getEntity(kTagPlayer); }
     bool playerAlive() { return game->getTaggedRegistry().hasActiveEntity(kTagPlayer); }
+    // In pixels, as the game last heard from the window system.
+    vec2 framebuffer() { return vec2(game->getGuiCamera().bufferWidth, game->getGuiCamera().bufferHeight); }
     // An enemy of the given kind at the position, standing still with its AI off.
     GameEntity& placeEnemy(GameEntity* enemy, const vec2& position, float orientation = 0.0f);
     // Mouse buttons and keys go through the game's own window callbacks.
@@ -82,6 +85,11 @@ protected:
         release(button);
     }
     int count(int tag) { return static_cast<int>(game->getTaggedRegistry().getEntities(tag).size()); }
+    // The entity made last: a shot just fired, a wave just emitted.
+    GameEntity& newest() {
+        return **std::ranges::max_element(game->getTaggedRegistry().getEntities(0), {},
+                                          &GameEntity::getCreationNumber);
+    }
     float healthOf(GameEntity& entity) { return entity.getComponent<HealthComponent>().health; }
 
     std::unique_ptr<ArcadeStyleShooterGame> game;

@@ -99,8 +99,14 @@ TEST_F(SpriteTest, BrokenImagesAndFramesThatDoNotFitTheSheetAreRefusedNamingTheP
 }
 
 // Mipmapped textures whose levels the engine makes itself (on llvmpipe, for sides that are powers of two)
-// must hold the driver's own levels byte for byte: random texels, every level read back.
+// must hold the driver's own levels byte for byte: random texels, every level read back. Other sides (6 x 10)
+// must be left to the driver, whose levels the engine's halving would not match.
 TEST_F(SpriteTest, MipmapLevelsAreTheDriversOwnByteForByte) {
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (!renderer.starts_with("llvmpipe")) {
+        GTEST_SKIP() << "the engine makes mipmap levels itself only on llvmpipe: on " << renderer
+                     << " every level is the driver's, and comparing them with the driver's checks nothing";
+    }
     const auto levelsOf = [](GLuint texture) {
         std::vector<std::vector<unsigned char>> levels;
         glBindTexture(GL_TEXTURE_2D, texture);
