@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <tuple>
 #include <utility>
@@ -46,6 +47,70 @@ TEST_F(ShooterGame, StartsFullScreenInTheMenuAndEscapeLeavesAGameSavingABeatenSc
     key(GLFW_KEY_ESCAPE, GLFW_PRESS);
     key(GLFW_KEY_ESCAPE, GLFW_PRESS);
     EXPECT_TRUE(glfwWindowShouldClose(game->getWindow()));
+    game->initGame();
+    playerScore = 1400;
+    game.reset();
+    EXPECT_EQ(readFile("HighScore.txt"), "HighScore=1400") << "a game the window's close ends saves too";
+}
+
+// Play paused (by P, the focus, minimising, the pad's Start or its going away) for some frames stands still
+// under a still picture, and resumed (by P or Start) goes on frame for frame as the game never paused.
+TEST_F(ShooterGame, PausedPlayStandsStillAndGoesOnAsIfItHadNeverPaused) {
+    enum Way { kNever, kKeyP, kFocus, kMinimise, kStart, kUnplug };
+    const std::tuple<Way, int, bool> pauses[] = {{kNever, 0, false}, {kKeyP, 0, false}, {kFocus, 1, true},
+                                                 {kMinimise, 500, false}, {kStart, 2, true}, {kUnplug, 2, true}};
+    constexpr int kHalf = 90; // frames played before the pause and after it
+    std::uint64_t neverPaused = 0;
+    for (const auto& [way, pausedFrames, startResumes] : pauses) {
+        std::srand(1);
+        GLFWgamepadstate* pad = &connectPad();
+        const auto play = [&](int first) {
+            for (int n = first; n < first + kHalf; ++n) {
+                heldKeys = {n % 60 < 30 ? GLFW_KEY_W : GLFW_KEY_D};
+                frame();
+                pad->buttons[GLFW_GAMEPAD_BUTTON_START] = GLFW_RELEASE;
+            }
+        };
+        startGame(1, 1, true);
+        press(GLFW_MOUSE_BUTTON_LEFT);
+        play(0);
+        const std::uint64_t beforePause = playStateHash();
+        const std::function<void()> pauseBy[] = {
+            [] {}, [&] { key(GLFW_KEY_P); }, [&] {
+                Game::handleWindowFocusStatic(game->getWindow(), GLFW_FALSE);
+                Game::handleWindowFocusStatic(game->getWindow(), GLFW_TRUE);
+            }, [&] {
+                Game::handleWindowIconifyStatic(game->getWindow(), GLFW_TRUE);
+                Game::handleWindowIconifyStatic(game->getWindow(), GLFW_FALSE);
+            }, [&] { pad->buttons[GLFW_GAMEPAD_BUTTON_START] = GLFW_PRESS; }, [&] { joysticks.clear(); }};
+        pauseBy[way]();
+        for (int n = 0; n < pausedFrames; ++n) {
+            key(GLFW_KEY_SPACE, n < 2 && pausedFrames > 2 ? GLFW_PRESS : GLFW_RELEASE); // two shots of a pause
+            frame();
+            pad = &connectPad();
+        }
+        EXPECT_EQ(std::pair(playStateHash(), game->isPaused()), std::pair(beforePause, way != kNever)) << way;
+        if (startResumes) {
+            pad->buttons[GLFW_GAMEPAD_BUTTON_START] = GLFW_PRESS;
+        } else if (way != kNever) {
+            key(GLFW_KEY_P);
+        }
+        play(kHalf);
+        release(GLFW_MOUSE_BUTTON_LEFT);
+        neverPaused = way == kNever ? playStateHash() : neverPaused;
+        EXPECT_EQ(playStateHash(), neverPaused) << way;
+        key(GLFW_KEY_ESCAPE);
+    }
+    game->waitForScreenshots();
+    EXPECT_EQ(readFile("screenshot_1.png"), readFile("screenshot_2.png")) << "the paused picture is still";
+    key(GLFW_KEY_P);
+    EXPECT_FALSE(game->isPaused()) << "the menu does not pause";
+    startGame(1, 1);
+    key(GLFW_KEY_P);
+    playerScore = 1300;
+    key(GLFW_KEY_ESCAPE);
+    EXPECT_EQ(std::tuple(readFile("HighScore.txt"), mainMenuActive, game->isPaused()),
+              std::tuple("HighScore=1300", true, false));
 }
 
 // Key repeats reach neither the game nor its components. Space saves a PNG of the next frame drawn, written
