@@ -224,6 +224,88 @@ TEST_F(Menu, AClickSelectsTheWeaponOfTheButtonUnderThePointerAloneInItsRowAndGap
     }
 }
 
+// One walk of focus moves, taken with the keys and again with the pad (its D-pad, and its left stick every
+// other move): where the focus lands, and what pressing it with Enter or A chooses, as a click would.
+TEST_F(Menu, KeysAndThePadMoveTheFocusRowByRowWithoutWrappingAndPressItAsAClick) {
+    VantorGui& menu = game->getMenu();
+    int exits = 0;
+    menu.exitButton.onClick = [&] { ++exits; };
+    const auto focus = [&] { return menu.getFocused() ? menu.getFocused()->label.getText() : "none"; };
+    EXPECT_EQ(focus(), "Start game");
+    enum Input { kUp, kDown, kLeft, kRight, kPress };
+    // The input, then the focused caption, the weapons chosen and the presses of Exit.
+    const std::tuple<Input, const char*, int, int, int> walk[] = {
+        {kUp, "Emp rocket", 1, 1, 0},       {kUp, "Machine gun", 1, 1, 0},   {kUp, "Machine gun", 1, 1, 0},
+        {kRight, "Ion cannon", 1, 1, 0},    {kRight, "Flamethrower", 1, 1, 0}, {kRight, "Flamethrower", 1, 1, 0},
+        {kPress, "Flamethrower", 3, 1, 0},  {kDown, "Emp rocket", 3, 1, 0},  {kRight, "Gravity orb", 3, 1, 0},
+        {kPress, "Gravity orb", 3, 2, 0},   {kLeft, "Emp rocket", 3, 2, 0},  {kLeft, "Emp rocket", 3, 2, 0},
+        {kUp, "Flamethrower", 3, 2, 0},     {kDown, "Gravity orb", 3, 2, 0}, {kDown, "Start game", 3, 2, 0},
+        {kDown, "Start game", 3, 2, 0},     {kRight, "Exit", 3, 2, 0},       {kRight, "Exit", 3, 2, 0},
+        {kPress, "Exit", 3, 2, 1},          {kLeft, "Start game", 3, 2, 1},  {kUp, "Gravity orb", 3, 2, 1}};
+    const int keys[] = {GLFW_KEY_UP, GLFW_KEY_DOWN, GLFW_KEY_LEFT, GLFW_KEY_RIGHT, GLFW_KEY_ENTER};
+    const int buttons[] = {GLFW_GAMEPAD_BUTTON_DPAD_UP, GLFW_GAMEPAD_BUTTON_DPAD_DOWN, GLFW_GAMEPAD_BUTTON_DPAD_LEFT,
+                           GLFW_GAMEPAD_BUTTON_DPAD_RIGHT, GLFW_GAMEPAD_BUTTON_A};
+    const vec2 sticks[] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}};
+    GLFWgamepadstate& pad = connectPad();
+    for (const bool byPad : {false, true}) {
+        menu.selectMainWeapon(1);
+        menu.selectSecondaryWeapon(1);
+        menu.focusStartButton();
+        exits = 0;
+        int moves = 0;
+        for (const auto& [input, focused, mainWeapon, secondaryWeapon, exitPresses] : walk) {
+            if (!byPad) {
+                key(keys[input]);
+            } else if (input == kPress || ++moves % 2 == 0) {
+                padPress(buttons[input]);
+            } else {
+                pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X] = sticks[input].x;
+                pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y] = sticks[input].y;
+                step(1);
+                pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X] = pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y] = 0.0f;
+                step(1);
+            }
+            EXPECT_EQ(std::tuple(focus(), menu.getMainWeapon(), menu.getSecondaryWeapon(), exits),
+                      std::tuple(focused, mainWeapon, secondaryWeapon, exitPresses))
+                << (byPad ? "pad, " : "keys, ") << focused;
+        }
+    }
+    pointer = glm::dvec2(10, 10);
+    step(1);
+    EXPECT_EQ(focus(), "none") << "moving the mouse hands the focus to the pointer";
+    // Tab (with Shift: back) in reading order; the first key only shows the focus where it was.
+    const std::pair<int, const char*> tabs[] = {{0, "Gravity orb"}, {0, "Shockwave"}, {0, "Start game"},
+                                                {0, "Exit"}, {0, "Exit"}, {GLFW_MOD_SHIFT, "Start game"}};
+    for (const auto& [modifiers, focused] : tabs) {
+        key(GLFW_KEY_TAB, GLFW_PRESS, modifiers);
+        EXPECT_EQ(focus(), focused);
+    }
+    padPress(GLFW_GAMEPAD_BUTTON_B);
+    key(GLFW_KEY_ENTER, GLFW_PRESS, GLFW_MOD_ALT | GLFW_MOD_SHIFT);
+    EXPECT_TRUE(mainMenuActive) << "B and Enter with Alt press nothing";
+    key(GLFW_KEY_ENTER);
+    EXPECT_FALSE(mainMenuActive);
+    key(GLFW_KEY_ESCAPE);
+    EXPECT_EQ(focus(), "Start game") << "the menu appears with the focus on Start game";
+}
+
+// Run with OpenAL Soft's drivers set to one that does not exist: the game plays without a sound device,
+// sounds requested included, and says so once.
+class Muted : public GameFixture {
+protected:
+    void beforeGameStarts() override { ::testing::internal::CaptureStderr(); }
+};
+
+TEST_F(Muted, WithoutASoundDeviceTheGamePlaysSilentlyAndSaysSoOnce) {
+    startGame(1, 1);
+    fire(GLFW_MOUSE_BUTTON_LEFT); // a gunshot
+    frame();
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_GT(count(kTagPlayerProjectile), 0);
+    const std::string notice = "couldn't open default sound device: playing without sound\n";
+    EXPECT_TRUE(errors.find(notice) != std::string::npos && errors.find(notice) == errors.rfind(notice)) << errors;
+}
+
 // A game's fresh working directory, without a high-score file.
 using HighScoreFile = GameFixture;
 

@@ -1,9 +1,11 @@
+#include <set>
 #include <tuple>
 #include <utility>
 
 #include <glm/geometric.hpp>
 
 #include "engine/components/Collision.hpp"
+#include "engine/components/Input.hpp"
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
 #include "engine/core/Diagnostics.hpp"
@@ -32,6 +34,102 @@ TEST_F(PlayerShip, ArenaSpringPullsBackThirtyThousandAtTheRingAndWasdSteerUpLeft
         EXPECT_GT(glm::dot(physics.velocity, direction), 0.9f * glm::length(physics.velocity)) << key;
         EXPECT_GT(glm::length(physics.velocity), 1000.0f) << key;
     }
+}
+
+// The pad flies, aims and fires beside keys and mouse: the left stick steers as the keys do, by its deflection
+// past a dead zone of 0.2; the right stick aims along itself until the mouse moves; a trigger fires beyond
+// half travel, a bumper while held; a weapon fires while its mouse button or its pad control is held.
+TEST_F(PlayerShip, PadFliesAimsAndFiresBesideKeysAndMouseAndTheFirstPadWithAMappingPlays) {
+    GLFWgamepadstate& pad = connectPad();
+    game->initGame();
+    game->getTaggedRegistry().getEntity(kTagWaveDirector).setActive(false);
+    PhysicsComponent& physics = ship().getComponent<PhysicsComponent>();
+    // The force one step from rest gives, heading along +x.
+    const auto force = [&](vec2 stick, const std::set<int>& keys) {
+        ship().setPosition(vec2(0));
+        ship().setOrientation(0);
+        physics.velocity = vec2(0);
+        pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X] = stick.x;
+        pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y] = stick.y;
+        heldKeys = keys;
+        step(1);
+        return physics.force;
+    };
+    const vec2 right = force(vec2(0), {GLFW_KEY_D});
+    const vec2 upRight = force(vec2(0), {GLFW_KEY_W, GLFW_KEY_D});
+    // Left stick (y downward) and keys held, against the force of the keys alone.
+    const std::tuple<vec2, std::set<int>, vec2> steering[] = {
+        {{0.15f, 0.1f}, {}, vec2(0)},               // in the dead zone
+        {{0.21f, 0}, {}, right * 0.0125f},          // from nothing at its edge
+        {{0.6f, 0}, {}, right * 0.5f},              // halfway from the edge
+        {{1, 0}, {}, right},                        // full deflection
+        {{0.7071068f, -0.7071068f}, {}, upRight},   // diagonal
+        {{1, -1}, {}, upRight},                     // a corner reaching further
+        {{-1, 0}, {GLFW_KEY_D}, vec2(0)}};          // against the keys
+    for (const auto& [stick, keys, expected] : steering) {
+        EXPECT_LT(glm::distance(force(stick, keys), expected), 0.5f) << stick.x << ", " << stick.y;
+    }
+    heldKeys.clear();
+    GameEntity& turret = (*game->getComponentRegistry().getComponents<OrientTowardsPointComponent>().begin())->entity;
+    const vec2 centre = 0.5f * vec2(game->getGuiCamera().bufferWidth, game->getGuiCamera().bufferHeight);
+    constexpr float kPi = 3.1415927f;
+    // Right stick (y downward), pointer from the ship (window pixels, y downward), and the turret's heading.
+    const std::tuple<vec2, vec2, float> aims[] = {
+        {{0.1f, 0}, {200, 0}, 0.0f},       // the stick at rest: the mouse aims
+        {{0, -1}, {200, 0}, kPi / 2},      // the stick moved
+        {{0, -1}, {-200, 0}, kPi},         // the mouse moved
+        {{0, 0.5f}, {-200, 0}, -kPi / 2},  // the stick moved again
+        {{0, 0.5f}, {-200, 0}, -kPi / 2},  // nothing moved
+        {{0, 0}, {-200, 0}, kPi}};         // the stick let go
+    for (const auto& [stick, offset, heading] : aims) {
+        pad.axes[GLFW_GAMEPAD_AXIS_RIGHT_X] = stick.x;
+        pad.axes[GLFW_GAMEPAD_AXIS_RIGHT_Y] = stick.y;
+        pointer = glm::dvec2(centre + offset);
+        step(1);
+        EXPECT_NEAR(turret.getOrientation(), heading, 1e-3f) << stick.y << ", " << offset.x;
+    }
+    // Whether the main and the secondary weapon fire.
+    const auto firing = [&] {
+        std::pair<bool, bool> on;
+        for (MouseButtonComponent* control : game->getComponentRegistry().getComponents<MouseButtonComponent>()) {
+            if (control->entity.isActive()) {
+                (control->button == 0 ? on.first : on.second) =
+                    control->entity.getComponent<TimedEntitySpawner>().enabled;
+            }
+        }
+        return on;
+    };
+    // Right trigger, right bumper, left trigger, left bumper, the left mouse button, and the weapons firing.
+    const std::tuple<float, int, float, int, int, std::pair<bool, bool>> controls[] = {
+        {-1, 0, -1, 0, GLFW_RELEASE, {false, false}},
+        {0, 0, 0, 0, GLFW_RELEASE, {false, false}}, // half travel
+        {0.01f, 0, -1, 0, GLFW_RELEASE, {true, false}},
+        {-1, 1, -1, 0, GLFW_RELEASE, {true, false}},
+        {-1, 0, 0.01f, 0, GLFW_RELEASE, {false, true}},
+        {-1, 0, -1, 1, GLFW_RELEASE, {false, true}},
+        {1, 0, -1, 0, GLFW_PRESS, {true, false}},
+        {-1, 0, -1, 0, GLFW_PRESS, {true, false}}, // the pad lets go, the mouse holds on
+        {1, 0, -1, 0, GLFW_PRESS, {true, false}},
+        {1, 0, -1, 0, GLFW_RELEASE, {true, false}}, // the mouse lets go, the pad holds on
+        {-1, 0, -1, 0, GLFW_RELEASE, {false, false}}};
+    for (const auto& [rightTrigger, rightBumper, leftTrigger, leftBumper, mouseAction, expected] : controls) {
+        pad.axes[GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER] = rightTrigger;
+        pad.buttons[GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER] = static_cast<unsigned char>(rightBumper);
+        pad.axes[GLFW_GAMEPAD_AXIS_LEFT_TRIGGER] = leftTrigger;
+        pad.buttons[GLFW_GAMEPAD_BUTTON_LEFT_BUMPER] = static_cast<unsigned char>(leftBumper);
+        mouse(GLFW_MOUSE_BUTTON_LEFT, mouseAction);
+        step(1);
+        EXPECT_EQ(firing(), expected) << rightTrigger << " " << rightBumper << " " << leftTrigger << " " << leftBumper;
+    }
+    // The pad in use goes, leaving a joystick without a mapping before two pads: the first pad takes over.
+    joysticks = {{GLFW_JOYSTICK_1, std::nullopt}, {GLFW_JOYSTICK_2, pad}, {GLFW_JOYSTICK_3, pad}};
+    step(1);
+    joysticks[GLFW_JOYSTICK_3]->buttons[GLFW_GAMEPAD_BUTTON_START] = GLFW_PRESS;
+    step(2);
+    EXPECT_TRUE(game->isPaused()) << "by the pad's going; the third joystick's Start is not heard";
+    joysticks[GLFW_JOYSTICK_2]->buttons[GLFW_GAMEPAD_BUTTON_START] = GLFW_PRESS;
+    step(1);
+    EXPECT_FALSE(game->isPaused());
 }
 
 TEST_F(PlayerShip, BulletKillsASwarmerOnItsSecondHitAndScoresFive) {
