@@ -28,7 +28,8 @@ Gamepad::Change Gamepad::poll() {
         return Change::kDisconnected;
     }
     for (int candidate = GLFW_JOYSTICK_1; candidate <= GLFW_JOYSTICK_LAST; ++candidate) {
-        if (glfwJoystickIsGamepad(candidate) == GLFW_TRUE && glfwGetGamepadState(candidate, &current) == GLFW_TRUE) {
+        // Fails for a joystick that is absent or that GLFW has no mapping for.
+        if (glfwGetGamepadState(candidate, &current) == GLFW_TRUE) {
             joystick = candidate;
             previous = atRest();
             return Change::kConnected;

@@ -261,7 +261,7 @@ TEST_F(Menu, KeysAndThePadMoveTheFocusRowByRowWithoutWrappingAndPressItAsAClick)
             } else {
                 pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X] = sticks[input].x;
                 pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y] = sticks[input].y;
-                step(1);
+                step(2); // one move for each push
                 pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X] = pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y] = 0.0f;
                 step(1);
             }

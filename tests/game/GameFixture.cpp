@@ -36,16 +36,12 @@ extern "C" void __wrap_glfwGetCursorPos(GLFWwindow*, double* x, double* y) {
     *y = GameFixture::pointer.y;
 }
 
-extern "C" int __wrap_glfwJoystickIsGamepad(int joystick) {
-    const auto found = GameFixture::joysticks.find(joystick);
-    return found != GameFixture::joysticks.end() && found->second ? GLFW_TRUE : GLFW_FALSE;
-}
-
 extern "C" int __wrap_glfwGetGamepadState(int joystick, GLFWgamepadstate* state) {
-    if (__wrap_glfwJoystickIsGamepad(joystick) == GLFW_FALSE) {
+    const auto found = GameFixture::joysticks.find(joystick);
+    if (found == GameFixture::joysticks.end() || !found->second) {
         return GLFW_FALSE;
     }
-    *state = *GameFixture::joysticks[joystick];
+    *state = *found->second;
     return GLFW_TRUE;
 }
 

@@ -121,6 +121,13 @@ TEST_F(PlayerShip, PadFliesAimsAndFiresBesideKeysAndMouseAndTheFirstPadWithAMapp
         step(1);
         EXPECT_EQ(firing(), expected) << rightTrigger << " " << rightBumper << " " << leftTrigger << " " << leftBumper;
     }
+    key(GLFW_KEY_P);
+    press(GLFW_MOUSE_BUTTON_LEFT);
+    step(1);
+    EXPECT_EQ(firing(), std::pair(false, false)) << "a press while paused";
+    key(GLFW_KEY_P);
+    step(1);
+    EXPECT_EQ(firing(), std::pair(true, false)) << "is heard as play resumes";
     // The pad in use goes, leaving a joystick without a mapping before two pads: the first pad takes over.
     joysticks = {{GLFW_JOYSTICK_1, std::nullopt}, {GLFW_JOYSTICK_2, pad}, {GLFW_JOYSTICK_3, pad}};
     step(1);
