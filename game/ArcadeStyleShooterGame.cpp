@@ -45,7 +45,7 @@ constexpr float kEscapeHintDelay = 1.5f;   // seconds after the ship's death
 
 constexpr float kPausedFontSize = 60.0f; // pixels
 constexpr float kPauseHintFontSize = 30.0f;
-constexpr float kPauseHintY = -80.0f;    // pixels below the centre of the screen
+constexpr float kPauseHintY = -80.0f;           // pixels below the centre of the screen
 const vec4 kPauseShade(0.0f, 0.0f, 0.0f, 0.6f); // laid over the field: it shows dimmed
 constexpr float kStickAimReach = 1000.0f; // world units: where the turret is pointed, along the right stick
 constexpr float kMenuStickDeflection = 0.5f; // the left stick moves the menu's focus past this
@@ -141,8 +141,8 @@ void ArcadeStyleShooterGame::load() {
     pressEscapeLabel = labelFactory->createLabelPtr("Press escape to exit to menu", 30);
     pressEscapeLabel->position = vec2(0.0f, -150.0f);
     pausedLabel = labelFactory->createLabelPtr("Paused", kPausedFontSize);
-    pauseHintLabel =
-        labelFactory->createLabelPtr("Press P or Start to resume, Escape to exit to menu", kPauseHintFontSize);
+    pauseHintLabel = labelFactory->createLabelPtr("Press P or Start to resume, Escape to exit to menu",
+                                                  kPauseHintFontSize);
     pauseHintLabel->position = vec2(0.0f, kPauseHintY);
     screenShade = std::make_unique<Shape2D>(generateRectangleFan(vec2(2.0f), vec2(0.0f)), GL_TRIANGLE_FAN);
     const vec2 topLeft(0.0f, 1.0f);
@@ -385,9 +385,10 @@ void ArcadeStyleShooterGame::aimTurrets() {
     lastAimPointer = pointer;
     lastStickAim = padControls.aim;
     const vec2 aim = gameCamera.screenToGameCoordinates(pointer);
-    for (OrientTowardsPointComponent* component : componentRegistry.getComponents<OrientTowardsPointComponent>()) {
-        component->setControlPoint(stickAims ? component->entity.getPosition() + *padControls.aim * kStickAimReach
-                                             : aim);
+    for (OrientTowardsPointComponent* component :
+         componentRegistry.getComponents<OrientTowardsPointComponent>()) {
+        component->setControlPoint(
+            stickAims ? component->entity.getPosition() + *padControls.aim * kStickAimReach : aim);
     }
 }
 
@@ -479,11 +480,12 @@ void ArcadeStyleShooterGame::handleKey(int key, int /*scancode*/, int action, in
     }
     if (pressed && mainMenuActive) {
         using Move = VantorGui::FocusMove;
-        const std::pair<int, Move> moves[] = {{GLFW_KEY_UP, Move::kUp},
-                                              {GLFW_KEY_DOWN, Move::kDown},
-                                              {GLFW_KEY_LEFT, Move::kLeft},
-                                              {GLFW_KEY_RIGHT, Move::kRight},
-                                              {GLFW_KEY_TAB, (mods & GLFW_MOD_SHIFT) != 0 ? Move::kPrevious : Move::kNext}};
+        const std::pair<int, Move> moves[] = {
+            {GLFW_KEY_UP, Move::kUp},
+            {GLFW_KEY_DOWN, Move::kDown},
+            {GLFW_KEY_LEFT, Move::kLeft},
+            {GLFW_KEY_RIGHT, Move::kRight},
+            {GLFW_KEY_TAB, (mods & GLFW_MOD_SHIFT) != 0 ? Move::kPrevious : Move::kNext}};
         for (const auto& [moveKey, move] : moves) {
             if (key == moveKey) {
                 menu->moveFocus(move);

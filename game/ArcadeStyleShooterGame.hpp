@@ -178,7 +178,7 @@ private:
 
     bool paused = false;
     Gamepad gamepad;
-    TwinStick padControls; // this frame's, read in play while not paused
+    TwinStick padControls;       // this frame's, read in play while not paused
     int menuStickDirection = -1; // the menu focus move the left stick points at, -1 at rest
     // The turret follows the right stick while it is deflected, unless the mouse moved since the stick did.
     bool stickAims = false;

@@ -25,8 +25,10 @@ vec2 stickControl(float x, float y) {
 
 TwinStick readTwinStick(const Gamepad& pad) {
     TwinStick controls;
-    controls.steer = stickControl(pad.getAxis(GLFW_GAMEPAD_AXIS_LEFT_X), pad.getAxis(GLFW_GAMEPAD_AXIS_LEFT_Y));
-    const vec2 aim = stickControl(pad.getAxis(GLFW_GAMEPAD_AXIS_RIGHT_X), pad.getAxis(GLFW_GAMEPAD_AXIS_RIGHT_Y));
+    controls.steer =
+        stickControl(pad.getAxis(GLFW_GAMEPAD_AXIS_LEFT_X), pad.getAxis(GLFW_GAMEPAD_AXIS_LEFT_Y));
+    const vec2 aim =
+        stickControl(pad.getAxis(GLFW_GAMEPAD_AXIS_RIGHT_X), pad.getAxis(GLFW_GAMEPAD_AXIS_RIGHT_Y));
     if (aim != vec2(0.0f)) {
         controls.aim = glm::normalize(aim);
     }

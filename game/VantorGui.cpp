@@ -51,7 +51,7 @@ VantorGui::VantorGui(const GlLabelFactory& factory, float width, float height)
     buttons = {&startButton,        &exitButton,      &machineGunButton, &ionCannonButton,
                &flamethrowerButton, &empRocketButton, &gravityOrbButton, &shockwaveButton};
 
-    readingOrder = {&machineGunButton, &ionCannonButton,  &flamethrowerButton, &empRocketButton,
+    readingOrder = {&machineGunButton, &ionCannonButton, &flamethrowerButton, &empRocketButton,
                     &gravityOrbButton, &shockwaveButton, &startButton,        &exitButton};
 
     organizeGui();
@@ -95,14 +95,17 @@ void VantorGui::moveFocus(FocusMove move) {
         const int column = weapon >= 1 && weapon <= static_cast<int>(kWeaponsPerRow) ? weapon - 1 : 0;
         return rowStart + static_cast<std::size_t>(rowStart == kActionRowStart ? 0 : column);
     };
-    const std::size_t rowStart = focus < kSecondaryRowStart ? 0 : focus < kActionRowStart ? kSecondaryRowStart : kActionRowStart;
+    const std::size_t rowStart = focus < kSecondaryRowStart ? 0
+                                 : focus < kActionRowStart  ? kSecondaryRowStart
+                                                            : kActionRowStart;
     const std::size_t rowEnd = rowStart == kActionRowStart ? kLastButton : rowStart + kWeaponsPerRow - 1;
     switch (move) {
     case FocusMove::kUp:
         focus = rowStart == 0 ? focus : entryOf(rowStart == kActionRowStart ? kSecondaryRowStart : 0);
         break;
     case FocusMove::kDown:
-        focus = rowStart == kActionRowStart ? focus : entryOf(rowStart == 0 ? kSecondaryRowStart : kActionRowStart);
+        focus = rowStart == kActionRowStart ? focus
+                                            : entryOf(rowStart == 0 ? kSecondaryRowStart : kActionRowStart);
         break;
     case FocusMove::kLeft:
         focus = std::max(focus, rowStart + 1) - 1;

@@ -28,11 +28,11 @@ extern const vec2 buttonSize;
 class VantorGui {
 public:
     enum class FocusMove {
-        kUp,      // onto the selected weapon of the row above, or onto "Start game" from below
-        kDown,    // likewise, the row below
-        kLeft,    // within the row
+        kUp,   // onto the selected weapon of the row above, or onto "Start game" from below
+        kDown, // likewise, the row below
+        kLeft, // within the row
         kRight,
-        kNext,    // in reading order
+        kNext, // in reading order
         kPrevious
     };
 

@@ -180,7 +180,9 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
     for (const auto& [at, hovered] : cases) {
         SCOPED_TRACE(::testing::Message() << "pointer at " << at.x << ", " << at.y);
         button.update(0.0f, camera, windowPointOf(camera, at));
-        button.active = true;
+        button.active = button.focused = true;
+        expectRectangle(hoverColor); // the focus shows over the selection
+        button.focused = false;
         expectRectangle(activeColor);
         button.active = false;
         expectRectangle(hovered ? hoverColor : passiveColor);
