@@ -272,24 +272,6 @@ TEST_F(Menu, KeysAndThePadMoveTheFocusRowByRowWithoutWrappingAndPressItAsAClick)
     EXPECT_EQ(focus(), "Start game") << "the menu appears again with the focus on Start game";
 }
 
-// Run with OpenAL Soft's drivers set to one that does not exist: the game plays without a sound device,
-// sounds requested included, and says so once.
-class Muted : public GameFixture {
-protected:
-    void beforeGameStarts() override { ::testing::internal::CaptureStderr(); }
-};
-
-TEST_F(Muted, WithoutASoundDeviceTheGamePlaysSilentlyAndSaysSoOnce) {
-    startGame(1, 1);
-    fire(GLFW_MOUSE_BUTTON_LEFT); // a gunshot
-    frame();
-    const std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_GT(count(kTagPlayerProjectile), 0);
-    const std::string notice = "couldn't open default sound device: playing without sound\n";
-    EXPECT_TRUE(errors.find(notice) != std::string::npos && errors.find(notice) == errors.rfind(notice))
-        << errors;
-}
-
 // A game's fresh working directory, without a high-score file.
 using HighScoreFile = GameFixture;
 

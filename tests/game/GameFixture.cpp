@@ -45,16 +45,6 @@ extern "C" int __wrap_glfwGetGamepadState(int joystick, GLFWgamepadstate* state)
     return GLFW_TRUE;
 }
 
-// Another test's window on the shared display would take the focus: the game hears of focus and minimising
-// only from the test, through its handlers.
-extern "C" GLFWwindowfocusfun __wrap_glfwSetWindowFocusCallback(GLFWwindow*, GLFWwindowfocusfun) {
-    return nullptr;
-}
-
-extern "C" GLFWwindowiconifyfun __wrap_glfwSetWindowIconifyCallback(GLFWwindow*, GLFWwindowiconifyfun) {
-    return nullptr;
-}
-
 void GameFixture::SetUp() {
     previousDirectory = std::filesystem::current_path();
     workingDirectory.emplace("vantor-game");
@@ -71,6 +61,10 @@ void GameFixture::SetUp() {
     joysticks.clear();
     beforeGameStarts();
     game = std::make_unique<ArcadeStyleShooterGame>();
+    // Another test's window on the shared display would take the focus: the game hears of focus and
+    // minimising only from the test, through its handlers.
+    glfwSetWindowFocusCallback(game->getWindow(), nullptr);
+    glfwSetWindowIconifyCallback(game->getWindow(), nullptr);
     game->load();
     frame();
     // Full screen is confirmed asynchronously; every later frame must see the same framebuffer.

@@ -30,7 +30,7 @@ public:
     // In window coordinates (y down); the window's top left corner at the start of a test.
     static glm::dvec2 pointer;
     // Joysticks connected, by GLFW id: a pad's state, or none for a joystick GLFW has no mapping for.
-    // None at the start of a test. Focus and minimising reach the game only through its handlers.
+    // None at the start of a test.
     static std::map<int, std::optional<GLFWgamepadstate>> joysticks;
 
 protected:
