@@ -527,11 +527,9 @@ void ArcadeStyleShooterGame::handleMouseButton(int button, int action, int mods)
         FireButton& fire = fireButtons[static_cast<std::size_t>(button)];
         fire.mouseHeld = pressed;
         fire.mouseMods = mods;
-        // Held by the pad, the weapon goes on firing; while paused, the next frame of play tells the change.
-        if (fire.padHeld || paused) {
-            return;
-        }
-        fire.heard = pressed;
+        // While paused the next frame of play tells the change; a pad still holding the button after a release
+        // presses it again there, before any component runs.
+        fire.heard = paused ? fire.heard : pressed;
     }
     if (!paused) {
         dispatchMouseButton(button, mods, pressed);
