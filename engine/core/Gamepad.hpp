@@ -17,8 +17,8 @@ class Gamepad {
 public:
     enum class Change { kNone, kConnected, kDisconnected };
 
-    // Adds mappings in SDL's text format (a line per pad) to those GLFW ships; a line GLFW cannot read
-    // throws, as every GLFW error does.
+    // Adds mappings in SDL's text format (a line per pad) to those GLFW ships; a malformed mapping throws, as
+    // every GLFW error does.
     static void addMappings(const std::string& mappings);
 
     // Reads the pad in use, or takes the first connected one; a pad taken counts as coming from rest, so a
