@@ -1,7 +1,11 @@
 #include "game/ArcadeStyleShooterGame.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <iterator>
+#include <optional>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include <GL/glew.h>
@@ -12,6 +16,7 @@
 #include "engine/components/Motion.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/Shader.hpp"
+#include "engine/render/Shape2D.hpp"
 #include "engine/render/Sprite.hpp"
 #include "engine/render/VisualComponent.hpp"
 #include "engine/sound/SoundManager.hpp"
@@ -37,6 +42,14 @@ constexpr float kPlayFieldHeight = 2000.0f; // world units shown vertically
 
 constexpr float kNewHighScoreDelay = 0.5f; // seconds after the ship's death
 constexpr float kEscapeHintDelay = 1.5f;   // seconds after the ship's death
+
+constexpr float kPausedFontSize = 60.0f; // pixels
+constexpr float kPauseHintFontSize = 30.0f;
+constexpr float kPauseHintY = -80.0f;           // pixels below the centre of the screen
+const vec4 kPauseShade(0.0f, 0.0f, 0.0f, 0.6f); // laid over the field: it shows dimmed
+constexpr float kStickAimReach = 1000.0f; // world units: where the turret is pointed, along the right stick
+constexpr float kMenuStickDeflection = 0.5f; // the left stick moves the menu's focus past this
+constexpr int kFireButtonCount = 2;          // mouse buttons 0 and 1 fire the main and the secondary weapon
 
 // The sprites, in the order they are made (the preloader decodes them in this order).
 struct SpriteFile {
@@ -85,6 +98,10 @@ ArcadeStyleShooterGame::ArcadeStyleShooterGame()
 }
 
 ArcadeStyleShooterGame::~ArcadeStyleShooterGame() {
+    // A game that the window's close or a signal ends keeps its beaten score as one left with Escape does.
+    if (!mainMenuActive) {
+        maybeUpdateHighScore();
+    }
     // Space pressed in the last events before quitting: no frame followed to take the screenshot from.
     if (screenshotsRequested > 0) {
         render();
@@ -123,6 +140,11 @@ void ArcadeStyleShooterGame::load() {
     newHighscoreLabel = labelFactory->createLabelPtr("New highscore!", 60);
     pressEscapeLabel = labelFactory->createLabelPtr("Press escape to exit to menu", 30);
     pressEscapeLabel->position = vec2(0.0f, -150.0f);
+    pausedLabel = labelFactory->createLabelPtr("Paused", kPausedFontSize);
+    pauseHintLabel = labelFactory->createLabelPtr("Press P or Start to resume, Escape to exit to menu",
+                                                  kPauseHintFontSize);
+    pauseHintLabel->position = vec2(0.0f, kPauseHintY);
+    screenShade = std::make_unique<Shape2D>(generateRectangleFan(vec2(2.0f), vec2(0.0f)), GL_TRIANGLE_FAN);
     const vec2 topLeft(0.0f, 1.0f);
     highScoreStaticLabel = labelFactory->createLabelPtr("High Score:  ", 20);
     highScoreLabel = labelFactory->createLabelPtr("", 20);
@@ -200,6 +222,12 @@ void ArcadeStyleShooterGame::toggleFullScreen() {
 
 void ArcadeStyleShooterGame::initGame() {
     mainMenuActive = false;
+    paused = false;
+    padControls = TwinStick();
+    fireButtons = {};
+    stickAims = false;
+    lastAimPointer.reset();
+    lastStickAim.reset();
     createPlayerShip();
     createWaveDirector();
 }
@@ -213,6 +241,8 @@ void ArcadeStyleShooterGame::clearGame() {
     highScoreLabel->setText(decimal(playerHighScore));
     deleteAllEntities();
     mainMenuActive = true;
+    paused = false;
+    menu->focusStartButton();
 }
 
 void ArcadeStyleShooterGame::deleteAllEntities() {
@@ -235,6 +265,7 @@ void ArcadeStyleShooterGame::deleteAllEntities() {
 }
 
 void ArcadeStyleShooterGame::update(float dt) {
+    readGamepad();
     if (mainMenuActive) {
         if (frameDrawn) {
             makeNextSprite(false);
@@ -242,8 +273,12 @@ void ArcadeStyleShooterGame::update(float dt) {
         menu->update(dt, getMouseFramebufferPosition());
         return;
     }
+    if (paused) {
+        return;
+    }
+    readPadControls();
     updateDeadTimer(dt);
-    aimAtMouse();
+    aimTurrets();
     resetCollisions();
     updateComponents(dt);
     sweepRetiredEntities();
@@ -263,10 +298,97 @@ void ArcadeStyleShooterGame::updateDeadTimer(float dt) {
     }
 }
 
-void ArcadeStyleShooterGame::aimAtMouse() {
-    const vec2 aim = gameCamera.screenToGameCoordinates(getMouseFramebufferPosition());
-    for (OrientTowardsPointComponent* component : componentRegistry.getComponents<OrientTowardsPointComponent>()) {
-        component->setControlPoint(aim);
+void ArcadeStyleShooterGame::readGamepad() {
+    const Gamepad::Change change = gamepad.poll();
+    if (mainMenuActive) {
+        readMenuPad();
+        return;
+    }
+    if (change == Gamepad::Change::kDisconnected) {
+        pause();
+    }
+    if (gamepad.wasPressed(GLFW_GAMEPAD_BUTTON_START)) {
+        paused = !paused;
+    }
+    if (gamepad.wasPressed(GLFW_GAMEPAD_BUTTON_BACK)) {
+        clearGame();
+    }
+}
+
+void ArcadeStyleShooterGame::readMenuPad() {
+    using Move = VantorGui::FocusMove;
+    // The left stick moves the focus once each time it is pushed out of the middle, along its main axis.
+    const float x = gamepad.getAxis(GLFW_GAMEPAD_AXIS_LEFT_X);
+    const float y = gamepad.getAxis(GLFW_GAMEPAD_AXIS_LEFT_Y);
+    int stickDirection = -1;
+    if (std::max(std::abs(x), std::abs(y)) > kMenuStickDeflection) {
+        stickDirection = static_cast<int>(std::abs(x) > std::abs(y) ? (x < 0.0f ? Move::kLeft : Move::kRight)
+                                                                    : (y < 0.0f ? Move::kUp : Move::kDown));
+    }
+    if (stickDirection != -1 && stickDirection != menuStickDirection) {
+        menu->moveFocus(static_cast<Move>(stickDirection));
+    }
+    menuStickDirection = stickDirection;
+    const std::pair<int, Move> dpad[] = {{GLFW_GAMEPAD_BUTTON_DPAD_UP, Move::kUp},
+                                         {GLFW_GAMEPAD_BUTTON_DPAD_DOWN, Move::kDown},
+                                         {GLFW_GAMEPAD_BUTTON_DPAD_LEFT, Move::kLeft},
+                                         {GLFW_GAMEPAD_BUTTON_DPAD_RIGHT, Move::kRight}};
+    for (const auto& [button, move] : dpad) {
+        if (gamepad.wasPressed(button)) {
+            menu->moveFocus(move);
+        }
+    }
+    if (gamepad.wasPressed(GLFW_GAMEPAD_BUTTON_A)) {
+        menu->pressFocused();
+    }
+}
+
+void ArcadeStyleShooterGame::readPadControls() {
+    padControls = readTwinStick(gamepad);
+    const bool padFire[kFireButtonCount] = {padControls.mainFire, padControls.secondaryFire};
+    for (int button = 0; button < kFireButtonCount; ++button) {
+        FireButton& fire = fireButtons[static_cast<std::size_t>(button)];
+        fire.padHeld = padFire[button];
+        const bool held = fire.mouseHeld || fire.padHeld;
+        if (held != fire.heard) {
+            fire.heard = held;
+            dispatchMouseButton(button, fire.mouseHeld ? fire.mouseMods : 0, held);
+        }
+    }
+}
+
+void ArcadeStyleShooterGame::pause() {
+    if (!mainMenuActive) {
+        paused = true;
+    }
+}
+
+void ArcadeStyleShooterGame::handleWindowFocus(bool focused) {
+    if (!focused) {
+        pause();
+    }
+}
+
+void ArcadeStyleShooterGame::handleWindowIconify(bool iconified) {
+    if (iconified) {
+        pause();
+    }
+}
+
+void ArcadeStyleShooterGame::aimTurrets() {
+    const vec2 pointer = getMouseFramebufferPosition();
+    if (lastStickAim != padControls.aim && padControls.aim) {
+        stickAims = true;
+    } else if (lastAimPointer != pointer || !padControls.aim) {
+        stickAims = false;
+    }
+    lastAimPointer = pointer;
+    lastStickAim = padControls.aim;
+    const vec2 aim = gameCamera.screenToGameCoordinates(pointer);
+    for (OrientTowardsPointComponent* component :
+         componentRegistry.getComponents<OrientTowardsPointComponent>()) {
+        component->setControlPoint(
+            stickAims ? component->entity.getPosition() + *padControls.aim * kStickAimReach : aim);
     }
 }
 
@@ -310,11 +432,15 @@ void ArcadeStyleShooterGame::render() {
         for (VisualComponent* visual : componentRegistry.getComponents<VisualComponent>()) {
             visual->draw(gameCamera.projectionView);
         }
-        if (showEscapeLabel) {
-            pressEscapeLabel->draw(guiCamera.projectionView);
-        }
-        if (showNewHighScore) {
-            newHighscoreLabel->draw(guiCamera.projectionView);
+        if (paused) {
+            drawPauseNotice();
+        } else {
+            if (showEscapeLabel) {
+                pressEscapeLabel->draw(guiCamera.projectionView);
+            }
+            if (showNewHighScore) {
+                newHighscoreLabel->draw(guiCamera.projectionView);
+            }
         }
     }
     highScoreStaticLabel->draw(guiCamera.projectionView);
@@ -326,6 +452,15 @@ void ArcadeStyleShooterGame::render() {
     for (; screenshotsRequested > 0; --screenshotsRequested) {
         screenshots->take(width, height, shIndex);
     }
+}
+
+void ArcadeStyleShooterGame::drawPauseNotice() {
+    debugShader->use();
+    debugShader->setProjectionViewModel(mat4(1.0f));
+    debugShader->setTint(kPauseShade);
+    screenShade->draw();
+    pausedLabel->draw(guiCamera.projectionView);
+    pauseHintLabel->draw(guiCamera.projectionView);
 }
 
 void ArcadeStyleShooterGame::handleKey(int key, int /*scancode*/, int action, int mods) {
@@ -343,10 +478,32 @@ void ArcadeStyleShooterGame::handleKey(int key, int /*scancode*/, int action, in
     if (key == GLFW_KEY_ENTER && pressed && mods == GLFW_MOD_ALT) {
         toggleFullScreen();
     }
+    if (pressed && mainMenuActive) {
+        using Move = VantorGui::FocusMove;
+        const std::pair<int, Move> moves[] = {
+            {GLFW_KEY_UP, Move::kUp},
+            {GLFW_KEY_DOWN, Move::kDown},
+            {GLFW_KEY_LEFT, Move::kLeft},
+            {GLFW_KEY_RIGHT, Move::kRight},
+            {GLFW_KEY_TAB, (mods & GLFW_MOD_SHIFT) != 0 ? Move::kPrevious : Move::kNext}};
+        for (const auto& [moveKey, move] : moves) {
+            if (key == moveKey) {
+                menu->moveFocus(move);
+            }
+        }
+        if (key == GLFW_KEY_ENTER && (mods & GLFW_MOD_ALT) == 0) {
+            menu->pressFocused();
+        }
+    } else if (pressed && key == GLFW_KEY_P) {
+        paused = !paused;
+    }
     if (key == GLFW_KEY_SPACE && pressed) {
         // Key events arrive after the buffer swap, when the back buffer's content is undefined: the next
         // frame is read once drawn, rather than drawing this one twice.
         ++screenshotsRequested;
+    }
+    if (paused) {
+        return;
     }
     // Walk copies: a callback may add or remove input components.
     const auto keys = componentRegistry.getComponents<KeyboardKeyComponent>();
@@ -366,6 +523,20 @@ void ArcadeStyleShooterGame::handleMouseButton(int button, int action, int mods)
         return;
     }
     const bool pressed = action == GLFW_PRESS;
+    if (button >= 0 && button < kFireButtonCount) {
+        FireButton& fire = fireButtons[static_cast<std::size_t>(button)];
+        fire.mouseHeld = pressed;
+        fire.mouseMods = mods;
+        // While paused the next frame of play tells the change; a pad still holding the button after a release
+        // presses it again there, before any component runs.
+        fire.heard = paused ? fire.heard : pressed;
+    }
+    if (!paused) {
+        dispatchMouseButton(button, mods, pressed);
+    }
+}
+
+void ArcadeStyleShooterGame::dispatchMouseButton(int button, int mods, bool pressed) {
     const auto buttons = componentRegistry.getComponents<MouseButtonComponent>();
     for (MouseButtonComponent* component : std::vector<MouseButtonComponent*>(buttons.begin(), buttons.end())) {
         component->handleMouseButton(button, mods, pressed);

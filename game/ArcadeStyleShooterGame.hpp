@@ -2,18 +2,22 @@
 // order and builds the player ship, the enemies and the wave director from the engine's components.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <utility>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <glm/vec2.hpp>
 
 #include "engine/core/Game.hpp"
 #include "engine/core/GameEntity.hpp"
+#include "engine/core/Gamepad.hpp"
 #include "engine/core/TaggedEntityRegistry.hpp"
 #include "engine/core/TypedComponentRegistry.hpp"
 #include "engine/render/OrthoCamera.hpp"
+#include "game/TwinStick.hpp"
 
 namespace kv {
 
@@ -24,6 +28,7 @@ class GlLabel;
 class GlLabelFactory;
 class ScreenshotWriter;
 class Shader;
+class Shape2D;
 class SoundManager;
 class Sprite;
 class UpdatableComponent;
@@ -39,6 +44,11 @@ struct ShooterAssetPreload {
 
 // Entities of a game are created with new by initGame and the factories below and owned as trees by the
 // game: the end-of-frame sweep deletes retired ones (inactive, tag 99), clearGame deletes the rest.
+// Play pauses with P or a pad's Start, and by itself when the window loses the focus or is minimised or the
+// pad goes away; it resumes only with P or Start. While paused no game time passes and nothing of the play
+// state changes: no component, clock, aim or input reaches it, so a resumed game goes on exactly as if it
+// had never stopped. The field stays drawn, dimmed, under the notice.
+// However a game ends (Escape, Back, the window's close, a termination signal), a beaten score is saved.
 class ArcadeStyleShooterGame : private ShooterAssetPreload, public Game {
 public:
     static constexpr std::size_t kSpriteCount = 8; // the sprites it draws, one image each
@@ -51,6 +61,8 @@ public:
     void handleKey(int key, int scancode, int action, int mods) override;
     void handleMouseButton(int button, int action, int mods) override;
     void handleFramebufferSize(int width, int height) override;
+    void handleWindowFocus(bool focused) override;
+    void handleWindowIconify(bool iconified) override;
 
     // Starts a game with the weapons chosen in the menu.
     void initGame();
@@ -80,6 +92,7 @@ public:
     VantorGui& getMenu() { return *menu; }
     const std::shared_ptr<GlLabel>& getScoreLabel() const { return scoreLabel; }
     GLFWwindow* getWindow() const { return window; }
+    bool isPaused() const { return paused; }
     // Space takes a screenshot of the next frame drawn, written in the background; this returns once all
     // taken so far are on disk.
     void waitForScreenshots();
@@ -95,8 +108,17 @@ private:
     // Its destructor waits for the files still being written.
     std::unique_ptr<ScreenshotWriter> screenshots;
     int screenshotsRequested = 0; // presses of Space since the last frame drawn
+    // Polls the pad; in the menu it moves and presses the focus, in play it pauses, resumes and leaves.
+    void readGamepad();
+    void readMenuPad();
+    // Play's pad input, once a frame while not paused: steering, aim and the fire buttons.
+    void readPadControls();
+    // The components hear a fire button held while its mouse button or its pad control is held.
+    void dispatchMouseButton(int button, int mods, bool pressed);
+    void pause();
+    void drawPauseNotice();
     void updateDeadTimer(float dt);
-    void aimAtMouse();
+    void aimTurrets();
     void resetCollisions();
     void updateComponents(float dt);
     void sweepRetiredEntities();
@@ -136,6 +158,9 @@ private:
     std::shared_ptr<GlLabel> scoreLabel;
     std::shared_ptr<GlLabel> scoreStaticLabel;
     std::shared_ptr<VantorGui> menu;
+    std::shared_ptr<GlLabel> pausedLabel;
+    std::shared_ptr<GlLabel> pauseHintLabel;
+    std::unique_ptr<Shape2D> screenShade; // covers the whole viewport in clip space
     OrthoCamera gameCamera;
     OrthoCamera guiCamera;
 
@@ -150,6 +175,23 @@ private:
         std::shared_ptr<Drawable> shockwave;
         std::shared_ptr<Drawable> diverBullet;
     } drawables;
+
+    bool paused = false;
+    Gamepad gamepad;
+    TwinStick padControls;       // this frame's, read in play while not paused
+    int menuStickDirection = -1; // the menu focus move the left stick points at, -1 at rest
+    // The turret follows the right stick while it is deflected, unless the mouse moved since the stick did.
+    bool stickAims = false;
+    std::optional<vec2> lastAimPointer;
+    std::optional<vec2> lastStickAim;
+    // A fire button (the mouse's left and right) as the components last heard it, and who holds it now.
+    struct FireButton {
+        bool mouseHeld = false;
+        int mouseMods = 0;
+        bool padHeld = false;
+        bool heard = false;
+    };
+    std::array<FireButton, 2> fireButtons;
 
     // Reused every frame so that the update pass and the sweep need no fresh allocation.
     std::vector<UpdatableComponent*> updateSnapshot;

@@ -152,7 +152,7 @@ GameEntity* ArcadeStyleShooterGame::createPlayerShip() {
             if (isKeyPressed(GLFW_KEY_S)) {
                 steer.y -= 1.0f;
             }
-            control->setControlForce(steer);
+            control->setControlForce(steer + padControls.steer);
         },
         500);
     new CollisionComponent(*hull, kShipRadius, 2000);

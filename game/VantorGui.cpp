@@ -1,5 +1,7 @@
 #include "game/VantorGui.hpp"
 
+#include <algorithm>
+
 #include "engine/text/GlLabelFactory.hpp"
 
 namespace kv {
@@ -18,6 +20,12 @@ constexpr float kMainWeaponRowY = 180.0f;
 constexpr float kSecondaryWeaponHeadingY = 40.0f;
 constexpr float kSecondaryWeaponRowY = -30.0f;
 constexpr float kActionRowY = -170.0f;
+
+// Places of the rows in the reading order of the focus: three weapons each, then Start and Exit.
+constexpr std::size_t kWeaponsPerRow = 3;
+constexpr std::size_t kSecondaryRowStart = 3;
+constexpr std::size_t kActionRowStart = 6;
+constexpr std::size_t kLastButton = 7;
 
 } // namespace
 
@@ -43,14 +51,94 @@ VantorGui::VantorGui(const GlLabelFactory& factory, float width, float height)
     buttons = {&startButton,        &exitButton,      &machineGunButton, &ionCannonButton,
                &flamethrowerButton, &empRocketButton, &gravityOrbButton, &shockwaveButton};
 
+    readingOrder = {&machineGunButton, &ionCannonButton, &flamethrowerButton, &empRocketButton,
+                    &gravityOrbButton, &shockwaveButton, &startButton,        &exitButton};
+
     organizeGui();
     selectMainWeapon(1);
     selectSecondaryWeapon(1);
+    focusStartButton();
 }
 
 void VantorGui::update(float dt, const vec2& mouseWindowPosition) {
+    if (lastPointer && *lastPointer != mouseWindowPosition) {
+        focusShown = false;
+        showFocus();
+    }
+    lastPointer = mouseWindowPosition;
     for (GlLabelButton* button : buttons) {
-        button->update(dt, camera, mouseWindowPosition);
+        // While the focus shows, the pointer resting somewhere must not light a second button.
+        if (focusShown) {
+            button->clearHover();
+        } else {
+            button->update(dt, camera, mouseWindowPosition);
+        }
+    }
+}
+
+void VantorGui::focusStartButton() {
+    focus = kActionRowStart;
+    focusShown = true;
+    lastPointer.reset();
+    showFocus();
+}
+
+void VantorGui::moveFocus(FocusMove move) {
+    if (!focusShown) {
+        focusShown = true;
+        showFocus();
+        return;
+    }
+    // The selected weapon of a row (the first one if none is), or "Start game".
+    const auto entryOf = [this](std::size_t rowStart) -> std::size_t {
+        const int weapon = rowStart == 0 ? mainWeapon : rowStart == kSecondaryRowStart ? secondaryWeapon : 1;
+        const int column = weapon >= 1 && weapon <= static_cast<int>(kWeaponsPerRow) ? weapon - 1 : 0;
+        return rowStart + static_cast<std::size_t>(rowStart == kActionRowStart ? 0 : column);
+    };
+    const std::size_t rowStart = focus < kSecondaryRowStart ? 0
+                                 : focus < kActionRowStart  ? kSecondaryRowStart
+                                                            : kActionRowStart;
+    const std::size_t rowEnd = rowStart == kActionRowStart ? kLastButton : rowStart + kWeaponsPerRow - 1;
+    switch (move) {
+    case FocusMove::kUp:
+        focus = rowStart == 0 ? focus : entryOf(rowStart == kActionRowStart ? kSecondaryRowStart : 0);
+        break;
+    case FocusMove::kDown:
+        focus = rowStart == kActionRowStart ? focus
+                                            : entryOf(rowStart == 0 ? kSecondaryRowStart : kActionRowStart);
+        break;
+    case FocusMove::kLeft:
+        focus = std::max(focus, rowStart + 1) - 1;
+        break;
+    case FocusMove::kRight:
+        focus = std::min(focus + 1, rowEnd);
+        break;
+    case FocusMove::kNext:
+        focus = std::min(focus + 1, kLastButton);
+        break;
+    case FocusMove::kPrevious:
+        focus = focus == 0 ? 0 : focus - 1;
+        break;
+    }
+    showFocus();
+}
+
+void VantorGui::pressFocused() {
+    if (!focusShown) {
+        focusShown = true;
+        showFocus();
+        return;
+    }
+    readingOrder[focus]->onClick();
+}
+
+const GlLabelButton* VantorGui::getFocused() const {
+    return focusShown ? readingOrder[focus] : nullptr;
+}
+
+void VantorGui::showFocus() {
+    for (std::size_t i = 0; i < readingOrder.size(); ++i) {
+        readingOrder[i]->focused = focusShown && i == focus;
     }
 }
 

@@ -1,8 +1,11 @@
 #include "engine/core/Game.hpp"
 
 #include <algorithm>
+#include <csignal>
 #include <sstream>
 #include <stdexcept>
+
+#include <signal.h>
 
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/DrawQueue.hpp"
@@ -17,7 +20,26 @@ constexpr int kSwapInterval = 1; // vertical retraces per buffer swap
 Game* gameOf(GLFWwindow* window) {
     return static_cast<Game*>(glfwGetWindowUserPointer(window));
 }
+
+// Set by a termination signal and read by the main loop. A signal handler may do no more than set such a
+// flag, and it reaches no object, so this one state is global.
+volatile std::sig_atomic_t closeSignalled = 0;
+
+void signalClose(int) {
+    closeSignalled = 1;
+}
 } // namespace
+
+void closeOnTerminationSignals() {
+    struct sigaction action {};
+    action.sa_handler = signalClose;
+    sigemptyset(&action.sa_mask);
+    // The handler stays for one signal only: a second one, while the game shuts down, ends the process.
+    action.sa_flags = SA_RESETHAND;
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(number, &action, nullptr);
+    }
+}
 
 vec2 windowToFramebuffer(const vec2& point, const glm::ivec2& windowSize, const glm::ivec2& framebufferSize) {
     if (windowSize.x <= 0 || windowSize.y <= 0) {
@@ -62,6 +84,8 @@ Game::Game(const std::string& title, int width, int height) : width(width), heig
         glfwSetKeyCallback(window, handleKeyStatic);
         glfwSetMouseButtonCallback(window, handleMouseButtonStatic);
         glfwSetFramebufferSizeCallback(window, handleFramebufferSizeStatic);
+        glfwSetWindowFocusCallback(window, handleWindowFocusStatic);
+        glfwSetWindowIconifyCallback(window, handleWindowIconifyStatic);
     } catch (...) {
         glfwTerminate();
         throw;
@@ -78,11 +102,19 @@ void Game::handleMouseButton(int, int, int) {}
 
 void Game::handleFramebufferSize(int, int) {}
 
+void Game::handleWindowFocus(bool) {}
+
+void Game::handleWindowIconify(bool) {}
+
 void Game::start() {
     load();
     // Taken after loading, so the loading time never enters a time step.
     double previousTime = glfwGetTime();
     while (!glfwWindowShouldClose(window)) {
+        // The frame still runs whole, its event poll included: what the player did before the signal counts.
+        if (closeSignalled != 0) {
+            quit();
+        }
         const double currentTime = glfwGetTime();
         const float dt = std::min(static_cast<float>(currentTime - previousTime), kLongestFrameStep);
         previousTime = currentTime;
@@ -135,6 +167,18 @@ void Game::handleKeyStatic(GLFWwindow* window, int key, int scancode, int action
 void Game::handleMouseButtonStatic(GLFWwindow* window, int button, int action, int mods) {
     if (Game* game = gameOf(window)) {
         game->handleMouseButton(button, action, mods);
+    }
+}
+
+void Game::handleWindowFocusStatic(GLFWwindow* window, int focused) {
+    if (Game* game = gameOf(window)) {
+        game->handleWindowFocus(focused == GLFW_TRUE);
+    }
+}
+
+void Game::handleWindowIconifyStatic(GLFWwindow* window, int iconified) {
+    if (Game* game = gameOf(window)) {
+        game->handleWindowIconify(iconified == GLFW_TRUE);
     }
 }
 

@@ -26,6 +26,11 @@ vec2 windowToFramebuffer(const vec2& point, const glm::ivec2& windowSize, const 
 // the GLFW call that reported it.
 void glfwErrorCallback(int code, const char* description);
 
+// Makes SIGTERM, SIGINT and SIGHUP (kill, Ctrl+C, a logout) ask the running game to close: the loop sets the
+// window's close flag at the start of the next frame, which still runs whole, so the game leaves through its
+// normal path. A second such signal ends the process at once.
+void closeOnTerminationSignals();
+
 // Base of every game. Owns GLFW from construction to destruction: the destructor terminates it, which also
 // destroys the window and its context, so a derived game releases its GL objects in its own destructor.
 // Only one Game may exist at a time.
@@ -45,6 +50,10 @@ public:
     virtual void handleMouseButton(int button, int action, int mods);
     // Framebuffer size in pixels; width, height and the viewport are already updated when this runs.
     virtual void handleFramebufferSize(int width, int height);
+    // The window gained (true) or lost (false) the input focus; ignored by the base.
+    virtual void handleWindowFocus(bool focused);
+    // The window was minimised (true) or restored (false); ignored by the base.
+    virtual void handleWindowIconify(bool iconified);
 
     // Calls load() once, then runs frames until the window is asked to close.
     void start();
@@ -64,6 +73,8 @@ public:
     static void handleKeyStatic(GLFWwindow* window, int key, int scancode, int action, int mods);
     static void handleMouseButtonStatic(GLFWwindow* window, int button, int action, int mods);
     static void handleFramebufferSizeStatic(GLFWwindow* window, int width, int height);
+    static void handleWindowFocusStatic(GLFWwindow* window, int focused);
+    static void handleWindowIconifyStatic(GLFWwindow* window, int iconified);
 
 protected:
     // Framebuffer size in pixels once the window exists (the requested window size before).

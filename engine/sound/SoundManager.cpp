@@ -42,6 +42,9 @@ constexpr float kInitialMusicVolume = 0.2f;
 
 ALCdevice* device = nullptr;
 ALCcontext* context = nullptr;
+bool managerExists = false;
+// Set while the manager found no sound device: every call that plays asks it first, and does nothing.
+bool muted = false;
 std::array<ALuint, SoundManager::kEffectCount> soundBufferIds{};
 std::array<ALuint, SoundManager::kEffectSourceCount> soundSourceIds{};
 ALuint musicSourceId = 0;
@@ -195,10 +198,16 @@ SoundManager::SoundManager() {
     for (const char* path : kEffectFiles) {
         effects.push_back(decodeOggVorbisFile(path));
     }
-    checkState(device == nullptr, "only one sound manager may exist at a time");
+    checkState(!managerExists, "only one sound manager may exist at a time");
 
     device = alcOpenDevice(nullptr);
-    checkState(device != nullptr, "couldn't open default sound device");
+    if (device == nullptr) {
+        // A machine without sound still plays, silently.
+        logCritical("couldn't open default sound device: playing without sound");
+        muted = true;
+        managerExists = true;
+        return;
+    }
     context = alcCreateContext(device, nullptr);
     if (context == nullptr) {
         closeDevice();
@@ -226,9 +235,15 @@ SoundManager::SoundManager() {
     // Music is not placed anywhere: it stays at the listener whatever moves.
     alSourcei(musicSourceId, AL_SOURCE_RELATIVE, AL_TRUE);
     music = std::make_unique<MusicStreamer>();
+    managerExists = true;
 }
 
 SoundManager::~SoundManager() {
+    managerExists = false;
+    if (muted) {
+        muted = false;
+        return;
+    }
     music.reset();
     alDeleteSources(kEffectSourceCount, soundSourceIds.data());
     alDeleteSources(1, &musicSourceId);
@@ -240,7 +255,7 @@ SoundManager::~SoundManager() {
 }
 
 void SoundManager::playSound(int index, float volume) {
-    if (context == nullptr || index < 0 || index >= kEffectCount) {
+    if (muted || context == nullptr || index < 0 || index >= kEffectCount) {
         return;
     }
     const ALuint source = soundSourceIds[actSourceIndex];
@@ -249,7 +264,7 @@ void SoundManager::playSound(int index, float volume) {
 }
 
 void SoundManager::playMusic(int index) {
-    if (context == nullptr || index < 0 || index >= kMusicCount) {
+    if (muted || context == nullptr || index < 0 || index >= kMusicCount) {
         return;
     }
     music->play(index, musicVolume * masterVolume);

@@ -19,7 +19,8 @@ public:
     static constexpr int kMusicCount = 1;          // the game loop
     static constexpr int kEffectSourceCount = 100; // effects that can sound at once
 
-    // Opens the default device; throws when there is none or no context can be made current on it.
+    // Opens the default device. Without one, says so on standard error and stays muted: every call then plays
+    // nothing. Throws when no context can be made current on the device.
     // A sound file that is missing or does not decode is reported and stays silent. May be made on any
     // thread: the OpenAL context it makes current is the process's.
     SoundManager();

@@ -56,6 +56,9 @@ void GlLabelButton::handleMouseButton(int button, int action, int mods, const Or
 }
 
 const vec4& GlLabelButton::getBackgroundColor() const {
+    if (focused) {
+        return hoverColor;
+    }
     if (active) {
         return activeColor;
     }

@@ -46,11 +46,14 @@ public:
     // arriving with the move that brought the pointer here lands here, whatever the last update saw.
     void handleMouseButton(int button, int action, int mods, const OrthoCamera& camera,
                            const vec2& mouseWindowPosition);
-    // Rectangle with dbgShader in the colour of the state (active before hovered), then the caption.
+    // Rectangle with dbgShader in the colour of the state (focused, then active, then hovered), then the
+    // caption.
     void draw(const mat4& projectionView);
 
     const vec2& getExtent() const { return extent; }
     bool isHovered() const { return hovered; }
+    // Not hovered until the next update, as if the pointer had left.
+    void clearHover() { hovered = false; }
     // The colour the rectangle is drawn in for the current state.
     const vec4& getBackgroundColor() const;
 
@@ -67,6 +70,9 @@ private:
 public:
     // Selected state, owned by whoever groups the buttons.
     bool active = false;
+    // The button that keys or a pad act on, owned by whoever groups the buttons: drawn in the hover colour
+    // whatever the pointer and the selection, so that it shows on a selected button too.
+    bool focused = false;
 
 private:
     bool hovered = false;

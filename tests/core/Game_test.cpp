@@ -1,4 +1,5 @@
 #include "engine/core/Game.hpp"
+#include "engine/core/Gamepad.hpp"
 
 #include <memory>
 #include <string>
@@ -83,6 +84,9 @@ TEST(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollo
     EXPECT_EQ(errorOf([] { glfwErrorCallback(1, nullptr); }), "Error code: 1, desciption: ");
     EXPECT_THAT(glfwCallLog().events, ElementsAre("glfwCreateWindow", "glfwTerminate"));
     auto game = std::make_unique<ProbeGame>();
+    Gamepad::addMappings("03000000de280000ff11000001000000,Pad of a test,a:b0,b:b1,platform:Linux,");
+    EXPECT_EQ(errorOf([] { Gamepad::addMappings("0300,a pad with a short id,a:b0,"); }).substr(0, 11),
+              "Error code:");
     glm::ivec2 size(0);
     glfwGetFramebufferSize(game->window, &size.x, &size.y);
     EXPECT_GT(size.x, 0);

@@ -1,7 +1,10 @@
 #include "game/GameFixture.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "engine/components/Motion.hpp"
 #include "support/GlTestContext.hpp"
@@ -15,10 +18,14 @@ constexpr int kPointAttempts = 600;      // frames a button may take to be hover
 constexpr int kLegFrames = 90;           // frames of each side of the steered box
 constexpr float kAimRadius = 250.0f;     // pixels around the screen centre
 constexpr float kAimTurnRate = 0.02f;    // radians per frame
+constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
+constexpr std::uint64_t kFnvPrime = 1099511628211ull;
+constexpr std::uint32_t kNoHealth = 0xffffffffu; // a value no health takes, so that "none" and "0" differ
 } // namespace
 
 std::set<int> GameFixture::heldKeys;
 glm::dvec2 GameFixture::pointer;
+std::map<int, std::optional<GLFWgamepadstate>> GameFixture::joysticks;
 
 extern "C" int __wrap_glfwGetKey(GLFWwindow*, int key) {
     return GameFixture::heldKeys.count(key) != 0 ? GLFW_PRESS : GLFW_RELEASE;
@@ -27,6 +34,15 @@ extern "C" int __wrap_glfwGetKey(GLFWwindow*, int key) {
 extern "C" void __wrap_glfwGetCursorPos(GLFWwindow*, double* x, double* y) {
     *x = GameFixture::pointer.x;
     *y = GameFixture::pointer.y;
+}
+
+extern "C" int __wrap_glfwGetGamepadState(int joystick, GLFWgamepadstate* state) {
+    const auto found = GameFixture::joysticks.find(joystick);
+    if (found == GameFixture::joysticks.end() || !found->second) {
+        return GLFW_FALSE;
+    }
+    *state = *found->second;
+    return GLFW_TRUE;
 }
 
 void GameFixture::SetUp() {
@@ -42,8 +58,13 @@ void GameFixture::SetUp() {
     playerScore = playerHighScore = shIndex = 0;
     heldKeys.clear();
     pointer = glm::dvec2(0.0);
+    joysticks.clear();
     beforeGameStarts();
     game = std::make_unique<ArcadeStyleShooterGame>();
+    // Another test's window on the shared display would take the focus: the game hears of focus and
+    // minimising only from the test, through its handlers.
+    glfwSetWindowFocusCallback(game->getWindow(), nullptr);
+    glfwSetWindowIconifyCallback(game->getWindow(), nullptr);
     game->load();
     frame();
     // Full screen is confirmed asynchronously; every later frame must see the same framebuffer.
@@ -123,6 +144,34 @@ GameEntity& GameFixture::placeEnemy(GameEntity* enemy, const vec2& position, flo
     enemy->getComponent<EnemyAiComponent>().aiEnabled = false;
     enemy->getComponent<PhysicsComponent>().velocity = vec2(0.0f);
     return *enemy;
+}
+
+std::uint64_t GameFixture::playStateHash() {
+    std::vector<std::vector<std::uint32_t>> records;
+    for (const GameEntity* e : game->getTaggedRegistry().getEntities(0)) {
+        records.push_back({std::bit_cast<std::uint32_t>(e->getPosition().x),
+                           std::bit_cast<std::uint32_t>(e->getPosition().y),
+                           std::bit_cast<std::uint32_t>(e->getOrientation()), e->isActive() ? 1u : 0u,
+                           e->countComponents<HealthComponent>() == 0
+                               ? kNoHealth
+                               : std::bit_cast<std::uint32_t>(e->getComponent<HealthComponent>().health)});
+        records.back().insert(records.back().end(), e->getTags().begin(), e->getTags().end());
+    }
+    std::sort(records.begin(), records.end());
+    std::vector<std::uint32_t> words{static_cast<std::uint32_t>(records.size())};
+    for (const auto& record : records) {
+        words.push_back(static_cast<std::uint32_t>(record.size()));
+        words.insert(words.end(), record.begin(), record.end());
+    }
+    words.insert(words.end(),
+                 {std::uint32_t(playerScore), std::uint32_t(playerHighScore), mainMenuActive ? 1u : 0u});
+    std::uint64_t hash = kFnvOffset;
+    for (std::uint32_t word : words) {
+        for (int byte = 0; byte < 4; ++byte) {
+            hash = (hash ^ ((word >> (8 * byte)) & 0xffu)) * kFnvPrime;
+        }
+    }
+    return hash;
 }
 
 } // namespace kv

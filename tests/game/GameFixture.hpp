@@ -3,6 +3,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -28,6 +30,9 @@ public:
     static std::set<int> heldKeys; // none at the start of a test
     // In window coordinates (y down); the window's top left corner at the start of a test.
     static glm::dvec2 pointer;
+    // Joysticks connected, by GLFW id: a pad's state, or none for a joystick GLFW has no mapping for.
+    // None at the start of a test.
+    static std::map<int, std::optional<GLFWgamepadstate>> joysticks;
 
 protected:
     // Loads the game in a fresh directory, runs the first frame and lets the switch to full screen arrive.
@@ -78,12 +83,23 @@ protected:
     void key(int key, int action = GLFW_PRESS, int modifiers = 0) {
         Game::handleKeyStatic(game->getWindow(), key, 0, action, modifiers);
     }
+    // A pad on joystick 1, nothing pressed, its triggers at half travel; its state for the test to change.
+    GLFWgamepadstate& connectPad() { return *(joysticks[GLFW_JOYSTICK_1] = GLFWgamepadstate{}); }
+    // Holds the button for one update, then lets it go.
+    void padPress(int button) {
+        joysticks[GLFW_JOYSTICK_1]->buttons[button] = GLFW_PRESS;
+        step(1);
+        joysticks[GLFW_JOYSTICK_1]->buttons[button] = GLFW_RELEASE;
+    }
     // A press and release around one frame: one shot.
     void fire(int button) {
         press(button);
         step(1);
         release(button);
     }
+    // FNV-1a over every entity's record (position, orientation, active flag, health, tags) in sorted order,
+    // then the scores: it tells play states apart, not where entities sit in memory. Floats enter exactly.
+    std::uint64_t playStateHash();
     int count(int tag) { return static_cast<int>(game->getTaggedRegistry().getEntities(tag).size()); }
     // The entity made last: a shot just fired, a wave just emitted.
     GameEntity& newest() {

@@ -1,10 +1,12 @@
 #include <functional>
+#include <set>
 #include <tuple>
 #include <utility>
 
 #include <glm/geometric.hpp>
 
 #include "engine/components/Collision.hpp"
+#include "engine/components/Input.hpp"
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
 #include "engine/core/Diagnostics.hpp"
@@ -18,21 +20,94 @@ namespace {
 
 using PlayerShip = GameFixture;
 
+// Keys or the pad's left stick (y downward), held a second from rest heading along +x: the direction the ship
+// flies then, and its speed as a share of the keys': the stick steers as the keys do, by its deflection past
+// a dead zone of 0.2, and the two add up.
 TEST_F(PlayerShip, ArenaSpringPullsBackThirtyThousandAtTheRingAndWasdSteerUpLeftDownAndRight) {
-    startGame(1, 1);
+    GLFWgamepadstate& pad = connectPad();
+    game->initGame(); // the turret aiming
+    game->getTaggedRegistry().getEntity(kTagWaveDirector).setActive(false);
     PhysicsComponent& physics = ship().getComponent<PhysicsComponent>();
     ship().setPosition(vec2(2000, 0));
     step(1);
     EXPECT_LT(glm::distance(physics.force, vec2(-30000, 0)), 0.1f);
-    ship().setPosition(vec2(0));
-    const std::pair<int, vec2> keys[] = {
-        {GLFW_KEY_W, {0, 1}}, {GLFW_KEY_A, {-1, 0}}, {GLFW_KEY_S, {0, -1}}, {GLFW_KEY_D, {1, 0}}};
-    for (const auto& [key, direction] : keys) {
-        physics.velocity = vec2(0);
-        heldKeys = {key};
+    EXPECT_EQ(game->getGameCamera().position, ship().getPosition()) << "the camera follows the ship";
+    const vec2 up(0, 1), right(1, 0), upRight(0.7071068f, 0.7071068f);
+    const std::tuple<std::set<int>, vec2, vec2, float> steering[] = {
+        {{GLFW_KEY_D}, {0, 0}, right, 1},
+        {{GLFW_KEY_W}, {0, 0}, up, 1},
+        {{GLFW_KEY_A}, {0, 0}, -right, 1},
+        {{GLFW_KEY_S}, {0, 0}, -up, 1},
+        {{GLFW_KEY_W, GLFW_KEY_D}, {0, 0}, upRight, 1},
+        {{}, {1, 0}, right, 1},
+        {{}, {0.6f, 0}, right, 0.5f},
+        {{}, {0.21f, 0}, right, 0.0125f},
+        {{}, {0.7071068f, -0.7071068f}, upRight, 1},
+        {{}, {1, -1}, upRight, 1},
+        {{GLFW_KEY_D}, {-1, 0}, right, 0},
+        {{}, {0.15f, 0.1f}, right, 0}}; // last: the ship rests for what follows
+    float full = 0.0f;                  // the speed D gives
+    for (const auto& [keys, stick, direction, share] : steering) {
+        ship().setPosition(vec2(0));
+        ship().setOrientation(0.0f);
+        physics.velocity = physics.force = vec2(0);
+        std::tie(heldKeys, pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X], pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y]) =
+            std::tuple(keys, stick.x, stick.y);
         step(60);
-        EXPECT_GT(glm::dot(physics.velocity, direction), 0.9f * glm::length(physics.velocity)) << key;
-        EXPECT_GT(glm::length(physics.velocity), 1000.0f) << key;
+        const float speed = glm::length(physics.velocity);
+        full = full == 0.0f ? speed : full;
+        EXPECT_GT(full, 1000.0f) << "nearly full speed after a second";
+        EXPECT_NEAR(speed, share * full, 0.01f * full) << stick.x << ", " << stick.y;
+        EXPECT_GE(glm::dot(physics.velocity, direction), 0.9f * speed) << stick.x << ", " << stick.y;
+    }
+    GameEntity& turret =
+        (*game->getComponentRegistry().getComponents<OrientTowardsPointComponent>().begin())->entity;
+    const vec2 centre = 0.5f * vec2(game->getGuiCamera().bufferWidth, game->getGuiCamera().bufferHeight);
+    // Right stick (y downward), pointer from the ship (window pixels, y downward), the turret's heading: the
+    // mouse aims past a stick at rest, the stick once moved, the mouse once moved, the stick again.
+    const std::tuple<vec2, vec2, float> aims[] = {
+        {{0.1f, 0}, {200, 0}, 0.0f},         {{0, -1}, {200, 0}, 1.5707964f},
+        {{0, -1}, {-200, 0}, 3.1415927f},    {{0, 0.5f}, {-200, 0}, -1.5707964f},
+        {{0, 0.5f}, {-200, 0}, -1.5707964f}, {{0, 0}, {-200, 0}, 3.1415927f}};
+    for (const auto& [stick, offset, heading] : aims) {
+        std::tie(pad.axes[GLFW_GAMEPAD_AXIS_RIGHT_X], pad.axes[GLFW_GAMEPAD_AXIS_RIGHT_Y]) =
+            std::pair(stick.x, stick.y);
+        pointer = glm::dvec2(centre + offset);
+        step(1);
+        EXPECT_NEAR(turret.getOrientation(), heading, 1e-3f) << stick.y << ", " << offset.x;
+    }
+    const auto firing = [&] { // the main and the secondary weapon
+        std::pair<bool, bool> on;
+        for (MouseButtonComponent* control :
+             game->getComponentRegistry().getComponents<MouseButtonComponent>()) {
+            (control->button == 0 ? on.first : on.second) |=
+                control->entity.isActive() && control->entity.getComponent<TimedEntitySpawner>().enabled;
+        }
+        return on;
+    };
+    // Right trigger and bumper, left trigger and bumper, the left mouse button, and the weapons firing: half
+    // travel, beyond it, the bumpers; the mouse holds on as the pad lets go, the pad as the mouse lets go.
+    const std::tuple<float, int, float, int, int, std::pair<bool, bool>> controls[] = {
+        {0, 0, 0, 0, GLFW_RELEASE, {false, false}},  {0.01f, 0, -1, 0, GLFW_RELEASE, {true, false}},
+        {-1, 1, -1, 0, GLFW_RELEASE, {true, false}}, {-1, 0, 0.01f, 0, GLFW_RELEASE, {false, true}},
+        {-1, 0, -1, 1, GLFW_RELEASE, {false, true}}, {1, 0, -1, 0, GLFW_PRESS, {true, false}},
+        {-1, 0, -1, 0, GLFW_PRESS, {true, false}},   {1, 0, -1, 0, GLFW_PRESS, {true, false}},
+        {1, 0, -1, 0, GLFW_RELEASE, {true, false}},  {-1, 0, -1, 0, GLFW_RELEASE, {false, false}}};
+    for (const auto& [rightTrigger, rightBumper, leftTrigger, leftBumper, mouseAction, expected] : controls) {
+        std::tie(pad.axes[GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER], pad.axes[GLFW_GAMEPAD_AXIS_LEFT_TRIGGER]) =
+            std::pair(rightTrigger, leftTrigger);
+        pad.buttons[GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER] = static_cast<unsigned char>(rightBumper);
+        pad.buttons[GLFW_GAMEPAD_BUTTON_LEFT_BUMPER] = static_cast<unsigned char>(leftBumper);
+        mouse(GLFW_MOUSE_BUTTON_LEFT, mouseAction);
+        step(1);
+        EXPECT_EQ(firing(), expected)
+            << rightTrigger << " " << rightBumper << " " << leftTrigger << " " << leftBumper;
+    }
+    for (const bool paused : {true, false}) { // a press while paused is heard as play resumes
+        key(GLFW_KEY_P);
+        press(GLFW_MOUSE_BUTTON_LEFT);
+        step(1);
+        EXPECT_EQ(firing(), std::pair(!paused, false));
     }
 }
 

@@ -6,7 +6,6 @@
 // on an exception, a sanitizer report, entities or components that outlive their game, or a runaway entity
 // count. Frame times and memory growth vary with the machine's load: they are figures of the benchmark suite.
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -21,9 +20,6 @@ namespace {
 constexpr int kCheckpointInterval = 500; // frames
 constexpr int kDeathLimit = 30000;       // frames an idle ship may take to be destroyed
 constexpr int kAfterDeath = 120;         // frames between the explosion and escape
-constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
-constexpr std::uint64_t kFnvPrime = 1099511628211ull;
-constexpr std::uint32_t kNoHealth = 0xffffffffu; // a value no health takes, so that "none" and "0" differ
 constexpr double kDefaultSoakSeconds = 180.0;    // game time; VANTOR_SOAK_SECONDS overrides it
 constexpr double kLongestGameSeconds = 300.0;    // the wave director's rates grow without limit
 constexpr std::size_t kEntityCeiling = 5000;     // live entities at once
@@ -49,36 +45,6 @@ protected:
             checkpoints.push_back({frames, playStateHash()});
         }
         mostEntities = std::max(mostEntities, game->getTaggedRegistry().getEntities(0).size());
-    }
-
-    // FNV-1a over every entity's record (position, orientation, active flag, health, tags) in sorted order,
-    // then the scores: it tells play states apart, not where entities sit in memory. Floats enter exactly.
-    std::uint64_t playStateHash() {
-        std::vector<std::vector<std::uint32_t>> records;
-        for (const GameEntity* e : game->getTaggedRegistry().getEntities(0)) {
-            records.push_back({std::bit_cast<std::uint32_t>(e->getPosition().x),
-                               std::bit_cast<std::uint32_t>(e->getPosition().y),
-                               std::bit_cast<std::uint32_t>(e->getOrientation()), e->isActive() ? 1u : 0u,
-                               e->countComponents<HealthComponent>() == 0
-                                   ? kNoHealth
-                                   : std::bit_cast<std::uint32_t>(e->getComponent<HealthComponent>().health)});
-            records.back().insert(records.back().end(), e->getTags().begin(), e->getTags().end());
-        }
-        std::sort(records.begin(), records.end());
-        std::vector<std::uint32_t> words{static_cast<std::uint32_t>(records.size())};
-        for (const auto& record : records) {
-            words.push_back(static_cast<std::uint32_t>(record.size()));
-            words.insert(words.end(), record.begin(), record.end());
-        }
-        words.insert(words.end(),
-                     {std::uint32_t(playerScore), std::uint32_t(playerHighScore), mainMenuActive ? 1u : 0u});
-        std::uint64_t hash = kFnvOffset;
-        for (std::uint32_t word : words) {
-            for (int byte = 0; byte < 4; ++byte) {
-                hash = (hash ^ ((word >> (8 * byte)) & 0xffu)) * kFnvPrime;
-            }
-        }
-        return hash;
     }
 
     // Waits for the idle ship's end, lets the explosion play and leaves for the menu.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <signal.h>
 #include <sys/types.h>
 
 namespace kv::testsupport {
@@ -62,6 +63,7 @@ public:
     bool waitForEnd(std::chrono::seconds limit) {
         return waitFor([this] { return ended(); }, limit);
     }
+    void sendSignal(int number) const { ::kill(pid, number); }
     std::string describe() const; // "exit 0", "signal 11" or "running"
     std::string standardOutput() const { return readFile(outputDirectory / "stdout.txt"); }
     std::string standardError() const { return readFile(outputDirectory / "stderr.txt"); }

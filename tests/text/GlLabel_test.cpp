@@ -181,7 +181,9 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
     for (const auto& [at, hovered] : cases) {
         SCOPED_TRACE(::testing::Message() << "pointer at " << at.x << ", " << at.y);
         button.update(0.0f, camera, windowPointOf(camera, at));
-        button.active = true;
+        button.active = button.focused = true;
+        expectRectangle(vec4(0.6f, 0.6f, 0.6f, 1.0f)); // the focus shows over the selection, in hover grey
+        button.focused = false;
         expectRectangle(vec4(0.3f, 0.3f, 1.0f, 1.0f)); // the selected blue
         button.active = false;
         expectRectangle(hovered ? vec4(0.6f, 0.6f, 0.6f, 1.0f) : vec4(0.3f, 0.3f, 0.3f, 1.0f)); // greys
