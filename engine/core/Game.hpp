@@ -31,6 +31,7 @@ void glfwErrorCallback(int code, const char* description);
 // Only one Game may exist at a time.
 class Game {
 public:
+    // Throws "only one game may exist at a time" while another game exists.
     Game(const std::string& title, int width, int height);
     virtual ~Game();
     Game(const Game&) = delete;

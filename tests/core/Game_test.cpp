@@ -83,6 +83,7 @@ TEST(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollo
     EXPECT_EQ(errorOf([] { glfwErrorCallback(1, nullptr); }), "Error code: 1, desciption: ");
     EXPECT_THAT(glfwCallLog().events, ElementsAre("glfwCreateWindow", "glfwTerminate"));
     auto game = std::make_unique<ProbeGame>();
+    EXPECT_EQ(errorOf([] { ProbeGame second; }), "only one game may exist at a time");
     glm::ivec2 size(0);
     glfwGetFramebufferSize(game->window, &size.x, &size.y);
     EXPECT_GT(size.x, 0);
