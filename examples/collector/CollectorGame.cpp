@@ -98,6 +98,7 @@ void CollectorGame::load() {
     auto* dispenser = new GameEntity(entities, &components, vec2(0.0f), 0.0f);
     new TimedEntitySpawner(*dispenser, kSpawnInterval, true, [this] { return spawnCrystal(); });
     createShip();
+    SoundManager::playSound(pickupSound, kPickupVolume); // the round begins
 }
 
 GameEntity* CollectorGame::createShip() {

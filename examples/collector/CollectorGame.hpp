@@ -1,6 +1,7 @@
 // Collector, the engine's example game: steer a ship with W/A/S/D inside a ring and pick up the crystals
-// that drift through it before they vanish. Each one scores a point and chimes; Escape quits. Its files are
-// its font (fonts/) and its sound (sounds/) under the asset root; it draws with the engine's own shaders.
+// that drift through it before they vanish. Each one scores a point and chimes, as does the start of the
+// round; Escape quits. Its files are its font (fonts/) and its sound (sounds/) under the asset root; it draws
+// with the engine's own shaders.
 #pragma once
 
 #include <memory>
