@@ -1,5 +1,6 @@
 #include "engine/render/EngineShaders.hpp"
 
+#include <cstddef>
 #include <filesystem>
 #include <system_error>
 
@@ -11,18 +12,8 @@ namespace kv {
 namespace {
 
 const std::string kShaderDirectory = "shaders/";
-
-const char* fileBaseName(EngineShader shader) {
-    switch (shader) {
-    case EngineShader::shape:
-        return "debug";
-    case EngineShader::sprite:
-        return "sprite";
-    case EngineShader::text:
-        break;
-    }
-    return "dist_text";
-}
+// File names without their stage, in the order of EngineShader.
+const char* const kFileBaseNames[] = {"debug", "sprite", "dist_text"};
 
 ShaderSource stageSource(const std::string& fileName) {
     const std::string path = kShaderDirectory + fileName;
@@ -36,7 +27,7 @@ ShaderSource stageSource(const std::string& fileName) {
 } // namespace
 
 std::shared_ptr<Shader> loadEngineShader(EngineShader shader) {
-    const std::string name = fileBaseName(shader);
+    const std::string name = kFileBaseNames[static_cast<std::size_t>(shader)];
     const ShaderSource vertex = stageSource(name + ".vert");
     return std::make_shared<Shader>(vertex, stageSource(name + ".frag"));
 }
