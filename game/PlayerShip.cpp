@@ -310,7 +310,7 @@ GameEntity* ArcadeStyleShooterGame::createPlayerShip() {
             },
             2000);
         new TimedLambdaComponent(*rocket, kEmpRocketArmDelay,
-                                 [collision](EntityComponent&, float) { collision->targetTags = &activeMineTargetTags; });
+                                 [collision](EntityComponent&, float) { collision->targetTags = activeMineTargetTags; });
         addRangeLimit(*rocket, kArenaRadius + empRocketRadius);
         return rocket;
     });

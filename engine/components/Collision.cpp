@@ -153,7 +153,7 @@ CollisionComponent::CollisionComponent(GameEntity& entity, float radius, int pri
 CollisionComponent::CollisionComponent(GameEntity& entity, std::unique_ptr<CollisionGeometry> ownedGeometry,
                                        const std::set<int>& targetTags, CollisionCallback callback,
                                        int priority)
-    : UpdatableComponent(entity, priority), geometry(std::move(ownedGeometry)), targetTags(&targetTags),
+    : UpdatableComponent(entity, priority), geometry(std::move(ownedGeometry)), targetTags(targetTags),
       callback(std::move(callback)), broadPhase(CollisionBroadPhase::of(entity.getEntityRegistry())) {
     checkState(geometry != nullptr, "collision component without geometry");
     entity.registerComponent<CollisionComponent>(*this);
@@ -176,18 +176,20 @@ void CollisionComponent::update(float dt) {
         return;
     }
     TaggedEntityRegistry& registry = entity.getEntityRegistry();
-    const std::set<int>& tags = *targetTags;
     // With several target tags an entity skipped far away under one tag must stay handled under the next,
     // which only the full walk records: those components test every entity.
-    if (broadPhase != nullptr && tags.size() == 1) {
-        broadPhase->visitNear(*this, *tags.begin(), dt);
+    if (broadPhase != nullptr && targetTags.size() == 1) {
+        broadPhase->visitNear(*this, *targetTags.begin(), dt);
         return;
     }
-    for (int tag : tags) {
+    // Found again after each tag: a callback may have replaced the set.
+    for (auto next = targetTags.begin(); next != targetTags.end();) {
+        const int tag = *next;
         const EntitySet& set = registry.getEntities(tag);
         if (visitAll(tag, set, set.begin(), dt)) {
             return;
         }
+        next = targetTags.upper_bound(tag);
     }
 }
 
@@ -219,7 +221,7 @@ bool CollisionComponent::visit(int tag, GameEntity* other, float dt) {
 
 void CollisionComponent::inverseCollision(GameEntity& other, float dt) {
     for (int tag : other.getTags()) {
-        if (targetTags->count(tag) == 0) {
+        if (targetTags.count(tag) == 0) {
             continue;
         }
         finishedForFrame = callback(tag, other, dt);

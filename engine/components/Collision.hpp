@@ -134,7 +134,7 @@ extern const std::set<int> emptyTags;
 // from the full walk only if update ran twice in a frame without resetForFrame, which the game never does.
 class CollisionComponent : public UpdatableComponent {
 public:
-    // Takes ownership of the geometry. The tag sets are not copied and must outlive the component.
+    // Takes ownership of the geometry and keeps a copy of the target tags.
     CollisionComponent(GameEntity& entity, CollisionGeometry* geometry, const std::set<int>& targetTags,
                        CollisionCallback callback, int priority);
     // A circle of that radius (world units) centred on the entity.
@@ -146,12 +146,6 @@ public:
     // A passive circle: no target tags, a callback that does nothing.
     CollisionComponent(GameEntity& entity, float radius, int priority);
     ~CollisionComponent() override;
-
-    // A temporary tag set would dangle.
-    CollisionComponent(GameEntity&, CollisionGeometry*, const std::set<int>&&, CollisionCallback,
-                       int) = delete;
-    CollisionComponent(GameEntity&, float, const std::set<int>&&, CollisionCallback, int) = delete;
-    CollisionComponent(GameEntity&, const vec2&, const std::set<int>&&, CollisionCallback, int) = delete;
 
     // Forgets the pairs of the last frame; the game calls it on every component before any update.
     void resetForFrame();
@@ -167,9 +161,8 @@ public:
 
     // Fixed for the component's life (broad-phase indexes hold on to it).
     const std::unique_ptr<CollisionGeometry> geometry;
-    // Never null. A pointer so that the game can switch the set while the component lives (an arming
-    // rocket); the set itself must have static lifetime.
-    const std::set<int>* targetTags;
+    // The component's own: the game may replace them at any time (an arming rocket), even from the callback.
+    std::set<int> targetTags;
     // Entities already dealt with in this frame.
     EntityPointerSet handledEntities;
     CollisionCallback callback;

@@ -1,9 +1,12 @@
 #include "engine/core/Diagnostics.hpp"
 
+#include <cxxabi.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 
 namespace kv {
@@ -30,6 +33,13 @@ void checkState(bool condition, const char* message) {
     if (!condition) {
         throw std::runtime_error(message);
     }
+}
+
+std::string readableTypeName(const std::type_info& type) {
+    int status = 0;
+    const std::unique_ptr<char, void (*)(void*)> name(
+        abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
+    return status == 0 ? std::string(name.get()) : std::string(type.name());
 }
 
 void logDebug(const std::string& text) { std::cout << text << std::endl; }

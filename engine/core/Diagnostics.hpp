@@ -4,6 +4,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <typeinfo>
 
 #include <glm/vec2.hpp>
 
@@ -59,6 +60,9 @@ void checkInRange(const T& value, const T& min, const T& max, const char* messag
     }
     checkInRange<T>(value, min, max, [message](std::stringstream& out) { out << message; });
 }
+
+// The class's name as written in the source ("kv::HealthComponent"), for messages.
+std::string readableTypeName(const std::type_info& type);
 
 // One line to standard output, flushed.
 void logDebug(const std::string& text);

@@ -17,6 +17,10 @@ constexpr int kContextMajorVersion = 3;
 constexpr int kContextMinorVersion = 2;
 constexpr int kSwapInterval = 1; // vertical retraces per buffer swap
 
+// GLFW is one per process, and each game initialises and terminates it: a second game would end the first
+// one's window with its own end.
+bool gameExists = false;
+
 Game* gameOf(GLFWwindow* window) {
     return static_cast<Game*>(glfwGetWindowUserPointer(window));
 }
@@ -58,6 +62,7 @@ void glfwErrorCallback(int code, const char* description) {
 }
 
 Game::Game(const std::string& title, int width, int height) : width(width), height(height) {
+    checkState(!gameExists, "only one game may exist at a time");
     glfwSetErrorCallback(glfwErrorCallback);
     // A failure reaches the error callback, which throws; the result needs no test of its own.
     glfwInit();
@@ -90,10 +95,12 @@ Game::Game(const std::string& title, int width, int height) : width(width), heig
         glfwTerminate();
         throw;
     }
+    gameExists = true;
 }
 
 Game::~Game() {
     glfwTerminate();
+    gameExists = false;
 }
 
 void Game::handleKey(int, int, int, int) {}

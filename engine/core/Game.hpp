@@ -36,6 +36,7 @@ void closeOnTerminationSignals();
 // Only one Game may exist at a time.
 class Game {
 public:
+    // Throws "only one game may exist at a time" while another game exists.
     Game(const std::string& title, int width, int height);
     virtual ~Game();
     Game(const Game&) = delete;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "engine/core/Diagnostics.hpp"
 #include "engine/core/GameEntity.hpp"
 
 namespace kv {
@@ -86,13 +87,15 @@ bool TaggedEntityRegistry::hasActiveEntity(int tag) {
 
 GameEntity& TaggedEntityRegistry::getEntity(int tag) {
     const EntitySet& set = entities[tag].members;
-    if (set.size() == 1) {
-        return **set.begin();
-    }
     if (set.empty()) {
-        throw std::runtime_error("entity was not found");
+        throwRuntimeError([&](std::stringstream& out) { out << "entity was not found: tag " << tag; });
     }
-    throw std::runtime_error("multiple entities were found");
+    if (set.size() > 1) {
+        throwRuntimeError([&](std::stringstream& out) {
+            out << "multiple entities were found: " << set.size() << " with tag " << tag;
+        });
+    }
+    return **set.begin();
 }
 
 void TaggedEntityRegistry::deleteInactiveEntities(int tag) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "engine/core/Diagnostics.hpp"
 #include "engine/core/EntityComponent.hpp"
 
 namespace kv {
@@ -172,13 +173,18 @@ EntityComponent* ComponentSet::front() const {
 
 TypedComponentRegistry::TypedComponentRegistry(TypedComponentRegistry* parent) : parent(parent) {}
 
-const EntityComponent* TypedComponentRegistry::findSingle(std::size_t typeId) const {
+const EntityComponent* TypedComponentRegistry::findSingle(std::size_t typeId,
+                                                          const std::type_info& type) const {
+    // On the collision pass's path: nothing is built for a message unless the look-up fails.
     const ComponentSet* set = findSet(typeId);
     if (set == nullptr || set->empty()) {
-        throw std::runtime_error("component was not found");
+        throwRuntimeError(
+            [&](std::stringstream& out) { out << "component was not found: " << readableTypeName(type); });
     }
     if (set->size() > 1) {
-        throw std::runtime_error("multiple components were found");
+        throwRuntimeError([&](std::stringstream& out) {
+            out << "multiple components were found: " << set->size() << " of " << readableTypeName(type);
+        });
     }
     return set->front();
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 #include "engine/core/EntityComponent.hpp"
@@ -192,10 +193,10 @@ public:
         }
     }
 
-    // The one component of class T in this registry only; throws when there is none or several.
+    // The one component of class T in this registry only; throws when there is none or several, naming T.
     template <typename T>
     T& getComponent() const {
-        const EntityComponent* found = findSingle(componentTypeId<T>());
+        const EntityComponent* found = findSingle(componentTypeId<T>(), typeid(T));
         // Registration under T guarantees the dynamic type.
         assert(dynamic_cast<const T*>(found) != nullptr);
         return *static_cast<T*>(const_cast<EntityComponent*>(found));
@@ -233,7 +234,7 @@ public:
     std::uint64_t takeCreationNumber() { return parent != nullptr ? parent->takeCreationNumber() : created++; }
 
 private:
-    const EntityComponent* findSingle(std::size_t typeId) const;
+    const EntityComponent* findSingle(std::size_t typeId, const std::type_info& type) const;
 
     // Null for a class this registry never knew.
     ComponentSet* findSet(std::size_t typeId) const {

@@ -77,6 +77,7 @@ void* reallocateBlock(void* block, std::size_t oldSize, std::size_t newSize) {
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 
+#include "engine/core/AssetFiles.hpp"
 #include "engine/core/Diagnostics.hpp"
 
 #include <algorithm>
@@ -140,7 +141,8 @@ void RgbaImage::PixelDeleter::operator()(unsigned char* data) const {
 
 // Decoded once, here: SOIL's bundled decoder (an older stb_image) aborts the program on some corrupt
 // compressed data where this one reports an error; for every image the game ships the pixels are the same.
-RgbaImage::RgbaImage(const std::string& path) {
+RgbaImage::RgbaImage(const std::string& assetPath) {
+    const std::string path = resolveAssetPath(assetPath);
     std::ifstream file(path, std::ios::binary);
     checkState(file.is_open(), [&](std::stringstream& out) {
         out << "Couldn't load image: " << path << " (" << std::strerror(errno) << ")";
@@ -157,8 +159,8 @@ RgbaImage::RgbaImage(const std::string& path) {
     dropEmptyImageDataChunks(bytes);
     checkState(!bytes.empty() && bytes.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max()),
                [&](std::stringstream& out) {
-                   out << "Couldn't load image: " << path << " (" << (bytes.empty() ? "empty file" : "file too large")
-                       << ")";
+                   out << "Couldn't load image: " << path << " ("
+                       << (bytes.empty() ? describeReadFailure(path) : "file too large") << ")";
                });
     int channelsInFile = 0;
     pixels.reset(stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,

@@ -8,12 +8,12 @@
 
 namespace kv {
 
-// Throws, naming the path, when the file cannot be read or decoded, so nothing is ever uploaded with
-// undefined dimensions. Move-only; frees the pixels when it goes. Holds no global state, so images can be
+// Read from the path resolved against the asset root (AssetFiles.hpp). Throws, naming the path, when the file
+// cannot be read or decoded, so nothing is ever uploaded with undefined dimensions. Move-only; frees the pixels when it goes. Holds no global state, so images can be
 // decoded on any thread.
 class RgbaImage {
 public:
-    explicit RgbaImage(const std::string& path);
+    explicit RgbaImage(const std::string& assetPath);
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }

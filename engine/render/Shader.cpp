@@ -5,6 +5,7 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include "engine/core/AssetFiles.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/DrawQueue.hpp"
 
@@ -19,17 +20,17 @@ constexpr GLuint kQueuedTintAttribute = 5;
 constexpr GLuint kQueuedTexOffsetAttribute = 6;
 
 // Compiles one stage; on failure the shader object is deleted before the error leaves. The driver's log
-// does not say which file it came from (a missing file compiles as empty source), so that goes to the log.
-GLuint compileStage(GLenum type, const std::string& path, const std::string& source, void (*check)(GLuint)) {
+// does not say which file it came from, so that goes to the log.
+GLuint compileStage(GLenum type, const ShaderSource& source, void (*check)(GLuint)) {
     const GLuint shader = glCreateShader(type);
-    const char* text = source.c_str();
+    const char* text = source.text.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
     try {
         check(shader);
     } catch (...) {
         glDeleteShader(shader);
-        logCritical("Shader file " + path + " doesn't compile");
+        logCritical("Shader file " + source.origin + " doesn't compile");
         throw;
     }
     return shader;
@@ -47,14 +48,32 @@ bool holds(const std::optional<Value>& held, const Value& value) {
 }
 } // namespace
 
-Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
-    const std::string vertexSource = loadFile(vertexPath);
-    const std::string fragmentSource = loadFile(fragmentPath);
+// An empty text would only fail to compile, with a log that hides why: a file that gives nothing is named.
+ShaderSource ShaderSource::fromFile(const std::string& path) {
+    const std::string resolved = resolveAssetPath(path);
+    ShaderSource source{resolved, loadFile(resolved)};
+    if (source.text.empty()) {
+        throwRuntimeError([&](std::stringstream& out) {
+            out << "Couldn't load shader file: " << resolved << " (" << describeReadFailure(resolved) << ")";
+        });
+    }
+    return source;
+}
 
-    const GLuint vertexShader = compileStage(GL_VERTEX_SHADER, vertexPath, vertexSource, checkCompileErrors);
+Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
+    const ShaderSource vertex = ShaderSource::fromFile(vertexPath);
+    build(vertex, ShaderSource::fromFile(fragmentPath));
+}
+
+Shader::Shader(const ShaderSource& vertex, const ShaderSource& fragment) {
+    build(vertex, fragment);
+}
+
+void Shader::build(const ShaderSource& vertex, const ShaderSource& fragment) {
+    const GLuint vertexShader = compileStage(GL_VERTEX_SHADER, vertex, checkCompileErrors);
     GLuint fragmentShader = 0;
     try {
-        fragmentShader = compileStage(GL_FRAGMENT_SHADER, fragmentPath, fragmentSource, checkCompileErrors);
+        fragmentShader = compileStage(GL_FRAGMENT_SHADER, fragment, checkCompileErrors);
     } catch (...) {
         glDeleteShader(vertexShader);
         throw;
@@ -76,7 +95,7 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
         checkLinkingErrors(programId);
     } catch (...) {
         glDeleteProgram(programId);
-        logCritical("Shader files " + vertexPath + " and " + fragmentPath + " don't link");
+        logCritical("Shader files " + vertex.origin + " and " + fragment.origin + " don't link");
         throw;
     }
 

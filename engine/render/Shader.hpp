@@ -28,11 +28,23 @@ using glm::vec4;
 // "queuedTint") takes queued draws (DrawQueue.hpp): it uses them instead of its uniforms when
 // queuedTexOffset.z is 1, and the current value of a disabled attribute, (0, 0, 0, 1), keeps immediate
 // draws on the uniforms.
+// One stage's GLSL text and where it came from, which the log line of a failure names.
+struct ShaderSource {
+    // Reads the file, resolved against the asset root (AssetFiles.hpp); throws naming it when it is missing,
+    // unreadable or empty.
+    static ShaderSource fromFile(const std::string& path);
+
+    std::string origin; // a file path, or the name of a text of the engine's own
+    std::string text;
+};
+
 class Shader {
 public:
-    // Throws with the driver's log when a stage doesn't compile or the program doesn't link, and logs which
-    // file it was to standard error first.
+    // Reads both files as ShaderSource::fromFile does.
     Shader(const std::string& vertexPath, const std::string& fragmentPath);
+    // Throws with the driver's log when a stage doesn't compile or the program doesn't link, and logs where
+    // the failing text came from to standard error first.
+    Shader(const ShaderSource& vertex, const ShaderSource& fragment);
     // Drops its queued draws, which can no longer be drawn.
     ~Shader();
     Shader(const Shader&) = delete;
@@ -62,6 +74,7 @@ public:
     GLuint getProgramId() const { return programId; }
 
 private:
+    void build(const ShaderSource& vertex, const ShaderSource& fragment);
     static void checkCompileErrors(GLuint shader);
     static void checkLinkingErrors(GLuint program);
 

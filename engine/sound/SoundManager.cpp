@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/core/AssetFiles.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/sound/SoundDecoder.hpp"
 
@@ -43,31 +44,45 @@ constexpr float kInitialMusicVolume = 0.2f;
 ALCdevice* device = nullptr;
 ALCcontext* context = nullptr;
 bool managerExists = false;
-// Set while the manager found no sound device: every call that plays asks it first, and does nothing.
+// Set while the manager found no sound device (it then has no context either): nothing plays.
 bool muted = false;
 std::array<ALuint, SoundManager::kEffectCount> soundBufferIds{};
 std::array<ALuint, SoundManager::kEffectSourceCount> soundSourceIds{};
 ALuint musicSourceId = 0;
+std::vector<ALuint> ownBufferIds; // loaded by loadSound, deleted with the manager
 // Kept for the whole run, like the volumes: a new manager continues the round robin.
 int actSourceIndex = 0;
+unsigned managerNumber = 0; // raised by each manager made, so that a Sound knows its own
 float masterVolume = kInitialMasterVolume;
 float soundVolume = kInitialSoundVolume;
 float musicVolume = kInitialMusicVolume;
 
-// Leaves the buffer empty (and so silent) when the file is missing or does not decode.
-void fillBuffer(ALuint buffer, const DecodedSound& sound, const char* path) {
+// Whether sounds can be heard: every call that plays or loads asks here, and does nothing otherwise.
+bool soundOn() {
+    return context != nullptr;
+}
+
+void reportUnloadable(const std::string& path) {
+    const std::string reason = describeReadFailure(path);
+    logCritical("couldn't load sound file " + path + " (" +
+                (reason.empty() ? "not Ogg Vorbis, or damaged" : reason) + ")");
+}
+
+// Leaves the buffer empty (and so silent) when the file is missing or does not decode; false then.
+bool fillBuffer(ALuint buffer, const DecodedSound& sound, const std::string& path) {
     if (!sound.loaded) {
-        logCritical(std::string("couldn't load sound file ") + path);
-        return;
+        reportUnloadable(path);
+        return false;
     }
     constexpr std::int64_t kBytesPerSample = 2; // signed 16 bit
     const std::int64_t bytes = std::int64_t{sound.frames} * sound.channels * kBytesPerSample;
     if (bytes > std::numeric_limits<ALsizei>::max()) {
-        logCritical(std::string("sound file too long: ") + path);
-        return;
+        logCritical("sound file too long: " + path);
+        return false;
     }
     const ALenum format = sound.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
     alBufferData(buffer, format, sound.samples.data(), static_cast<ALsizei>(bytes), sound.sampleRate);
+    return true;
 }
 
 void resetSource(ALuint source) {
@@ -85,16 +100,23 @@ void playOn(ALuint source, ALuint buffer, float gain) {
     alSourcePlay(source);
 }
 
+// The next source of the pool, whether or not its last effect has finished.
+void playEffect(ALuint buffer, float volume) {
+    playOn(soundSourceIds[actSourceIndex], buffer, masterVolume * (volume * soundVolume));
+    actSourceIndex = (actSourceIndex + 1) % SoundManager::kEffectSourceCount;
+}
+
 // Streams the music files onto the music source: playMusic queues the first blocks, the thread refills each
 // block once played. OpenAL's calls on one context are safe from several threads; the lock keeps the
 // queue and the decoder's position together.
 class MusicStreamer {
 public:
-    MusicStreamer() {
-        for (std::size_t i = 0; i < kMusicFiles.size(); ++i) {
-            streams[i] = std::make_unique<LoopingOggVorbisStream>(kMusicFiles[i]);
+    explicit MusicStreamer(bool builtInMusic) {
+        for (std::size_t i = 0; builtInMusic && i < kMusicFiles.size(); ++i) {
+            const std::string path = resolveAssetPath(kMusicFiles[i]);
+            streams[i] = std::make_unique<LoopingOggVorbisStream>(path);
             if (!streams[i]->isOpen()) {
-                logCritical(std::string("couldn't load sound file ") + kMusicFiles[i]);
+                reportUnloadable(path);
             }
         }
         alGenBuffers(kMusicBufferCount, buffers.data());
@@ -119,7 +141,9 @@ public:
         alSourceStop(musicSourceId);
         alSourcei(musicSourceId, AL_BUFFER, 0);
         current = streams[static_cast<std::size_t>(index)].get();
-        current->rewind();
+        if (current != nullptr) {
+            current->rewind();
+        }
         for (ALuint buffer : buffers) {
             if (!fill(buffer)) {
                 break;
@@ -193,10 +217,14 @@ void closeDevice() {
 
 } // namespace
 
-SoundManager::SoundManager() {
-    std::vector<DecodedSound> effects;
-    for (const char* path : kEffectFiles) {
-        effects.push_back(decodeOggVorbisFile(path));
+SoundManager::SoundManager() : SoundManager(true) {}
+
+SoundManager::SoundManager(OwnSoundsOnly) : SoundManager(false) {}
+
+SoundManager::SoundManager(bool builtInSounds) {
+    std::vector<DecodedSound> effects(kEffectFiles.size());
+    for (std::size_t i = 0; builtInSounds && i < kEffectFiles.size(); ++i) {
+        effects[i] = decodeOggVorbisFile(resolveAssetPath(kEffectFiles[i]));
     }
     checkState(!managerExists, "only one sound manager may exist at a time");
 
@@ -219,8 +247,9 @@ SoundManager::SoundManager() {
     }
 
     alGenBuffers(kEffectCount, soundBufferIds.data());
-    for (int i = 0; i < kEffectCount; ++i) {
-        fillBuffer(soundBufferIds[i], effects.at(static_cast<std::size_t>(i)), kEffectFiles[i]);
+    for (int i = 0; builtInSounds && i < kEffectCount; ++i) {
+        fillBuffer(soundBufferIds[i], effects.at(static_cast<std::size_t>(i)),
+                   resolveAssetPath(kEffectFiles[i]));
     }
 
     alListener3f(AL_POSITION, 0.0f, 0.0f, 0.0f);
@@ -234,8 +263,9 @@ SoundManager::SoundManager() {
     resetSource(musicSourceId);
     // Music is not placed anywhere: it stays at the listener whatever moves.
     alSourcei(musicSourceId, AL_SOURCE_RELATIVE, AL_TRUE);
-    music = std::make_unique<MusicStreamer>();
+    music = std::make_unique<MusicStreamer>(builtInSounds);
     managerExists = true;
+    ++managerNumber;
 }
 
 SoundManager::~SoundManager() {
@@ -248,23 +278,48 @@ SoundManager::~SoundManager() {
     alDeleteSources(kEffectSourceCount, soundSourceIds.data());
     alDeleteSources(1, &musicSourceId);
     alDeleteBuffers(kEffectCount, soundBufferIds.data());
+    alDeleteBuffers(static_cast<ALsizei>(ownBufferIds.size()), ownBufferIds.data());
+    ownBufferIds.clear();
     soundSourceIds.fill(0);
     musicSourceId = 0;
     soundBufferIds.fill(0);
     closeDevice();
 }
 
+Sound SoundManager::loadSound(const std::string& path) {
+    Sound sound;
+    if (!soundOn()) {
+        return sound;
+    }
+    const std::string resolved = resolveAssetPath(path);
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    if (!fillBuffer(buffer, decodeOggVorbisFile(resolved), resolved)) {
+        alDeleteBuffers(1, &buffer);
+        return sound;
+    }
+    ownBufferIds.push_back(buffer);
+    sound.buffer = buffer;
+    sound.manager = managerNumber;
+    return sound;
+}
+
 void SoundManager::playSound(int index, float volume) {
-    if (muted || context == nullptr || index < 0 || index >= kEffectCount) {
+    if (!soundOn() || index < 0 || index >= kEffectCount) {
         return;
     }
-    const ALuint source = soundSourceIds[actSourceIndex];
-    playOn(source, soundBufferIds[index], masterVolume * (volume * soundVolume));
-    actSourceIndex = (actSourceIndex + 1) % kEffectSourceCount;
+    playEffect(soundBufferIds[index], volume);
+}
+
+void SoundManager::playSound(const Sound& sound, float volume) {
+    if (!soundOn() || !sound.isLoaded() || sound.manager != managerNumber) {
+        return;
+    }
+    playEffect(sound.buffer, volume);
 }
 
 void SoundManager::playMusic(int index) {
-    if (muted || context == nullptr || index < 0 || index >= kMusicCount) {
+    if (!soundOn() || index < 0 || index >= kMusicCount) {
         return;
     }
     music->play(index, musicVolume * masterVolume);

@@ -31,9 +31,10 @@ constexpr int kPressAction = 1;
 
 GlLabelButton::GlLabelButton(vec2 extent, std::shared_ptr<const GlyphAtlas> atlas,
                              std::shared_ptr<const GlTexture> texture, std::shared_ptr<Shader> shader,
-                             const std::string& text, float fontSize)
+                             const std::string& text, float fontSize, std::shared_ptr<Shader> shapeShader)
     : extent(extent), label(std::move(atlas), std::move(texture), std::move(shader), text, fontSize),
-      background(generateRectangleFan(extent, vec2(0.0f, 0.0f)), GL_TRIANGLE_FAN) {
+      background(generateRectangleFan(extent, vec2(0.0f, 0.0f)), GL_TRIANGLE_FAN),
+      shapeShader(std::move(shapeShader)) {
     label.color = buttonCaptionColor;
 }
 
@@ -66,17 +67,18 @@ const vec4& GlLabelButton::getBackgroundColor() const {
 }
 
 void GlLabelButton::draw(const mat4& projectionView) {
-    checkState(dbgShader != nullptr, "No shape shader is set for drawing buttons");
+    Shader* shape = dbgShader != nullptr ? dbgShader : shapeShader.get();
+    checkState(shape != nullptr, "No shape shader is set for drawing buttons");
     const mat4 projectionViewModel =
         projectionView * glm::translate(mat4(1.0f), glm::vec3(label.position.x, label.position.y, 0.0f));
     // Queued like any visual when fast drawing is on; the caption's draw issues it first.
-    if (VisualComponent::isFastDrawing() && dbgShader->takesQueuedDraws()) {
-        queueTriangles(*dbgShader, 0, background.getTriangles()->vertices, projectionViewModel,
+    if (VisualComponent::isFastDrawing() && shape->takesQueuedDraws()) {
+        queueTriangles(*shape, 0, background.getTriangles()->vertices, projectionViewModel,
                        getBackgroundColor(), vec2(0.0f, 0.0f));
     } else {
-        dbgShader->use();
-        dbgShader->setProjectionViewModel(projectionViewModel);
-        dbgShader->setTint(getBackgroundColor());
+        shape->use();
+        shape->setProjectionViewModel(projectionViewModel);
+        shape->setTint(getBackgroundColor());
         background.draw();
     }
     label.draw(projectionView);

@@ -25,8 +25,8 @@ extern const vec4 activeColor;
 // Colour every button caption is given at construction (RGBA).
 extern const vec4 buttonCaptionColor;
 
-// The game's shape shader, which buttons draw their rectangles with; not owned, set by the game when it
-// loads its shaders and required before the first button is drawn.
+// The game's shape shader, which buttons draw their rectangles with while it is set; not owned, set by the
+// game when it loads its shaders. Unset, a button draws with the shape shader it was made with.
 extern Shader* dbgShader;
 
 // The rectangle and its hit box have the size extent and are centred on label.position.
@@ -34,7 +34,7 @@ class GlLabelButton {
 public:
     GlLabelButton(vec2 extent, std::shared_ptr<const GlyphAtlas> atlas,
                   std::shared_ptr<const GlTexture> texture, std::shared_ptr<Shader> shader,
-                  const std::string& text, float fontSize);
+                  const std::string& text, float fontSize, std::shared_ptr<Shader> shapeShader = nullptr);
     GlLabelButton(const GlLabelButton&) = delete;
     GlLabelButton& operator=(const GlLabelButton&) = delete;
 
@@ -46,8 +46,8 @@ public:
     // arriving with the move that brought the pointer here lands here, whatever the last update saw.
     void handleMouseButton(int button, int action, int mods, const OrthoCamera& camera,
                            const vec2& mouseWindowPosition);
-    // Rectangle with dbgShader in the colour of the state (focused, then active, then hovered), then the
-    // caption.
+    // Rectangle in the colour of the state (focused, then active, then hovered), then the caption. Throws when
+    // neither dbgShader nor the button's own shape shader is there.
     void draw(const mat4& projectionView);
 
     const vec2& getExtent() const { return extent; }
@@ -80,6 +80,9 @@ private:
 public:
     // Must be set before a click can reach the button: an empty action throws std::bad_function_call.
     std::function<void()> onClick;
+
+private:
+    std::shared_ptr<Shader> shapeShader; // may be null
 };
 
 static_assert(!std::is_copy_constructible_v<GlLabelButton>);

@@ -1,5 +1,6 @@
 #include "engine/text/GlLabelFactory.hpp"
 
+#include "engine/render/EngineShaders.hpp"
 #include "engine/render/GlTexture.hpp"
 #include "engine/render/Shader.hpp"
 #include "engine/text/GlyphAtlas.hpp"
@@ -8,15 +9,13 @@ namespace kv {
 
 namespace {
 
-const std::string kTextVertexShaderPath = "shaders/dist_text.vert";
-const std::string kTextFragmentShaderPath = "shaders/dist_text.frag";
 constexpr bool kMipmappedPage = true;
 
 } // namespace
 
 GlLabelFactory::GlLabelFactory(const std::string& fontDirectory, const std::string& fontFile)
     : atlas(std::make_shared<GlyphAtlas>(fontDirectory + "/" + fontFile)),
-      shader(std::make_shared<Shader>(kTextVertexShaderPath, kTextFragmentShaderPath)),
+      shader(loadEngineShader(EngineShader::text)),
       texture(std::make_shared<GlTexture>(fontDirectory + "/" + atlas->pageFile, kMipmappedPage)) {}
 
 GlText GlLabelFactory::createText(const std::string& text, float fontSize) const {
@@ -33,7 +32,10 @@ std::shared_ptr<GlLabel> GlLabelFactory::createLabelPtr(const std::string& text,
 
 GlLabelButton GlLabelFactory::createLabelButton(const vec2& extent, const std::string& text,
                                                 float fontSize) const {
-    return GlLabelButton(extent, atlas, texture, shader, text, fontSize);
+    if (dbgShader == nullptr && !buttonShader) {
+        buttonShader = loadEngineShader(EngineShader::shape);
+    }
+    return GlLabelButton(extent, atlas, texture, shader, text, fontSize, buttonShader);
 }
 
 } // namespace kv

@@ -17,7 +17,8 @@ class GlyphAtlas;
 class GlTexture;
 class Shader;
 
-// The text shader is read from shaders/ relative to the working directory, whatever the font directory.
+// Paths resolve against the asset root (AssetFiles.hpp). The text shader is shaders/dist_text.* there,
+// whatever the font directory, or the engine's own (EngineShaders.hpp).
 class GlLabelFactory {
 public:
     // Reads fontDirectory/fontFile, then the shader, then the page image named by the description. The
@@ -29,6 +30,8 @@ public:
     GlText createText(const std::string& text, float fontSize) const;
     GlLabel createLabel(const std::string& text, float fontSize) const;
     std::shared_ptr<GlLabel> createLabelPtr(const std::string& text, float fontSize) const;
+    // While dbgShader is unset, the first button made loads the engine's shape program, which the buttons
+    // made here draw their rectangles with when dbgShader is still unset at drawing.
     GlLabelButton createLabelButton(const vec2& extent, const std::string& text, float fontSize) const;
 
     const std::shared_ptr<GlyphAtlas>& getAtlas() const { return atlas; }
@@ -39,6 +42,7 @@ private:
     std::shared_ptr<GlyphAtlas> atlas;
     std::shared_ptr<Shader> shader;
     std::shared_ptr<GlTexture> texture;
+    mutable std::shared_ptr<Shader> buttonShader; // loaded with the first button that needs it
 };
 
 static_assert(!std::is_copy_constructible_v<GlLabelFactory>);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <limits>
 
+#include "engine/core/AssetFiles.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/text/FontParsing.hpp"
 
@@ -64,7 +65,12 @@ void Glyph::calculateTexCoords(int scaleW, int scaleH) {
     texTop = static_cast<float>(y) / h;
 }
 
-GlyphAtlas::GlyphAtlas(const std::string& path) {
+GlyphAtlas::GlyphAtlas(const std::string& assetPath) {
+    const std::string path = resolveAssetPath(assetPath);
+    const std::string failure = describeReadFailure(path);
+    checkState(failure.empty(), [&](std::stringstream& out) {
+        out << "Couldn't load font description: " << path << " (" << failure << ")";
+    });
     std::ifstream in(path);
     try {
         parse(in);

@@ -48,7 +48,8 @@ class GlyphAtlas {
 public:
     static constexpr int kGlyphCount = 127; // codes 0 to 126
 
-    // A file that cannot be opened reads as empty and fails on its first tag; a failure also logs the path.
+    // Read from the path resolved against the asset root (AssetFiles.hpp). Throws naming the file when it is
+    // missing, unreadable or empty; a description that does not parse also logs the path.
     explicit GlyphAtlas(const std::string& path);
     explicit GlyphAtlas(std::istream& in);
 

@@ -14,9 +14,9 @@
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
 #include "engine/core/Diagnostics.hpp"
+#include "engine/render/EngineShaders.hpp"
 #include "engine/render/Shader.hpp"
 #include "engine/render/Shape2D.hpp"
-#include "engine/render/Sprite.hpp"
 #include "engine/render/VisualComponent.hpp"
 #include "engine/sound/SoundManager.hpp"
 #include "engine/text/GlLabel.hpp"
@@ -31,6 +31,7 @@ constexpr int kWindowHeight = 768;                               // pixels
 constexpr float kViewHeight = 1000.0f;                           // world units shown vertically
 constexpr float kShipAccelerationTime = 0.4f;                    // seconds to full speed
 constexpr float kShipMaxSpeed = 420.0f;                          // world units per second
+constexpr float kShipSize = 70.0f;                               // world units, nose to tail
 constexpr float kShipRadius = 40.0f;                             // world units
 constexpr float kCrystalSize = 26.0f;                            // world units, side of the square
 constexpr float kCrystalRadius = 18.0f;                          // world units
@@ -40,18 +41,15 @@ constexpr float kSpawnRadius = 520.0f;                           // world units:
 constexpr float kMinCrystalSpeed = 60.0f;                        // world units per second
 constexpr float kMaxCrystalSpeed = 150.0f;
 constexpr float kPickupVolume = 0.5f;
-constexpr int kPickupSound = 2;       // the sound manager's third effect, a soft boom
 constexpr float kLabelMargin = 12.0f; // pixels from the top-left corner
 constexpr float kLabelSize = 28.0f;   // pixels
 // Update and draw order: lower first.
 constexpr int kSteeringPriority = 500;
 constexpr int kMotionPriority = 1000;
 constexpr int kAfterMotionPriority = 1500;
+const vec4 kShipColour(1.0f, 0.8f, 0.3f, 1.0f);
 const vec4 kRingColour(0.3f, 0.45f, 0.9f, 0.6f);
 const vec4 kCrystalColour(0.4f, 1.0f, 0.6f, 1.0f);
-
-// Collision components keep a reference to their target tags, so the set lives as long as the program.
-const std::set<int> crystalTags{CollectorGame::kTagCrystal};
 
 // Callbacks run inside the update pass, which must not lose entities: they retire, the sweep deletes.
 void retire(GameEntity& entity) {
@@ -61,10 +59,11 @@ void retire(GameEntity& entity) {
 
 } // namespace
 
-CollectorGame::CollectorGame()
+CollectorGame::CollectorGame(int frameLimit)
     : Game("Collector", kWindowWidth, kWindowHeight),
       camera(kViewHeight, static_cast<float>(width), static_cast<float>(height)),
-      screen(static_cast<float>(height), static_cast<float>(width), static_cast<float>(height)) {
+      screen(static_cast<float>(height), static_cast<float>(width), static_cast<float>(height)),
+      framesLeft(frameLimit) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
 }
@@ -80,12 +79,12 @@ CollectorGame::~CollectorGame() {
 }
 
 void CollectorGame::load() {
-    shapeShader = std::make_shared<Shader>("shaders/debug.vert", "shaders/debug.frag");
-    spriteShader = std::make_shared<Shader>("shaders/sprite.vert", "shaders/sprite.frag");
-    shipSprite = std::make_shared<Sprite>("sprites/space_ship.png", vec2(0.4f, 0.5f), vec2(1.0f), 0, 0, 1);
+    shapeShader = loadEngineShader(EngineShader::shape);
+    shipShape = std::make_shared<Shape2D>(generateTriangle(kShipSize), GL_TRIANGLE_FAN);
     crystalShape =
         std::make_shared<Shape2D>(generateRectangleFan(vec2(kCrystalSize), vec2(0.0f)), GL_TRIANGLE_FAN);
-    sound = std::make_unique<SoundManager>();
+    sound = std::make_unique<SoundManager>(SoundManager::OwnSoundsOnly{});
+    pickupSound = sound->loadSound("sounds/pickup.ogg");
     labels = std::make_unique<GlLabelFactory>("fonts", "OpenSans-Regular.fnt");
     scoreLabel = labels->createLabelPtr("Score: 0", kLabelSize);
     scoreLabel->origin = vec2(0.0f, 1.0f);
@@ -99,6 +98,7 @@ void CollectorGame::load() {
     auto* dispenser = new GameEntity(entities, &components, vec2(0.0f), 0.0f);
     new TimedEntitySpawner(*dispenser, kSpawnInterval, true, [this] { return spawnCrystal(); });
     createShip();
+    SoundManager::playSound(pickupSound, kPickupVolume); // the round begins
 }
 
 GameEntity* CollectorGame::createShip() {
@@ -130,15 +130,15 @@ GameEntity* CollectorGame::createShip() {
         },
         kAfterMotionPriority);
     new CollisionComponent(
-        *ship, kShipRadius, crystalTags,
+        *ship, kShipRadius, {kTagCrystal},
         [this](int, GameEntity& crystal, float) {
             ++score;
             retire(crystal);
-            SoundManager::playSound(kPickupSound, kPickupVolume);
+            SoundManager::playSound(pickupSound, kPickupVolume);
             return false; // keep testing: two crystals can be picked up in one frame
         },
         kAfterMotionPriority);
-    new VisualComponent(*ship, spriteShader, std::static_pointer_cast<Drawable>(shipSprite), kMotionPriority);
+    (new VisualComponent(*ship, shapeShader, shipShape, kMotionPriority))->tint = kShipColour;
     return ship;
 }
 
@@ -176,6 +176,9 @@ void CollectorGame::update(float dt) {
     }
     entities.deleteInactiveEntities(kRetiredTag);
     scoreLabel->setText("Score: " + std::to_string(score));
+    if (framesLeft > 0 && --framesLeft == 0) {
+        quit();
+    }
 }
 
 void CollectorGame::render() {

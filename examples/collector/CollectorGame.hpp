@@ -1,5 +1,7 @@
 // Collector, the engine's example game: steer a ship with W/A/S/D inside a ring and pick up the crystals
-// that drift through it before they vanish. Each one scores a point; Escape quits.
+// that drift through it before they vanish. Each one scores a point and chimes, as does the start of the
+// round; Escape quits. Its files are its font (fonts/) and its sound (sounds/) under the asset root; it draws
+// with the engine's own shaders.
 #pragma once
 
 #include <memory>
@@ -10,6 +12,7 @@
 #include "engine/core/TaggedEntityRegistry.hpp"
 #include "engine/core/TypedComponentRegistry.hpp"
 #include "engine/render/OrthoCamera.hpp"
+#include "engine/sound/SoundManager.hpp"
 
 namespace kv {
 
@@ -17,8 +20,6 @@ class Drawable;
 class GlLabel;
 class GlLabelFactory;
 class Shader;
-class SoundManager;
-class Sprite;
 
 // The game owns every entity through its registries: entities are made with new by the factories below
 // and deleted by the sweep at the end of a frame (once retired) or by the destructor.
@@ -31,7 +32,8 @@ public:
     static constexpr float kFieldRadius = 450.0f; // world units: the ship stays inside this ring
     static constexpr float kCrystalLife = 9.0f;   // seconds a crystal drifts before it vanishes
 
-    CollectorGame();
+    // With a frame limit above 0 the game quits by itself after that many frames (a demonstration run).
+    explicit CollectorGame(int frameLimit = 0);
     ~CollectorGame() override;
 
     void load() override;
@@ -53,10 +55,10 @@ private:
     GameEntity* spawnCrystal();
 
     std::shared_ptr<Shader> shapeShader;
-    std::shared_ptr<Shader> spriteShader;
-    std::shared_ptr<Sprite> shipSprite;
+    std::shared_ptr<Drawable> shipShape;
     std::shared_ptr<Drawable> crystalShape;
     std::unique_ptr<SoundManager> sound;
+    Sound pickupSound;
     std::unique_ptr<GlLabelFactory> labels;
     std::shared_ptr<GlLabel> scoreLabel;
     TaggedEntityRegistry entities;
@@ -65,6 +67,7 @@ private:
     OrthoCamera screen;                                         // one unit per pixel, for the score
     bool left = false, right = false, up = false, down = false; // steering keys held
     int score = 0;
+    int framesLeft; // 0: no limit
 };
 
 } // namespace kv

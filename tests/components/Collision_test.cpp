@@ -18,10 +18,8 @@
 namespace kv {
 namespace {
 
-// Tag sets live as long as the program, as the game's do.
 const std::set<int> kEnemies{5};
 const std::set<int> kPlayers{1};
-const std::set<int> kTwoAndThree{2, 3};
 
 // One shape on its own entity, world units and radians: a circle while size is zero, else a rectangle;
 // offset and ownTurn place it in the entity's frame.
@@ -116,13 +114,15 @@ TEST_F(CollisionTest, ShapesCollideWhenTheyOverlapOrTouchWhicheverSideAsks) {
 // and inactive entities are never hit.
 TEST_F(CollisionTest, EachPairMeetsOncePerFrameBothSidesHearOfItAndATrueAnswerEndsTheFrame) {
     GameEntity& bullet = collider(vec2(0.0f), {3, 2, 1}, &kEnemies).entity;
-    CollisionComponent& enemy = collider(vec2(5.0f, 0.0f), {5, 7}, &kTwoAndThree);
+    std::set<int> hunted{2, 3};
+    CollisionComponent& enemy = collider(vec2(5.0f, 0.0f), {5, 7}, &hunted);
+    hunted.clear(); // the caller's set changes, or goes: the component hunts by its own copy
     collisionFrame(*this);
     collisionFrame(*this);
     const Heard hit{&bullet, 5, &enemy.entity};
     const Heard hitBack{&enemy.entity, 2, &bullet};
     EXPECT_EQ(heard, (std::vector<Heard>{hit, hitBack, hit, hitBack}));
-    enemy.targetTags = &kEnemies; // the enemy now hunts its own kind
+    enemy.targetTags = kEnemies; // the enemy now hunts its own kind
     bullet.setActive(false);
     heard.clear();
     collisionFrame(*this);
@@ -253,7 +253,7 @@ private:
             case 3: other.setActive(false); break;
             case 4: other.addTag(kRetired); other.setActive(false); break;
             case 5: if (circle != nullptr) { circle->radius = circle->radius + 40.0f; } break;
-            case 6: own.targetTags = &anyTargets(); break;
+            case 6: own.targetTags = anyTargets(); break;
             case 7: // as a spawner does: made, then brought forward within this pass
                 spawn(other.getPosition() + vec2(uniform(50.0f), 0.0f), false)
                     .getComponent<CollisionComponent>()
@@ -323,7 +323,7 @@ TEST_F(NearAndFar, OnlyWhatIsNearEnoughToTouchIsLookedAtEvenFarBeyondTheGridEnd)
     make(vec2(5000.0f, 0.0f)).addTag(5); // without collision component
     collider(vec2(0.0f, 11.0f), {5});    // after the failing one: neither pass reaches it
     for (const bool broadPhase : {false, true}) {
-        EXPECT_EQ(pass(broadPhase), "component was not found");
+        EXPECT_EQ(pass(broadPhase), "component was not found: kv::CollisionComponent");
         EXPECT_EQ(heard, near);
     }
 }

@@ -92,7 +92,7 @@ using test::errorOf;
 // Tag 0 lists every entity; tags are added once.
 TEST(TaggedEntityRegistry, ActiveLookUpsSkipSwitchedOffEntitiesButSingleLookUpKeepsThem) {
     TaggedEntityRegistry registry;
-    EXPECT_EQ(errorOf([&] { registry.getEntity(3); }), "entity was not found");
+    EXPECT_EQ(errorOf([&] { registry.getEntity(3); }), "entity was not found: tag 3");
     GameEntity a(registry, nullptr, vec2(0), 0);
     a.addTag(3);
     a.addTag(3);
@@ -105,7 +105,7 @@ TEST(TaggedEntityRegistry, ActiveLookUpsSkipSwitchedOffEntitiesButSingleLookUpKe
     EXPECT_EQ(&registry.getEntity(3), &a);
     GameEntity b(registry, nullptr, vec2(0), 0);
     b.addTag(3);
-    EXPECT_EQ(errorOf([&] { registry.getEntity(3); }), "multiple entities were found");
+    EXPECT_EQ(errorOf([&] { registry.getEntity(3); }), "multiple entities were found: 2 with tag 3");
 }
 
 struct Nested;
@@ -141,22 +141,25 @@ struct Untracked : Nested {
     using Nested::Nested;
 };
 
-TEST_F(ComponentRegistryTest, GetComponentFindsTheOneComponentPerEntityAndGameWideOrReports) {
+TEST_F(ComponentRegistryTest, GetComponentFindsTheOneComponentPerEntityAndGameWideOrReportsTheClass) {
+    const std::string nested = "kv::(anonymous namespace)::Nested";
     GameEntity& a = make();
     GameEntity& b = make();
-    EXPECT_EQ(errorOf([&] { a.getComponent<Nested>(); }), "component was not found");
+    EXPECT_EQ(errorOf([&] { a.getComponent<Nested>(); }), "component was not found: " + nested);
     auto* tracked = new Nested(a, 1, *this, false);
     EXPECT_EQ(&a.getComponent<Nested>(), tracked);
     EXPECT_EQ(&components.getComponent<Nested>(), tracked);
     new Nested(b, 1, *this, false);
-    EXPECT_EQ(errorOf([&] { components.getComponent<Nested>(); }), "multiple components were found");
+    const std::string two = "multiple components were found: 2 of " + nested;
+    EXPECT_EQ(errorOf([&] { components.getComponent<Nested>(); }), two);
     new Nested(a, 2, *this, false);
-    EXPECT_EQ(errorOf([&] { a.getComponent<Nested>(); }), "multiple components were found");
+    EXPECT_EQ(errorOf([&] { a.getComponent<Nested>(); }), two);
     auto* untracked = new Untracked(make(), 1, *this, false);
     EXPECT_EQ(&untracked->entity.getComponent<Nested>(), untracked);
-    EXPECT_EQ(errorOf([&] { untracked->entity.getComponent<Untracked>(); }), "component was not found");
+    EXPECT_EQ(errorOf([&] { untracked->entity.getComponent<Untracked>(); }),
+              "component was not found: kv::(anonymous namespace)::Untracked");
     deleteAll();
-    EXPECT_EQ(errorOf([&] { components.getComponent<Nested>(); }), "component was not found")
+    EXPECT_EQ(errorOf([&] { components.getComponent<Nested>(); }), "component was not found: " + nested)
         << "an emptied key still reports nothing found";
 }
 

@@ -87,6 +87,7 @@ TEST(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollo
     Gamepad::addMappings("03000000de280000ff11000001000000,Pad of a test,a:b0,b:b1,platform:Linux,");
     EXPECT_EQ(errorOf([] { Gamepad::addMappings("0300,a pad with a short id,a:b0,"); }).substr(0, 11),
               "Error code:");
+    EXPECT_EQ(errorOf([] { ProbeGame second; }), "only one game may exist at a time");
     glm::ivec2 size(0);
     glfwGetFramebufferSize(game->window, &size.x, &size.y);
     EXPECT_GT(size.x, 0);

@@ -1,13 +1,16 @@
 #include "engine/render/Shader.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <numeric>
 #include <string>
-#include <tuple>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "engine/core/AssetFiles.hpp"
+#include "engine/render/EngineShaders.hpp"
 #include "engine/render/Sprite.hpp"
 #include "tests/support/ErrorText.hpp"
 #include "tests/support/GlTestContext.hpp"
@@ -39,19 +42,21 @@ TEST_F(ShaderTest, FailuresThrowTheirPrefixAndTheDriversLog) {
     std::ofstream(scratchPath("good.vert")) << kGoodVertex;
     std::ofstream(scratchPath("broken.frag")) << kBrokenSource;
     std::ofstream(scratchPath("no_main.frag")) << kFragmentWithoutMain;
-    const std::tuple<const char*, std::string, bool> cases[] = {
-        {"broken.frag", "Couldn't compile shader: ", true},
-        {"absent.frag", "Couldn't compile shader: ", false},
-        {"no_main.frag", "Couldn't link shader program: ", true},
-    };
-    for (const auto& [fragment, prefix, withLog] : cases) {
+    for (const auto& [fragment, prefix] : {std::pair{"broken.frag", "Couldn't compile shader: "},
+                                           {"no_main.frag", "Couldn't link shader program: "}}) {
         const std::string message =
             test::errorOf([&] { Shader shader(scratchPath("good.vert"), scratchPath(fragment)); });
         EXPECT_EQ(message.rfind(prefix, 0), 0u) << message;
-        if (withLog) {
-            EXPECT_GT(message.size(), prefix.size()) << "the driver's log is missing";
-        }
+        EXPECT_GT(message.size(), std::string(prefix).size()) << "the driver's log is missing";
     }
+    // A game's file of an engine shader is read; the engine's own text stands in for a file it lacks.
+    std::filesystem::create_directory(scratchPath("shaders"));
+    std::ofstream(scratchPath("shaders/dist_text.frag")) << kBrokenSource;
+    setAssetRoot(scratchPath(""));
+    const std::string broken = test::errorOf([] { loadEngineShader(EngineShader::text); });
+    EXPECT_EQ(broken.rfind("Couldn't compile shader: ", 0), 0u) << broken;
+    EXPECT_EQ(test::errorOf([] { loadEngineShader(EngineShader::sprite); }), "<no error>");
+    setAssetRoot("");
 }
 
 // The text page keeps the glyph distance in alpha: 0.5 on the outline, larger inside.

@@ -160,6 +160,20 @@ TEST(SoundManagerTest, GainsAreSetAtTheStartEffectsTakeThePoolSourcesInTurnAndBa
     EXPECT_EQ(bufferInt(effectWithGain(1.0f), AL_SIZE), 0);
     SoundManager::playSound(0, 0.5f);
     EXPECT_EQ(bufferInt(effectWithGain(0.5f), AL_SIZE), decodedSize(0));
+    // A sound of the game's own plays on the pool at the effects' volume while its manager lasts; a manager
+    // for a game's own sounds alone reads none of the built-in files.
+    const Sound own = manager->loadSound(kSounds[2]);
+    SoundManager::playSound(own, 0.25f);
+    EXPECT_EQ(bufferInt(effectWithGain(0.25f), AL_SIZE), decodedSize(2));
+    manager.reset();
+    ::testing::internal::CaptureStderr();
+    manager = std::make_unique<SoundManager>(SoundManager::OwnSoundsOnly{});
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    SoundManager::playSound(own, 0.75f);
+    SoundManager::playSound(Sound(), 0.75f);
+    for (ALuint name = 1; name < 1024; ++name) {
+        EXPECT_FALSE(alIsSource(name) == AL_TRUE && gainOf(name) == 0.75f) << "source " << name;
+    }
     SoundDirectory::restore();
 }
 

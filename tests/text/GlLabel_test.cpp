@@ -1,5 +1,5 @@
-// Texts, labels and buttons on the generated font, drawn in a test window; the label factory is made in the
-// runtime directory, where it reads its shaders from.
+// Texts, labels and buttons on the generated font, drawn in a test window; the label factory reads from an
+// asset root that holds the font alone, so that texts and buttons draw with the engine's own shaders.
 #include "engine/text/GlLabel.hpp"
 #include "engine/text/GlLabelButton.hpp"
 #include "engine/text/GlText.hpp"
@@ -17,6 +17,7 @@
 #include <glm/common.hpp>
 #include <gtest/gtest.h>
 
+#include "engine/core/AssetFiles.hpp"
 #include "engine/render/OrthoCamera.hpp"
 #include "engine/render/Shader.hpp"
 #include "engine/text/GlLabelFactory.hpp"
@@ -30,17 +31,17 @@ class GlTextTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        const std::filesystem::path testDirectory = std::filesystem::current_path();
-        std::filesystem::current_path(VANTOR_RUNTIME_DIR);
+        std::filesystem::create_directory_symlink(std::filesystem::path(VANTOR_RUNTIME_DIR) / "fonts",
+                                                  scratchPath("fonts"));
+        setAssetRoot(scratchPath(""));
         factory = std::make_unique<GlLabelFactory>("fonts", "OpenSans-Regular.fnt");
-        std::filesystem::current_path(testDirectory);
         // As the game draws: glyph coverage is the text shader's alpha.
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
 
     void TearDown() override {
-        dbgShader = nullptr; // set by the test that draws buttons
+        setAssetRoot("");
         factory.reset();
         GlTest::TearDown();
     }
@@ -150,8 +151,6 @@ TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOn
     OrthoCamera camera(256, 256, 256);
     camera.setPosition(vec2(1000, 0));
     ASSERT_EQ(framebufferWidth(), 256);
-    const std::shared_ptr<Shader> shapeShader = loadShippedShader("debug");
-    dbgShader = shapeShader.get();
     GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
     button.label.position = vec2(1020, -30);
     button.label.origin = vec2(0, 0);

@@ -1,5 +1,6 @@
 #include "tools/assetgen/SoundEffects.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kv {
@@ -9,6 +10,8 @@ namespace {
 constexpr float kGunshotSeconds = 0.15f;
 constexpr float kExplosionSeconds = 1.8f;
 constexpr float kBoomSeconds = 1.0f;
+constexpr float kChimeSeconds = 0.35f;
+constexpr float kChimeSecondNote = 0.07f; // seconds after the first
 constexpr float kLeadInSeconds = 0.004f;
 
 float timeOf(int sample) {
@@ -95,6 +98,20 @@ Signal synthesizeBoom() {
         signal[i] = saturate(thud + body + hit, 1.6f) * attackRamp(t, 0.001f);
     }
     return finish(std::move(signal), 0.25f);
+}
+
+Signal synthesizeChime() {
+    Signal signal(static_cast<std::size_t>(secondsToSamples(kChimeSeconds)));
+    Oscillator first;
+    Oscillator second;
+    for (std::size_t i = 0; i < signal.size(); ++i) {
+        const float t = timeOf(static_cast<int>(i));
+        const float late = std::max(0.0f, t - kChimeSecondNote);
+        const float upper = t < kChimeSecondNote ? 0.0f : second.sine(midiToHz(91.0f)) * decay(late, 0.1f);
+        signal[i] = (first.sine(midiToHz(84.0f)) * decay(t, 0.06f) + upper * attackRamp(late, 0.002f)) *
+                    attackRamp(t, 0.002f);
+    }
+    return finish(std::move(signal), 0.08f);
 }
 
 } // namespace kv

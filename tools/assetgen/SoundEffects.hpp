@@ -1,4 +1,5 @@
-// The game's three sound effects, synthesised in mono: a muffled gunshot, a large explosion and a low boom.
+// The game's three sound effects, synthesised in mono: a muffled gunshot, a large explosion and a low boom;
+// and the pickup chime of the example game, Collector.
 #pragma once
 
 #include "tools/assetgen/Synth.hpp"
@@ -11,5 +12,7 @@ Signal synthesizeGunshot();
 Signal synthesizeExplosion();
 // About 1 s: a low, short boom for small ships.
 Signal synthesizeBoom();
+// About 0.35 s: two bright notes a fifth apart, the second a moment after the first.
+Signal synthesizeChime();
 
 } // namespace kv

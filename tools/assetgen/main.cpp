@@ -1,8 +1,10 @@
 // assetgen: writes every asset of the game (sprites, explosion sheets, the distance-field font and the
 // sounds) from code, deterministically, and optionally a preview sheet of the art.
 //
-// Writing the assets (DIR gets sprites/, fonts/, sounds/ and the desktop icon in icons/):
-//     assetgen --out DIR --font TTF --license TEXT [--copyright FILE] [--preview FILE.png]
+// Writing the assets (DIR gets sprites/, fonts/, sounds/ and the desktop icon in icons/; the example game's,
+// its font and its pickup sound, go to fonts/ and sounds/ of EXAMPLE_DIR):
+//     assetgen --out DIR --font TTF --license TEXT [--copyright FILE] [--collector EXAMPLE_DIR]
+//              [--preview FILE.png]
 // Only the preview (with a line of text when a font is given):
 //     assetgen --preview FILE.png [--font TTF]
 #include <cstdlib>
@@ -42,6 +44,7 @@ struct Options {
     std::string licensePath;
     std::string copyrightPath;
     std::string previewPath;
+    std::string collectorDirectory;
 };
 
 Options parseOptions(int argc, char** argv) {
@@ -60,6 +63,8 @@ Options parseOptions(int argc, char** argv) {
             options.copyrightPath = value;
         } else if (flag == "--preview") {
             options.previewPath = value;
+        } else if (flag == "--collector") {
+            options.collectorDirectory = value;
         } else {
             throwRuntimeError([&](std::stringstream& out) { out << "unknown option " << flag; });
         }
@@ -99,6 +104,17 @@ void writeSounds(const std::string& directory) {
     writeOggVorbis(directory + "/220332_r-tamosk_vel-23022014-game-loop-3.ogg", music.get(), kMusicQuality);
 }
 
+// Collector plays a sound of its own and writes with the game's font.
+void writeCollectorAssets(const Options& options, const FontBaker& font) {
+    namespace fs = std::filesystem;
+    const fs::path root(options.collectorDirectory);
+    fs::create_directories(root / "fonts");
+    fs::create_directories(root / "sounds");
+    font.write((root / "fonts").string(), "OpenSans-Regular.fnt", "OpenSans-Regular_0.png");
+    writeFontLicense(options, (root / "fonts" / "LICENSE-OpenSans.txt").string());
+    writeOggVorbis((root / "sounds" / "pickup.ogg").string(), {synthesizeChime()}, kEffectQuality);
+}
+
 void run(const Options& options) {
     std::unique_ptr<FontBaker> font;
     if (!options.fontPath.empty()) {
@@ -131,6 +147,9 @@ void run(const Options& options) {
         font->write(fontsDirectory, "OpenSans-Regular.fnt", "OpenSans-Regular_0.png");
         writeFontLicense(options, fontsDirectory + "/LICENSE-OpenSans.txt");
         writeSounds((root / "sounds").string());
+        if (!options.collectorDirectory.empty()) {
+            writeCollectorAssets(options, *font);
+        }
         pictures.get();
         largeSheet.get();
     }

@@ -1,5 +1,5 @@
-// The example game built for real in a fresh working directory linked to the generated assets, stepped
-// with fixed time steps and drawn on the virtual display.
+// The example game built for real on the files the build wrote for it, stepped with fixed time steps and
+// drawn on the virtual display.
 #include "examples/collector/CollectorGame.hpp"
 
 #include <cstdlib>
@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/components/Scripted.hpp"
-#include "support/Process.hpp"
+#include "engine/core/AssetFiles.hpp"
 
 namespace kv {
 namespace {
@@ -18,14 +18,11 @@ constexpr float kFrame = 1.0f / 60.0f; // seconds
 constexpr int kSecond = 60;            // frames
 
 TEST(CollectorGame, SteersPicksUpWhatItTouchesStaysInTheRingAndRunsOnTheDisplayUntilEscape) {
-    testsupport::TemporaryDirectory directory("vantor-collector");
-    testsupport::linkAssetFolders(directory.path());
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(directory.path());
+    setAssetRoot(VANTOR_COLLECTOR_DIR);
     std::srand(1);
     CollectorGame game;
     game.load();
-    std::filesystem::current_path(previous);
+    setAssetRoot("");
     for (GameEntity* entity : game.getEntities().getEntities(0)) {
         for (TimedEntitySpawner* spawner : entity->getComponents<TimedEntitySpawner>()) {
             spawner->enabled = false; // only the crystals made here are in play

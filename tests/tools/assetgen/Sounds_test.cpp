@@ -34,7 +34,8 @@ struct SoundFile {
 } const kSounds[] = {{"sounds/255716_varno12_silenced-pistol-layered-powerful.ogg", 1, 0.1f, 0.25f, true},
                      {"sounds/94185_olm-tarr_explosion.ogg", 1, 1.5f, 2.0f, true},
                      {"sounds/78457_delvo41_bum.ogg", 1, 0.8f, 1.2f, true},
-                     {"sounds/220332_r-tamosk_vel-23022014-game-loop-3.ogg", 2, 30.0f, 60.0f, false}};
+                     {"sounds/220332_r-tamosk_vel-23022014-game-loop-3.ogg", 2, 30.0f, 60.0f, false},
+                     {"../examples/collector/sounds/pickup.ogg", 1, 0.3f, 0.4f, true}};
 
 TEST(SoundFiles, DecodeAtTheirLengthAndLevelEffectsStartAndEndWithoutAClickAndTheMusicLoopsSeamlessly) {
     for (const SoundFile& file : kSounds) {
