@@ -1,12 +1,9 @@
 // Fast drawing changes no pixel: the real game's scenes, drawn with every visual by itself in whole quads
 // and with the visuals outside the view skipped, the upright animations' fitted quads, magnified ones
 // sampled without mipmaps and runs of visuals drawn together from one buffer, give identical framebuffers.
-// And screenshots, written aside, still reach the disk whole when the game ends at once.
 #include <algorithm>
 #include <cstddef>
-#include <filesystem>
 #include <iterator>
-#include <string>
 #include <vector>
 
 #include <GL/glew.h>
@@ -15,7 +12,6 @@
 #include "engine/components/HealthAndScore.hpp"
 #include "engine/render/VisualComponent.hpp"
 #include "game/GameFixture.hpp"
-#include "support/Process.hpp"
 
 namespace kv {
 namespace {
@@ -108,25 +104,6 @@ TEST_F(DrawEquivalence, FastDrawingChangesNoPixel) {
         release(GLFW_MOUSE_BUTTON_RIGHT);
         game->clearGame();
     }
-}
-
-using ScreenshotOnQuitting = GameFixture;
-
-TEST_F(ScreenshotOnQuitting, EveryPressIsWrittenWholeAndNoFileReplaced) {
-    testsupport::writeFile("screenshot_2.png", "an earlier run's file");
-    game->handleKey(GLFW_KEY_SPACE, 0, GLFW_PRESS, 0);
-    game->handleKey(GLFW_KEY_SPACE, 0, GLFW_RELEASE, 0);
-    game->handleKey(GLFW_KEY_SPACE, 0, GLFW_PRESS, 0);
-    game.reset();
-    EXPECT_EQ(testsupport::readFile("screenshot_2.png"), "an earlier run's file");
-    for (const char* name : {"screenshot_1.png", "screenshot_3.png"}) {
-        const std::string png = testsupport::readFile(name);
-        ASSERT_GT(png.size(), 8u) << name;
-        EXPECT_EQ(png.substr(1, 3), "PNG") << name;
-        EXPECT_EQ(png.substr(png.size() - 8, 4), "IEND") << name << " ends with its last chunk";
-    }
-    EXPECT_FALSE(std::filesystem::exists("screenshot_4.png"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 7) << "no temporary file left";
 }
 
 } // namespace
