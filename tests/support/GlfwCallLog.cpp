@@ -4,6 +4,8 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <tuple>
+
 using kv::test::glfwCallLog;
 
 // The linker sends the program's calls of glfwX to __wrap_glfwX; __real_glfwX is GLFW's own function.
@@ -11,6 +13,7 @@ extern "C" {
 GLFWwindow* __real_glfwCreateWindow(int, int, const char*, GLFWmonitor*, GLFWwindow*);
 void __real_glfwTerminate();
 double __real_glfwGetTime();
+void __real_glfwGetCursorPos(GLFWwindow*, double*, double*);
 
 GLFWwindow* __wrap_glfwCreateWindow(int width, int height, const char* title, GLFWmonitor* monitor,
                                     GLFWwindow* share) {
@@ -35,5 +38,10 @@ void __wrap_glfwTerminate() {
 
 double __wrap_glfwGetTime() {
     return glfwCallLog().testTime.value_or(__real_glfwGetTime());
+}
+
+void __wrap_glfwGetCursorPos(GLFWwindow* window, double* x, double* y) {
+    __real_glfwGetCursorPos(window, x, y);
+    std::tie(*x, *y) = glfwCallLog().cursor.value_or(std::pair(*x, *y));
 }
 }
