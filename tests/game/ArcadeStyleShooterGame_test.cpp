@@ -50,9 +50,8 @@ TEST_F(ShooterGame, StartsFullScreenInTheMenuAndEscapeLeavesAGameSavingABeatenSc
     EXPECT_TRUE(glfwWindowShouldClose(game->getWindow()));
 }
 
-// Key repeats reach neither the game nor its components. Space saves a PNG of the next frame drawn (here the
-// one drawn as the game ends), written in the background, under the next free number; Alt+Enter, without
-// other modifiers, toggles full screen.
+// Key repeats reach neither the game nor its components. Space saves a PNG of the next frame drawn (here as
+// the game ends) in the background, under the next free number; Alt+Enter without other modifiers toggles.
 TEST_F(ShooterGame, KeysReachComponentsAndSpaceSavesNumberedScreenshotsWithoutRepeatsAndAltEnterToggles) {
     startGame(1, 1);
     testsupport::writeFile("screenshot_1.png", "an earlier run's file");
@@ -86,7 +85,7 @@ TEST_F(ShooterGame, AnErrorEndingTheGameIsNotLostToTheLastScreenshot) {
         void draw() override { throw std::runtime_error("the frame cannot be drawn"); }
     };
     startGame(1, 1);
-    const auto& shader = (*game->getComponentRegistry().getComponents<VisualComponent>().begin())->getShader();
+    const auto& shader = ship().getComponent<VisualComponent>().getShader();
     new VisualComponent(ship(), shader, std::make_shared<FailingDrawable>(), 0);
     key(GLFW_KEY_SPACE);
     EXPECT_EQ(test::errorOf([&] {

@@ -72,7 +72,6 @@ TEST_F(ScreenshotWriterTest, ShowsTheQueuedFrameNeverReplacesAFileAndReportsWhat
     int index = 0;
     for (const auto& [fileSystem, report] : cases) {
         seam = fileSystem;
-        clear();
         queueTriangles(*shader, 0, square, pixelProjection(), vec4(1.0f), vec2(0.0f));
         ::testing::internal::CaptureStderr();
         writer.take(framebufferWidth(), framebufferHeight(), index);

@@ -13,7 +13,6 @@ extern "C" {
 GLFWwindow* __real_glfwCreateWindow(int, int, const char*, GLFWmonitor*, GLFWwindow*);
 void __real_glfwTerminate();
 double __real_glfwGetTime();
-void __real_glfwGetCursorPos(GLFWwindow*, double*, double*);
 
 GLFWwindow* __wrap_glfwCreateWindow(int width, int height, const char* title, GLFWmonitor* monitor,
                                     GLFWwindow* share) {
@@ -40,8 +39,7 @@ double __wrap_glfwGetTime() {
     return glfwCallLog().testTime.value_or(__real_glfwGetTime());
 }
 
-void __wrap_glfwGetCursorPos(GLFWwindow* window, double* x, double* y) {
-    __real_glfwGetCursorPos(window, x, y);
-    std::tie(*x, *y) = glfwCallLog().cursor.value_or(std::pair(*x, *y));
+void __wrap_glfwGetCursorPos(GLFWwindow*, double* x, double* y) {
+    std::tie(*x, *y) = glfwCallLog().cursor;
 }
 }

@@ -16,8 +16,8 @@ struct GlfwCallLog {
     std::optional<std::pair<int, const char*>> failure;
     // While set, glfwGetTime answers this time in seconds instead of GLFW's clock.
     std::optional<double> testTime;
-    // While set, glfwGetCursorPos answers this point in window coordinates instead of the pointer's.
-    std::optional<std::pair<double, double>> cursor;
+    // The point glfwGetCursorPos answers, window coordinates: the GL tests have no pointer of their own.
+    std::pair<double, double> cursor{0.0, 0.0};
 };
 
 // The log of the whole test executable, as the wrapped calls see it.
