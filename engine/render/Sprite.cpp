@@ -78,7 +78,7 @@ Sprite::Sprite(const std::string& path, const vec2& origin, const vec2& pixelSca
 
 Sprite::Sprite(const RgbaImage& image, const std::string& path, const vec2& origin, const vec2& pixelScale,
                int frameWidth, int frameHeight, int frameCount)
-    : path(path), frameWidth(frameWidth), frameHeight(frameHeight), frameCount(frameCount) {
+    : frameWidth(frameWidth), frameHeight(frameHeight), frameCount(frameCount), path(path) {
     imageWidth = image.getWidth();
     imageHeight = image.getHeight();
     if (this->frameWidth == 0) {

@@ -62,7 +62,6 @@ public:
 private:
     void checkFrame(int frame) const;
 
-    std::string path; // for messages
     GLuint textureId = 0;
     GLuint vbo = 0;
     GLuint vao = 0;
@@ -76,6 +75,7 @@ private:
     std::vector<bool> frameVisible; // whether each frame has a texel with alpha above 0
     // The whole quad's triangles, then each frame's fitted quad's.
     std::vector<vec4> triangles;
+    std::string path; // for messages
 };
 
 // One frame of a sprite at a time; the caller sets getTextureOffset() on the shader before drawing.
