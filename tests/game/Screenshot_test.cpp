@@ -11,7 +11,11 @@
 
 #include "support/GlTestContext.hpp"
 
+namespace kv {
 namespace {
+
+namespace fs = std::filesystem;
+using ScreenshotWriterTest = test::GlTest;
 
 // The file system and the encoder as the writer meets them: the executable is linked with --wrap for link,
 // renameat2 and kv::encodePng (_ZN2kv9encodePngEPKhiiPi).
@@ -20,33 +24,6 @@ struct Seam {
     int renameError = 0; // errno that renameat2 fails with; 0: the real call
     bool encoderThrows = false;
 } seam;
-
-} // namespace
-
-extern "C" {
-int __real_link(const char*, const char*);
-int __real_renameat2(int, const char*, int, const char*, unsigned);
-unsigned char* __real__ZN2kv9encodePngEPKhiiPi(const unsigned char*, int, int, int*);
-
-int __wrap_link(const char* from, const char* to) {
-    errno = seam.linkError;
-    return seam.linkError != 0 ? -1 : __real_link(from, to);
-}
-int __wrap_renameat2(int fromDirectory, const char* from, int toDirectory, const char* to, unsigned flags) {
-    errno = seam.renameError;
-    return seam.renameError != 0 ? -1 : __real_renameat2(fromDirectory, from, toDirectory, to, flags);
-}
-unsigned char* __wrap__ZN2kv9encodePngEPKhiiPi(const unsigned char* rgba, int width, int height, int* size) {
-    return seam.encoderThrows ? throw std::bad_alloc()
-                              : __real__ZN2kv9encodePngEPKhiiPi(rgba, width, height, size);
-}
-}
-
-namespace kv {
-namespace {
-
-namespace fs = std::filesystem;
-using ScreenshotWriterTest = test::GlTest;
 
 // With umask 027, the frame a white square still queued in the bottom-left corner, screenshots in turn. The
 // encoder runs out of memory: that is reported, and the writer goes on. A player's links to nowhere are named
@@ -96,3 +73,22 @@ TEST_F(ScreenshotWriterTest, ShowsTheQueuedFrameNeverReplacesAFileAndReportsWhat
 
 } // namespace
 } // namespace kv
+
+extern "C" {
+int __real_link(const char*, const char*);
+int __real_renameat2(int, const char*, int, const char*, unsigned);
+unsigned char* __real__ZN2kv9encodePngEPKhiiPi(const unsigned char*, int, int, int*);
+
+int __wrap_link(const char* from, const char* to) {
+    errno = kv::seam.linkError;
+    return kv::seam.linkError != 0 ? -1 : __real_link(from, to);
+}
+int __wrap_renameat2(int fromDirectory, const char* from, int toDirectory, const char* to, unsigned flags) {
+    errno = kv::seam.renameError;
+    return kv::seam.renameError != 0 ? -1 : __real_renameat2(fromDirectory, from, toDirectory, to, flags);
+}
+unsigned char* __wrap__ZN2kv9encodePngEPKhiiPi(const unsigned char* rgba, int width, int height, int* size) {
+    return kv::seam.encoderThrows ? throw std::bad_alloc()
+                                  : __real__ZN2kv9encodePngEPKhiiPi(rgba, width, height, size);
+}
+}
