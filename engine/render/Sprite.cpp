@@ -164,7 +164,8 @@ void Sprite::draw() {
 }
 
 void Sprite::checkFrame(int frame) const {
-    checkInRange(frame, 0, frameCount, [&](std::stringstream& out) { out << "Frame of sprite sheet " << path; });
+    checkInRange(frame, 0, frameCount,
+                 [&](std::stringstream& out) { out << "Frame of sprite sheet " << path; });
 }
 
 void Sprite::drawFitted(int frame) {
