@@ -156,13 +156,13 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
     Sprite& sprite = *animation->sprite;
     const bool magnified =
         fastDrawing && texelsPerPixel(projectionViewModel, sprite.getPixelScale()) <= kMaxMagnifiedTexelsPerPixel;
+    const bool fitted = magnified && isUpright(projectionViewModel);
     const int frame = animation->currentFrame;
     // A frame set beyond the sheet's has no fitted quad: the whole quad shows the cell its offset selects.
-    const bool fitted =
-        magnified && isUpright(projectionViewModel) && frame >= 0 && frame < sprite.getFrameCount();
+    const bool fittedFrame = fitted && frame >= 0 && frame < sprite.getFrameCount();
     if (fastDrawing && shader->takesQueuedDraws()) {
         queueTriangles(*shader, sprite.getTextureId(),
-                       fitted ? sprite.getFittedTriangles(frame) : sprite.getTriangles()->vertices,
+                       fittedFrame ? sprite.getFittedTriangles(frame) : sprite.getTriangles()->vertices,
                        projectionViewModel, kUntinted, animation->getTextureOffset(),
                        magnified ? Sampling::magnified : Sampling::asTextureSays);
         return;
@@ -171,7 +171,7 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
     shader->setProjectionViewModel(projectionViewModel);
     shader->setTextureOffset(animation->getTextureOffset());
     shader->setTint(kUntinted);
-    if (fitted) {
+    if (fittedFrame) {
         sprite.drawFitted(frame);
     } else {
         animation->draw();
