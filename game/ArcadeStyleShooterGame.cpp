@@ -104,7 +104,12 @@ ArcadeStyleShooterGame::~ArcadeStyleShooterGame() {
     }
     // Space pressed in the last events before quitting: no frame followed to take the screenshot from.
     if (screenshotsRequested > 0) {
-        render();
+        try {
+            render();
+        } catch (...) {
+            // The screenshot is lost. Nothing may leave a destructor, and an error that is unwinding the
+            // game now is the one to keep.
+        }
     }
     // A window closed during play leaves a game behind; its entities refer to the registries and assets.
     deleteAllEntities();
@@ -448,7 +453,7 @@ void ArcadeStyleShooterGame::render() {
     scoreStaticLabel->draw(guiCamera.projectionView);
     scoreLabel->draw(guiCamera.projectionView);
     frameDrawn = true;
-    // A screenshot that cannot be written is ignored.
+    // The writer reports a screenshot it cannot write; the game goes on.
     for (; screenshotsRequested > 0; --screenshotsRequested) {
         screenshots->take(width, height, shIndex);
     }

@@ -12,8 +12,11 @@ namespace kv {
 
 // Saves screenshots without stalling the frame that takes them: the framebuffer is read at once, on the
 // GL thread; encoding and writing follow on a thread of the writer's own (started with the first
-// screenshot), in the order taken. A file appears whole under its name or not at all, and never replaces
-// an existing one. The destructor waits for every pending file, so none is lost on quitting.
+// screenshot), in the order taken. A file never replaces an existing one and appears whole under its name
+// (only where the file system can neither link nor rename without replacing is it written in place), with
+// the permissions the umask gives any new file. One that cannot be written, whatever the reason, is
+// reported on standard error, naming it, and the game goes on. The destructor waits for every pending
+// file, so none is lost on quitting.
 class ScreenshotWriter {
 public:
     ScreenshotWriter() = default;
@@ -21,10 +24,10 @@ public:
     ScreenshotWriter(const ScreenshotWriter&) = delete;
     ScreenshotWriter& operator=(const ScreenshotWriter&) = delete;
 
-    // Reads the whole framebuffer (width x height pixels) from the current read buffer, to be written
-    // upright. The number n goes up from lastIndex + 1 past every name already taken; lastIndex becomes
-    // it. Returns the name meant, or "" for an empty framebuffer. Should another program take that name
-    // before the file is written, the next free number is used. A file that cannot be written is dropped.
+    // Reads the whole framebuffer (width x height pixels) from the current read buffer, queued draws
+    // included, to be written upright. The number n goes up from lastIndex + 1 past every name already
+    // taken; lastIndex becomes it. Returns the name meant, or "" for an empty framebuffer. Should another
+    // program take that name before the file is written, the next free number is used.
     std::string take(int width, int height, int& lastIndex);
     // Returns once every screenshot taken so far is written or given up.
     void wait();

@@ -199,7 +199,7 @@ void CollisionBroadPhase::rebuild(TagIndex& index) {
 }
 
 void CollisionBroadPhase::collect(const TagIndex& index, float x, float y, float radius,
-                                  const GameEntity* after, Scratch& scratch) const {
+                                  std::optional<std::uint64_t> after, Scratch& scratch) const {
     std::vector<std::uint32_t>& found = scratch.found;
     found.clear();
     const double qx = x;
@@ -280,7 +280,7 @@ void CollisionBroadPhase::collect(const TagIndex& index, float x, float y, float
     candidates.clear();
     for (std::uint32_t item : found) {
         GameEntity* entity = index.entries[item].entity;
-        if (after == nullptr || EntityCreationOrder()(after, entity)) {
+        if (!after || *after < entity->getCreationNumber()) {
             candidates.push_back(entity);
         }
     }
@@ -295,8 +295,9 @@ void CollisionBroadPhase::visitNear(CollisionComponent& component, int tag, floa
     TagIndex& index = indexOf(tag);
     Scratch* scratch = nullptr;
     const ScratchLease lease(scratches, depth, scratch);
-    // The entity visited last: the live walk goes on with the members above it.
-    GameEntity* cursor = nullptr;
+    // The creation number of the entity visited last: the live walk goes on with the members above it. Not
+    // the entity itself, which the visit's callbacks may have deleted.
+    std::optional<std::uint64_t> cursor;
     for (;;) {
         if (!index.built || index.builtAt != stampOf(index)) {
             rebuild(index);
@@ -304,15 +305,14 @@ void CollisionBroadPhase::visitNear(CollisionComponent& component, int tag, floa
         const Bounds bounds = boundsOf(*component.geometry);
         if (!bounds.valid) {
             // A shape with an undefined or negative measure has no bounds to search with.
-            component.visitAll(tag, members,
-                               cursor == nullptr ? members.begin() : members.upper_bound(cursor), dt);
+            component.visitAll(tag, members, cursor ? members.upper_bound(*cursor) : members.begin(), dt);
             return;
         }
         collect(index, bounds.x, bounds.y, bounds.radius, cursor, *scratch);
         const Stamp stamp = index.builtAt;
         bool changed = false;
         for (GameEntity* other : scratch->candidates) {
-            cursor = other;
+            cursor = other->getCreationNumber();
             if (component.visit(tag, other, dt)) {
                 return;
             }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "engine/core/TaggedEntityRegistry.hpp"
@@ -91,8 +92,9 @@ private:
     Stamp stampOf(const TagIndex& index) const;
     // Re-reads the members when the tag changed, then every shape's bounds, and sorts them into cells.
     void rebuild(TagIndex& index);
-    // Entities of the index above `after` (all when null) that the bounds may touch, ascending.
-    void collect(const TagIndex& index, float x, float y, float radius, const GameEntity* after,
+    // Entities of the index made after creation number `after` (all when none) that the bounds may touch,
+    // ascending.
+    void collect(const TagIndex& index, float x, float y, float radius, std::optional<std::uint64_t> after,
                  Scratch& scratch) const;
 
     TaggedEntityRegistry& registry;

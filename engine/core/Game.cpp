@@ -91,6 +91,8 @@ Game::Game(const std::string& title, int width, int height) : width(width), heig
         glfwSetFramebufferSizeCallback(window, handleFramebufferSizeStatic);
         glfwSetWindowFocusCallback(window, handleWindowFocusStatic);
         glfwSetWindowIconifyCallback(window, handleWindowIconifyStatic);
+        glfwSetWindowSizeCallback(window, handleWindowSizeStatic);
+        glfwSetWindowContentScaleCallback(window, handleContentScaleStatic);
     } catch (...) {
         glfwTerminate();
         throw;
@@ -196,6 +198,19 @@ void Game::handleFramebufferSizeStatic(GLFWwindow* window, int width, int height
         glfwGetWindowSize(window, &game->windowSize.x, &game->windowSize.y);
         glViewport(0, 0, width, height);
         game->handleFramebufferSize(width, height);
+    }
+}
+
+void Game::handleWindowSizeStatic(GLFWwindow* window, int width, int height) {
+    if (Game* game = gameOf(window)) {
+        game->windowSize = glm::ivec2(width, height);
+    }
+}
+
+void Game::handleContentScaleStatic(GLFWwindow* window, float, float) {
+    // Where the new scale changes the window's size in screen units, no window-size event need follow.
+    if (Game* game = gameOf(window)) {
+        glfwGetWindowSize(window, &game->windowSize.x, &game->windowSize.y);
     }
 }
 

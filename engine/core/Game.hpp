@@ -76,6 +76,10 @@ public:
     static void handleFramebufferSizeStatic(GLFWwindow* window, int width, int height);
     static void handleWindowFocusStatic(GLFWwindow* window, int focused);
     static void handleWindowIconifyStatic(GLFWwindow* window, int iconified);
+    // Keep the window size in screen units, which the pointer is scaled by, current: a window can change
+    // its size, or its content scale, while the framebuffer keeps its own.
+    static void handleWindowSizeStatic(GLFWwindow* window, int width, int height);
+    static void handleContentScaleStatic(GLFWwindow* window, float xScale, float yScale);
 
 protected:
     // Framebuffer size in pixels once the window exists (the requested window size before).
@@ -84,7 +88,7 @@ protected:
     GLFWwindow* window = nullptr;
 
 private:
-    // Window size in screen units, read with the framebuffer size (asking each frame costs a server trip).
+    // Window size in screen units, kept by the size and scale events (asking each frame costs a server trip).
     glm::ivec2 windowSize{0, 0};
 };
 

@@ -28,8 +28,10 @@ struct EntityCreationOrder {
 // The registry's own sets keep their nodes in a pool each; sets made elsewhere use the heap.
 using EntitySet = std::set<GameEntity*, EntityCreationOrder, NodePoolAllocator<GameEntity*>>;
 
-// Does not own entities; each entity registers in its constructor and leaves in its destructor.
-// Every change is repeated in the parent registry, if any.
+// Owns its tag sets and its attachment, not the entities it files: each entity registers in its constructor
+// and leaves in its destructor, and whoever made a root entity deletes it. The one exception is the
+// end-of-frame sweep: deleteInactiveEntities deletes the switched-off entities of a tag, with their
+// subtrees, when it is called. Every change is repeated in the parent registry, if any.
 //
 // Counters of change let caches built over the registry (the collision broad phase) tell whether they are
 // still current: one per tag, raised whenever the tag's set or one of its members' components changes, and

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include <glm/common.hpp>
@@ -233,11 +234,17 @@ void flushQueuedDraws() {
 
 void forgetQueuedDraws(const Shader& shader) {
     Queue& q = queue();
+    // The other runs keep their order, so every pixel still meets their fragments as queued; the dropped
+    // runs' storage moves behind them for later use.
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < q.used; ++i) {
-        if (q.runs[i].shader == &shader) {
-            clear(q);
-            return;
+        if (q.runs[i].shader != &shader) {
+            std::swap(q.runs[kept++], q.runs[i]);
         }
+    }
+    q.used = kept;
+    if (kept == 0) {
+        clear(q);
     }
 }
 

@@ -50,6 +50,7 @@ void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triang
 void flushQueuedDraws();
 
 // Drops the queued draws of a shader that goes away before they were drawn: they can no longer be drawn.
+// Other shaders' draws stay queued.
 void forgetQueuedDraws(const Shader& shader);
 
 // The viewport as x, y, width, height. While draws are queued it cannot change without changing them too,

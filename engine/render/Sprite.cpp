@@ -78,7 +78,7 @@ Sprite::Sprite(const std::string& path, const vec2& origin, const vec2& pixelSca
 
 Sprite::Sprite(const RgbaImage& image, const std::string& path, const vec2& origin, const vec2& pixelScale,
                int frameWidth, int frameHeight, int frameCount)
-    : frameWidth(frameWidth), frameHeight(frameHeight), frameCount(frameCount) {
+    : frameWidth(frameWidth), frameHeight(frameHeight), frameCount(frameCount), path(path) {
     imageWidth = image.getWidth();
     imageHeight = image.getHeight();
     if (this->frameWidth == 0) {
@@ -163,7 +163,13 @@ void Sprite::draw() {
     glDrawArrays(GL_TRIANGLE_STRIP, 0, kQuadVertexCount);
 }
 
+void Sprite::checkFrame(int frame) const {
+    checkInRange(frame, 0, frameCount,
+                 [&](std::stringstream& out) { out << "Frame of sprite sheet " << path; });
+}
+
 void Sprite::drawFitted(int frame) {
+    checkFrame(frame);
     if (!frameVisible[static_cast<std::size_t>(frame)]) {
         return;
     }
@@ -178,6 +184,7 @@ std::optional<Triangles> Sprite::getTriangles() const {
 }
 
 std::span<const vec4> Sprite::getFittedTriangles(int frame) const {
+    checkFrame(frame);
     if (!frameVisible[static_cast<std::size_t>(frame)]) {
         return {};
     }

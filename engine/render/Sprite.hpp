@@ -40,10 +40,11 @@ public:
     // wholly transparent, widened by the reach of linear filtering. A texel with alpha 0 leaves the
     // pixel under it as it was with the game's blending, so this draws the same picture as draw() with
     // the frame's texture offset, shading fewer fragments. Draws nothing for a wholly transparent frame.
+    // Throws, naming the path and the frame, for a frame not in [0, frame count).
     void drawFitted(int frame);
     // The whole quad's triangles, with the sheet.
     std::optional<Triangles> getTriangles() const override;
-    // The triangles drawFitted(frame) draws; none for a wholly transparent frame.
+    // The triangles drawFitted(frame) draws; none for a wholly transparent frame. Throws as drawFitted.
     std::span<const vec4> getFittedTriangles(int frame) const;
     // Model units per texel, per axis.
     vec2 getPixelScale() const { return pixelScale; }
@@ -59,6 +60,8 @@ public:
     int getFrameCount() const { return frameCount; }
 
 private:
+    void checkFrame(int frame) const;
+
     GLuint textureId = 0;
     GLuint vbo = 0;
     GLuint vao = 0;
@@ -72,6 +75,7 @@ private:
     std::vector<bool> frameVisible; // whether each frame has a texel with alpha above 0
     // The whole quad's triangles, then each frame's fitted quad's.
     std::vector<vec4> triangles;
+    std::string path; // for messages
 };
 
 // One frame of a sprite at a time; the caller sets getTextureOffset() on the shader before drawing.

@@ -157,9 +157,12 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
     const bool magnified =
         fastDrawing && texelsPerPixel(projectionViewModel, sprite.getPixelScale()) <= kMaxMagnifiedTexelsPerPixel;
     const bool fitted = magnified && isUpright(projectionViewModel);
+    const int frame = animation->currentFrame;
+    // A frame set beyond the sheet's has no fitted quad: the whole quad shows the cell its offset selects.
+    const bool fittedFrame = fitted && frame >= 0 && frame < sprite.getFrameCount();
     if (fastDrawing && shader->takesQueuedDraws()) {
         queueTriangles(*shader, sprite.getTextureId(),
-                       fitted ? sprite.getFittedTriangles(animation->currentFrame) : sprite.getTriangles()->vertices,
+                       fittedFrame ? sprite.getFittedTriangles(frame) : sprite.getTriangles()->vertices,
                        projectionViewModel, kUntinted, animation->getTextureOffset(),
                        magnified ? Sampling::magnified : Sampling::asTextureSays);
         return;
@@ -168,8 +171,8 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
     shader->setProjectionViewModel(projectionViewModel);
     shader->setTextureOffset(animation->getTextureOffset());
     shader->setTint(kUntinted);
-    if (fitted) {
-        sprite.drawFitted(animation->currentFrame);
+    if (fittedFrame) {
+        sprite.drawFitted(frame);
     } else {
         animation->draw();
     }

@@ -24,7 +24,8 @@ using glm::vec4;
 //   issues no GL call: the clipper would have discarded every one of its primitives, and every draw sets
 //   all the uniforms it uses, so no later draw depends on the skipped one;
 // - an animation shown upright at no more than one texel per pixel draws its frame's fitted quad
-//   (Sprite::drawFitted), which leaves out only texels that cannot change a pixel;
+//   (Sprite::drawFitted), which leaves out only texels that cannot change a pixel (a frame set beyond the
+//   sheet's has none and draws the whole quad);
 // - a drawable made of triangles, drawn with a shader that takes queued draws, is queued (DrawQueue.hpp), so
 //   that a run of visuals with the same shader and texture is one draw call; the game loop draws the queue
 //   before the swap, and anything else that reads the framebuffer calls flushQueuedDraws() first.

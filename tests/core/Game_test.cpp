@@ -69,14 +69,10 @@ TEST(GameShellTest, EachTimeStepIsTheLastFrameAloneNeverTheLoadingTimeAndAtMostT
                                             0.1f, ::testing::FloatNear(kShort, 1e-5)));
 }
 
-TEST(WindowToFramebuffer, ScalesByTheSizeRatioAndLeavesAWindowWithoutExtentAlone) {
-    EXPECT_EQ(windowToFramebuffer(vec2(100, 30), glm::ivec2(800, 600), glm::ivec2(1600, 900)), vec2(200, 45));
-    EXPECT_EQ(windowToFramebuffer(vec2(100, 30), glm::ivec2(0, 0), glm::ivec2(0, 0)), vec2(100, 30));
-}
-
 // A failed creation leaves GLFW free to start again; the window then opens at the framebuffer size, and the
-// size handler sees members and viewport already set, zero (a minimised window) included.
-TEST(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollowsItsFramebufferSize) {
+// size handler sees members and viewport already set, zero (a minimised window) included. The pointer in
+// pixels follows the window-size and content-scale events (a new scale alone can change the window's size).
+TEST(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollowsItsSizes) {
     glfwCallLog().events.clear();
     glfwCallLog().failure = {GLFW_VERSION_UNAVAILABLE, "no 3.2 core context"};
     EXPECT_EQ(errorOf([] { ProbeGame game; }), "Error code: " + std::to_string(GLFW_VERSION_UNAVAILABLE) +
@@ -92,6 +88,16 @@ TEST(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollo
     glfwGetFramebufferSize(game->window, &size.x, &size.y);
     EXPECT_GT(size.x, 0);
     EXPECT_EQ(glm::ivec2(game->width, game->height), size);
+    glfwCallLog().cursor = {100.0, 30.0};
+    const GLFWwindowsizefun windowSize = glfwSetWindowSizeCallback(game->window, nullptr);
+    const GLFWwindowcontentscalefun contentScale = glfwSetWindowContentScaleCallback(game->window, nullptr);
+    ASSERT_TRUE(windowSize != nullptr && contentScale != nullptr);
+    windowSize(game->window, game->width / 2, game->height / 4); // two pixels a screen unit across, four down
+    EXPECT_EQ(game->getMouseFramebufferPosition(), vec2(200, 120));
+    contentScale(game->window, 1.0f, 1.0f); // the window as it is: one pixel a unit on this display
+    EXPECT_EQ(game->getMouseFramebufferPosition(), vec2(100, 30));
+    windowSize(game->window, 0, 0);
+    EXPECT_EQ(game->getMouseFramebufferPosition(), vec2(100, 30));
     Game::handleFramebufferSizeStatic(game->window, 200, 100);
     Game::handleFramebufferSizeStatic(game->window, 0, 0);
     EXPECT_THAT(game->sizesSeen, ElementsAre(ElementsAre(200, 100, 200, 100), ElementsAre(0, 0, 0, 0)));

@@ -3,6 +3,7 @@
 // sampled without mipmaps and runs of visuals drawn together from one buffer, give identical framebuffers.
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <vector>
 
 #include <GL/glew.h>

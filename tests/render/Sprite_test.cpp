@@ -92,6 +92,10 @@ TEST_F(SpriteTest, BrokenImagesAndFramesThatDoNotFitTheSheetAreRefusedNamingTheP
         EXPECT_THAT(error(path, width, height, count), ::testing::HasSubstr(path)) << width << "x" << height;
     }
     EXPECT_EQ(error(path, 16, 16, 8), "<no error>");
+    Sprite sprite(path, vec2(0.5f), vec2(1.0f), 16, 16, 8);
+    const std::string outOfSheet = "Frame of sprite sheet " + path + ", should be in range [0, 8), was: ";
+    EXPECT_EQ(test::errorOf([&] { sprite.drawFitted(8); }), outOfSheet + "8");
+    EXPECT_EQ(test::errorOf([&] { sprite.getFittedTriangles(-1); }), outOfSheet + "-1");
 }
 
 // Mipmapped textures whose levels the engine makes itself (on llvmpipe, for sides that are powers of two)

@@ -1,6 +1,7 @@
 #include "engine/render/VisualComponent.hpp"
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -54,21 +55,26 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     // Enemies are tinted sprites; flames are translucent ones.
     auto* enemy = new VisualComponent(make(vec2(40, 60)), spriteShader, makeSheet(64, 64, 1, {0xffffffff}), 0);
     enemy->tint = vec4(1.0f, 0.6f, 0.2f, 1.0f);
-    // Frames of 64 x 64: red, green, blue, yellow across the top row.
-    const auto sheet = makeSheet(256, 64, 4, {0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff});
+    // Frames of 64 x 64: red, green, blue, yellow across the top row, and a white cell below the red.
+    const auto sheet = makeSheet(256, 64, 4, {0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff, 0xffffffff});
     auto* explosion = new SpriteAnimationComponent(make(vec2(128, 60)), spriteShader, sheet, 0.5f, 0);
     // Neither of these applies to an animation.
     explosion->tint = vec4(0.0f, 0.0f, 0.0f, 1.0f);
     explosion->scale = 4.0f;
     explosion->getAnimation()->currentFrame = 2;
+    // Magnified and set beyond its last frame, an animation shows the cell there.
+    auto* beyond = new SpriteAnimationComponent(make(vec2(128, 140)), spriteShader, sheet, 1.2f, 0);
+    beyond->getAnimation()->currentFrame = 4;
     // Drawn after the explosion: the same sheet as a still sprite, which shows its first frame.
     new VisualComponent(make(vec2(210, 60)), spriteShader, sheet, 1);
     // Draws every visual in registry order, as the game does, and reads the colours at (x, y).
-    const auto expectPixels = [&](const char* state, std::initializer_list<std::tuple<int, int, Rgb>> probes) {
+    const auto expectPixels = [&](const char* state, std::initializer_list<std::tuple<int, int, Rgb>> probes,
+                                  const std::function<void()>& beforeReading = [] {}) {
         clear();
         for (VisualComponent* visual : components.getComponents<VisualComponent>()) {
             visual->draw(pixelProjection());
         }
+        beforeReading();
         for (const auto& [x, y, color] : probes) {
             EXPECT_TRUE(test::isNear(readPixel(x, y), color, 1)) << state << ": " << x << ", " << y;
         }
@@ -78,7 +84,7 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     // Circle of radius 20; triangle towards +x; tinted enemy; explosion 32 pixels wide in frame 2.
     expectPixels("as made", {{56, 210, cyan}, {40, 194, cyan}, {64, 210, kBlack}, {200, 210, kWhite},
                              {160, 230, kWhite}, {200, 230, kBlack}, {40, 60, {255, 153, 51}}, {128, 60, blue},
-                             {113, 60, blue}, {111, 60, kBlack}, {210, 60, kRed}});
+                             {113, 60, blue}, {111, 60, kBlack}, {210, 60, kRed}, {128, 140, kWhite}});
     circle->scale = 2.0f;
     triangle.setOrientation(kQuarterTurn);
     enemy->tint = vec4(1.0f, 1.0f, 1.0f, 0.35f);
@@ -88,7 +94,12 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     expectPixels("changed", {{75, 210, cyan}, {85, 210, kBlack}, {180, 230, kWhite}, {200, 190, kWhite},
                              {160, 230, kBlack}, {40, 60, {89, 89, 89}}});
     circle->entity.setActive(false);
-    expectPixels("circle off", {{40, 210, kBlack}});
+    // Its entity deleted after drawing, a visual holding the last share of its shader takes its own queued
+    // draws along, and no other visual's.
+    auto* gone =
+        new VisualComponent(make(vec2(128, 200)), test::loadShippedShader("debug"), circle->getDrawable(), 0);
+    expectPixels("circle off", {{40, 210, kBlack}, {128, 200, kBlack}, {210, 60, kRed}},
+                 [&] { destroy(gone->entity); });
 }
 
 TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff) {

@@ -4,6 +4,8 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <tuple>
+
 using kv::test::glfwCallLog;
 
 // The linker sends the program's calls of glfwX to __wrap_glfwX; __real_glfwX is GLFW's own function.
@@ -35,5 +37,9 @@ void __wrap_glfwTerminate() {
 
 double __wrap_glfwGetTime() {
     return glfwCallLog().testTime.value_or(__real_glfwGetTime());
+}
+
+void __wrap_glfwGetCursorPos(GLFWwindow*, double* x, double* y) {
+    std::tie(*x, *y) = glfwCallLog().cursor;
 }
 }

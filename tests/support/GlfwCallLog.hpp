@@ -1,5 +1,5 @@
 // Stands between the shell and GLFW in the GL tests (the executable is linked with --wrap for these calls):
-// records window creation and termination, fails a window creation on request, and offers a test clock.
+// records window creation and termination, fails one on request, and offers a test clock and pointer.
 #pragma once
 
 #include <optional>
@@ -16,6 +16,8 @@ struct GlfwCallLog {
     std::optional<std::pair<int, const char*>> failure;
     // While set, glfwGetTime answers this time in seconds instead of GLFW's clock.
     std::optional<double> testTime;
+    // The point glfwGetCursorPos answers, window coordinates: the GL tests have no pointer of their own.
+    std::pair<double, double> cursor{0.0, 0.0};
 };
 
 // The log of the whole test executable, as the wrapped calls see it.
