@@ -1,8 +1,18 @@
 // Collector: run it from a directory holding shaders/, sprites/, fonts/ and sounds/ (the build's game/).
+#include <exception>
+#include <string>
+
 #include "CollectorGame.hpp"
+#include "engine/core/Diagnostics.hpp"
 
 int main() {
-    kv::CollectorGame game;
-    game.start();
+    try {
+        kv::CollectorGame game;
+        game.start();
+    } catch (const std::exception& error) {
+        // A fatal error ends the program with its message and status 1, not as a crash.
+        kv::logCritical(std::string("collector: ") + error.what());
+        return 1;
+    }
     return 0;
 }
