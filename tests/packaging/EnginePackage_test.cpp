@@ -55,12 +55,11 @@ TEST(EnginePackage, BuildsAndRunsTheExampleOutsideTheTree) {
     ASSERT_TRUE(xdotool("key Escape"));
     ASSERT_TRUE(played.waitForEnd(120s));
     EXPECT_EQ(played.describe(), "exit 0") << played.standardError();
-    EXPECT_TRUE(played.standardOutput().starts_with("OpenGL version: ")) << played.standardOutput();
 
     // Where no assets lie, it ends as a command-line program does: the error under its name, status 1.
     const CommandResult bare = run("(cd " + build + " && ./collector 2>&1 >/dev/null)");
-    EXPECT_EQ(bare.status, 1) << bare.output;
-    EXPECT_TRUE(std::regex_search(bare.output, std::regex("(^|\n)collector: ."))) << bare.output;
+    EXPECT_TRUE(bare.status == 1 && std::regex_search(bare.output, std::regex("(^|\n)collector: .")))
+        << bare.output;
 }
 
 } // namespace
