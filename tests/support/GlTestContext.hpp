@@ -93,17 +93,29 @@ inline void writeCellPng(const std::string& path, int width, int height, int cel
     }
 }
 
+// Binds a colour buffer of the context's own in place of the window's for drawing and reading: what a test
+// reads back then never depends on its window being shown, covered, or iconified on losing the focus.
+inline void drawOffscreen(int width, int height) {
+    GLuint colour = 0, framebuffer = 0;
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+}
+
 // Every test gets a fresh window (only one may exist at a time) with the viewport on its whole
-// framebuffer, blending off and a black back buffer, which is where pixels are drawn and read.
+// framebuffer, blending off and a black offscreen colour buffer, which is where pixels are drawn and read.
 class GlTest : public ::testing::Test {
 protected:
     static constexpr int kWindowSize = 256; // pixels requested; the framebuffer size is read back
 
     void SetUp() override {
         game = std::make_unique<ContextGame>(kWindowSize, kWindowSize);
+        drawOffscreen(framebufferWidth(), framebufferHeight());
         glViewport(0, 0, framebufferWidth(), framebufferHeight());
         glDisable(GL_BLEND);
-        glReadBuffer(GL_BACK);
         clear();
     }
 
