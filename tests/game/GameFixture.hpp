@@ -29,8 +29,7 @@ public:
     static glm::dvec2 pointer;
 
 protected:
-    // Loads the game in a fresh directory, runs the first frame and lets the switch to full screen arrive;
-    // later frames are drawn into a colour buffer of the test's own, the size of the screen.
+    // Loads the game in a fresh directory, runs the first frame and lets the switch to full screen arrive.
     void SetUp() override;
     void TearDown() override;
     // Runs in the fresh working directory before the game is built (to lay down files it reads).

@@ -1,7 +1,6 @@
-// Starts the real program with one of the files it reads missing, empty, cut in half or replaced by noise, or
-// in a directory it may not write to. It must end as a command-line program does, with status 1 and a message
-// under its name that names the file, or carry on where that is the rule; never end by a signal, nor with a
-// sanitizer report; and never leave anything in its working directory but the high score file as it was.
+// Starts the real program with a file it reads missing, empty, cut in half or noisy, or in a directory it may
+// not write to. It must end with status 1 and a message under its name that names the file, or carry on where
+// that is the rule; never by a signal or a sanitizer report; and leave only the high score file as it was.
 #include <algorithm>
 #include <cctype>
 #include <random>
@@ -49,10 +48,9 @@ const std::pair<Outcome, std::vector<std::string>> kAssetFiles[] = {
     {kUnnoticed, {"HighScore.txt"}},
 };
 
-// The player's xdotool actions once the window shows, by outcome. "Start game" is at (377, 554) on the
-// 1024 x 768 screen. The game takes the events in order and judges a click where the pointer is, which stays
-// there, so no action waits for the one before. No --sync: the previous run may have left the pointer there
-// already, and xdotool would then wait for a motion that never comes.
+// The player's xdotool actions once the window shows, by outcome; "Start game" is at (377, 554). The game
+// takes events in order and a click where the pointer is, which stays there: nothing waits. No --sync: the
+// pointer may be there already, and xdotool would then wait for a motion that never comes.
 const std::string kStartGame = "mousemove 377 554 click 1";
 const std::string kActions[] = {"", kStartGame, "key Escape", "key Escape"};
 // A short game in the read-only directory: a screenshot, escape to the menu, escape to quit.

@@ -34,9 +34,6 @@ public:
     void load() override {}
     void update(float) override {}
     void render() override {}
-
-    int getWidth() const { return width; }
-    int getHeight() const { return height; }
 };
 
 // One framebuffer pixel; the default framebuffer may have no alpha, so only colour is compared.
@@ -93,8 +90,7 @@ inline void writeCellPng(const std::string& path, int width, int height, int cel
     }
 }
 
-// Binds a colour buffer of the context's own in place of the window's for drawing and reading: what a test
-// reads back then never depends on its window being shown, covered, or iconified on losing the focus.
+// Draws and reads in a colour buffer of the context's own, not in a window another test may cover or iconify.
 inline void drawOffscreen(int width, int height) {
     GLuint colour = 0, framebuffer = 0;
     glGenRenderbuffers(1, &colour);
@@ -103,24 +99,24 @@ inline void drawOffscreen(int width, int height) {
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glViewport(0, 0, width, height);
 }
 
-// Every test gets a fresh window (only one may exist at a time) with the viewport on its whole
-// framebuffer, blending off and a black offscreen colour buffer, which is where pixels are drawn and read.
+// Every test gets a fresh window (only one may exist at a time), blending off and a black offscreen colour
+// buffer with the viewport on the whole of it, which is where pixels are drawn and read.
 class GlTest : public ::testing::Test {
 protected:
-    static constexpr int kWindowSize = 256; // pixels requested; the framebuffer size is read back
+    static constexpr int kWindowSize = 256; // pixels of the window and of the colour buffer drawn into
 
     void SetUp() override {
         game = std::make_unique<ContextGame>(kWindowSize, kWindowSize);
-        drawOffscreen(framebufferWidth(), framebufferHeight());
-        glViewport(0, 0, framebufferWidth(), framebufferHeight());
+        drawOffscreen(kWindowSize, kWindowSize);
         glDisable(GL_BLEND);
         clear();
     }
 
-    int framebufferWidth() const { return game->getWidth(); }
-    int framebufferHeight() const { return game->getHeight(); }
+    int framebufferWidth() const { return kWindowSize; }
+    int framebufferHeight() const { return kWindowSize; }
     // One world unit per framebuffer pixel, origin at the bottom-left corner (as glReadPixels counts).
     glm::mat4 pixelProjection() const {
         return glm::ortho(0.0f, static_cast<float>(framebufferWidth()), 0.0f,
