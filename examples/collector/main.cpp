@@ -1,7 +1,4 @@
 // Collector: run it from a directory holding shaders/, sprites/, fonts/ and sounds/ (the build's game/).
-#include <exception>
-#include <string>
-
 #include "CollectorGame.hpp"
 #include "engine/core/Diagnostics.hpp"
 
@@ -9,8 +6,7 @@ int main() {
     try {
         kv::CollectorGame game;
         game.start();
-    } catch (const std::exception& error) {
-        // A fatal error ends the program with its message and status 1, not as a crash.
+    } catch (const std::exception& error) { // a fatal error ends the program with its message, not a crash
         kv::logCritical(std::string("collector: ") + error.what());
         return 1;
     }
