@@ -145,15 +145,25 @@ DECLARATION = re.compile(
     r"(?m)^(?P<indent>[ \t]*)(?P<spec>(?:(?:static|inline)\s+)*(?P<kind>constexpr|const)\s+(?:(?:static|inline)\s+)*)"
     r"(?P<type>(?:unsigned\s+|signed\s+)?(?:long\s+long|[A-Za-z_][\w:]*))\s+(?P<name>[A-Za-z_]\w*)\s*"
     r"(?P<init>=[^;]*|\{[^;{}]*\}|\([^;()]*(?:\([^;()]*\)[^;()]*)*\))\s*;")
-NUMBER = re.compile(r"^(?P<sign>-?)(?P<digits>0[xX][0-9a-fA-F]+|[0-9]+\.?[0-9]*(?:[eE][-+]?[0-9]+)?|\.[0-9]+(?:[eE][-+]?[0-9]+)?)"
-                    r"(?P<suffix>[fFuUlL]*)$")
+NUMBER = re.compile(r"^(?P<sign>-?)(?P<digits>0[xX][0-9a-fA-F]+|[0-9]+\.?[0-9]*(?:[eE][-+]?[0-9]+)?|"
+                    r"\.[0-9]+(?:[eE][-+]?[0-9]+)?)(?P<suffix>[fFuUlL]*)$")
+
+
+def is_integral(number):
+    digits = number["digits"].lower()
+    return digits.startswith("0x") or (not re.search(r"[.e]", digits) and "f" not in number["suffix"].lower())
+
+
+def value_of(number):
+    integral = is_integral(number)
+    return int(number["sign"] + number["digits"], 0) if integral else float(number["sign"] + number["digits"])
 
 
 def halved(text, double):
     # The expression halved, as a literal where it is one; a zero becomes one.
     number = NUMBER.match(text.strip())
     if number and not number["digits"].lower().startswith("0x"):
-        value = float(number["sign"] + number["digits"])
+        value = float(value_of(number))
         suffix = number["suffix"] if "f" in number["suffix"].lower() else ""
         return repr(value / 2 if value != 0 else 1.0) + suffix
     return f"({text.strip()}) * {'0.5' if double else '0.5f'}"
@@ -161,11 +171,9 @@ def halved(text, double):
 
 def plus_one(text):
     number = NUMBER.match(text.strip())
-    hexadecimal = number is not None and number["digits"].lower().startswith("0x")
-    if number and (hexadecimal or not re.search(r"[.eE]", number["digits"])):
-        digits = number["digits"]
-        value = int(number["sign"] + digits, 0) + 1
-        return (f"0x{value:X}" if hexadecimal else str(value)) + number["suffix"]
+    if number and is_integral(number):
+        value = value_of(number) + 1
+        return (f"0x{value:X}" if number["digits"].lower().startswith("0x") else str(value)) + number["suffix"]
     return f"({text.strip()}) + 1"
 
 
@@ -181,14 +189,13 @@ def split_components(inner):
     return parts
 
 
-def changed_initialiser(kind, type_, init):
+def changed_initialiser(type_, init):
     """The new initialiser text and a description of the change, or None for a type the sweep leaves out."""
     assignment = init.startswith("=")
     value = init[1:] if assignment else init[1:-1]
     if type_ in FLOATS or type_ in INTEGERS or type_ == "bool":
         if type_ == "bool":
-            flipped = {"true": "false", "false": "true"}.get(value.strip(), f"!({value.strip()})")
-            new = flipped
+            new = {"true": "false", "false": "true"}.get(value.strip(), f"!({value.strip()})")
         elif type_ in FLOATS:
             new = halved(value, type_ != "float" and type_ != "GLfloat")
         else:
@@ -208,14 +215,11 @@ def changed_initialiser(kind, type_, init):
     literals = [NUMBER.match(body[a:b].strip()) for a, b in parts]
     if type_ not in VECTORS and not all(literals):
         return None
-    choice = next((i for i, n in enumerate(literals) if n and float(int(n["digits"], 16) if n["digits"].lower()
-                   .startswith("0x") else float(n["digits"])) != 0), 0)
+    choice = next((i for i, n in enumerate(literals) if n and value_of(n) != 0), 0)
     a, b = parts[choice]
     old = body[a:b].strip()
     number = literals[choice]
-    integral = re.sub(r"^glm::", "", type_).startswith("ivec") or (
-        number is not None and (number["digits"].lower().startswith("0x") or not re.search(
-            r"[.eE]", number["digits"])) and "f" not in number["suffix"].lower())
+    integral = re.sub(r"^glm::", "", type_).startswith("ivec") or (number is not None and is_integral(number))
     new = plus_one(old) if integral else halved(old, False)
     lead = len(body[a:b]) - len(body[a:b].lstrip())
     start = offset + a + lead
@@ -238,7 +242,7 @@ def sweep_constants(work):
                     if m["kind"] == "const" and m["indent"]:
                         continue  # a value computed in a function, not a named constant
                     type_ = re.sub(r"\s+", " ", m["type"])
-                    change = changed_initialiser(m["kind"], type_, m["init"])
+                    change = changed_initialiser(type_, m["init"])
                     if change is None:
                         continue
                     seen[m["name"]] = seen.get(m["name"], 0) + 1
