@@ -9,8 +9,9 @@
 # --check only tells which mutations no longer apply to the work tree (their text is gone or repeated).
 #
 # --sweep generates the faults instead: one for each named constant (constexpr, or const at namespace
-# scope) of engine/ and game/ whose type is a number, a boolean or a vector: a floating-point value halved,
-# an integer one more, a boolean flipped, a vector's first non-zero component halved (a zero becomes one).
+# scope) of engine/ and game/ that is a number, a boolean, a vector or an aggregate of number literals: a
+# floating-point value halved, an integer one more, a boolean flipped, the first non-zero component of a
+# vector or aggregate changed likewise (an all-zero one's first component becomes one).
 # Constants whose change no test could observe by construction are skipped, each with the reason (the
 # table in this script); arrays, strings and other types are left out. For each constant the labels unit
 # and gl run first and, only if none of their tests fails, the replay; the constant is killed by a named
@@ -39,7 +40,7 @@ ids=()
 arguments=("$@")
 
 usage() {
-  sed -n '2,24p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+  sed -n '2,25p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 
