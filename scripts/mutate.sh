@@ -143,7 +143,7 @@ INTEGERS = {"int", "unsigned", "unsigned int", "long", "long long", "short", "ch
     f"std::{u}int{w}_t" for u in ("", "u") for w in (8, 16, 32, 64)}
 VECTORS = {f"{ns}{kind}vec{n}" for ns in ("", "glm::") for kind in ("", "i") for n in (2, 3, 4)}
 DECLARATION = re.compile(
-    r"(?m)^(?P<indent>[ \t]*)(?P<spec>(?:(?:static|inline)\s+)*(?P<kind>constexpr|const)\s+(?:(?:static|inline)\s+)*)"
+    r"(?m)^(?P<indent>[ \t]*)(?P<specifiers>(?:(?:static|inline)\s+)*(?P<kind>constexpr|const)\s+(?:(?:static|inline)\s+)*)"
     r"(?P<type>(?:unsigned\s+|signed\s+)?(?:long\s+long|[A-Za-z_][\w:]*))\s+(?P<name>[A-Za-z_]\w*)\s*"
     r"(?P<init>=[^;]*|\{[^;{}]*\}|\([^;()]*(?:\([^;()]*\)[^;()]*)*\))\s*;")
 NUMBER = re.compile(r"^(?P<sign>-?)(?P<digits>0[xX][0-9a-fA-F]+|[0-9]+\.?[0-9]*(?:[eE][-+]?[0-9]+)?|"
@@ -248,9 +248,9 @@ def sweep_constants(work):
                         continue
                     seen[m["name"]] = seen.get(m["name"], 0) + 1
                     name = m["name"] + (f"#{seen[m['name']]}" if seen[m["name"]] > 1 else "")
-                    line = text.count("\n", 0, m.start("spec")) + 1
+                    line = text.count("\n", 0, m.start("specifiers")) + 1
                     # The declaration, with the lines before it where it is not unique in the file.
-                    start = m.start("spec")
+                    start = m.start("specifiers")
                     while text.count(text[start:m.end()]) > 1 and start > 0:
                         start = text.rfind("\n", 0, start - 1) + 1
                     original = text[start:m.end()]
