@@ -7,7 +7,7 @@ packages=(
   libglm-dev libglfw3-dev libglew-dev libsoil-dev libopenal-dev libstb-dev
   libfreetype-dev libvorbis-dev fonts-open-sans
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb openbox xdotool mesa-utils x11-utils libgl1-mesa-dri
+  xvfb openbox xdotool mesa-utils x11-utils libgl1-mesa-dri libx11-dev
   clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream lintian
   python3

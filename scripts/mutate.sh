@@ -4,8 +4,22 @@
 # would let through. See docs/testing.md.
 #
 #   scripts/mutate.sh [--list FILE] [--results FILE] [--labels REGEX] [--no-clean-run] [--check] [ID ...]
+#   scripts/mutate.sh --sweep [--dry-run] [--results FILE] [--no-clean-run] [PATTERN ...]
 #
 # --check only tells which mutations no longer apply to the work tree (their text is gone or repeated).
+#
+# --sweep generates the faults instead: one for each named constant (constexpr, or const at namespace
+# scope) of engine/ and game/ that is a number, a boolean, a vector or an aggregate of number literals: a
+# floating-point value halved, an integer one more, a boolean flipped, the first non-zero component of a
+# vector or aggregate changed likewise (an all-zero one's first component becomes one).
+# Constants whose change no test could observe by construction are skipped, each with the reason (the
+# table in this script); arrays, strings and other types are left out. For each constant the labels unit
+# and gl run first and, only if none of their tests fails, the replay; the constant is killed by a named
+# test, killed only by the replay's hash, or survived, and a change that does not build counts apart. One
+# line per constant (file:line, name, change, outcome, the killing test) goes to the results file (default
+# $VANTOR_MUTATE_DIR/sweep.txt), which ends with the figures. A run resumes that file: constants already in
+# it are not run again (delete it to start afresh). PATTERNs, regular expressions of "file:name", choose
+# constants; --dry-run only lists them with their changes. The whole sweep takes hours.
 #
 # Environment: VANTOR_MUTATE_DIR (scratch directory, default /tmp/vantor-mutate), VANTOR_MUTATE_JOBS (build
 # and test jobs, default 2), VANTOR_MUTATE_TEST_TIMEOUT (seconds one test process may take, default 300).
@@ -20,11 +34,13 @@ results=""
 labels="unit|gl|replay"
 clean_run=1
 check=0
+sweep=0
+dry_run=0
 ids=()
 arguments=("$@")
 
 usage() {
-  sed -n '2,11p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+  sed -n '2,25p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 
@@ -35,6 +51,8 @@ while (($#)); do
     --labels) labels="$2"; shift 2 ;;
     --no-clean-run) clean_run=0; shift ;;
     --check) check=1; shift ;;
+    --sweep) sweep=1; shift ;;
+    --dry-run) dry_run=1; shift ;;
     -h | --help) usage ;;
     -*) echo "unknown option $1" >&2; usage ;;
     *) ids+=("$1"); shift ;;
@@ -47,7 +65,7 @@ helper() {
   python3 - "$@" <<'PY'
 import os, re, sys
 
-FIELDS = ("id", "file", "original", "replacement", "breaks", "hint")
+FIELDS = ("id", "file", "original", "replacement", "breaks", "hint", "line", "name", "change", "skip")
 REQUIRED = ("id", "file", "original", "replacement", "breaks")
 
 
@@ -101,6 +119,149 @@ def write(path, text):
     # A plain write gives the file a new modification time, so the build always sees the change.
     with open(path, "w", encoding="utf-8", newline="") as f:
         f.write(text)
+
+
+def escape(text):
+    return text.replace("\\", "\\\\").replace("\n", "\\n").replace("\t", "\\t")
+
+
+# Constants of the sweep whose change no test could observe by construction: (file, name) and why.
+SWEEP_SKIPS = {
+    ("engine/render/RgbaImage.cpp", "kLargeBlock"):
+        "decides where the memory of decoded pixels comes from, not what it holds",
+    ("engine/render/RgbaImage.cpp", "kReadPiece"): "the size of the pieces an image file is read in",
+    ("engine/sound/SoundDecoder.cpp", "kReadBytes"): "the size of the pieces a sound is decoded in",
+    ("engine/render/DrawQueue.cpp", "kLookBack"):
+        "how many runs back a visual looks for one to join: the queue keeps the drawing order whatever it is",
+    ("engine/core/TypedComponentRegistry.cpp", "kBlanksBeforeSqueeze"):
+        "when a run of components is compacted, which keeps their order",
+    ("game/AssetPreloader.cpp", "kImageNiceness"): "the scheduling priority of the image decoding thread",
+}
+FLOATS = {"float", "double", "GLfloat"}
+INTEGERS = {"int", "unsigned", "unsigned int", "long", "long long", "short", "char", "std::size_t",
+            "size_t", "GLuint", "GLint", "GLsizei", "GLenum"} | {
+    f"std::{u}int{w}_t" for u in ("", "u") for w in (8, 16, 32, 64)}
+VECTORS = {f"{ns}{kind}vec{n}" for ns in ("", "glm::") for kind in ("", "i") for n in (2, 3, 4)}
+DECLARATION = re.compile(
+    r"(?m)^(?P<indent>[ \t]*)(?P<specifiers>(?:(?:static|inline)\s+)*(?P<kind>constexpr|const)\s+(?:(?:static|inline)\s+)*)"
+    r"(?P<type>(?:unsigned\s+|signed\s+)?(?:long\s+long|[A-Za-z_][\w:]*))\s+(?P<name>[A-Za-z_]\w*)\s*"
+    r"(?P<init>=[^;]*|\{[^;{}]*\}|\([^;()]*(?:\([^;()]*\)[^;()]*)*\))\s*;")
+NUMBER = re.compile(r"^(?P<sign>-?)(?P<digits>0[xX][0-9a-fA-F]+|[0-9]+\.?[0-9]*(?:[eE][-+]?[0-9]+)?|"
+                    r"\.[0-9]+(?:[eE][-+]?[0-9]+)?)(?P<suffix>[fFuUlL]*)$")
+
+
+def is_integral(number):
+    digits = number["digits"].lower()
+    return digits.startswith("0x") or (not re.search(r"[.e]", digits) and "f" not in number["suffix"].lower())
+
+
+def value_of(number):
+    integral = is_integral(number)
+    return int(number["sign"] + number["digits"], 0) if integral else float(number["sign"] + number["digits"])
+
+
+def halved(text, double):
+    # The expression halved, as a literal where it is one; a zero becomes one.
+    number = NUMBER.match(text.strip())
+    if number and not number["digits"].lower().startswith("0x"):
+        value = float(value_of(number))
+        suffix = number["suffix"] if "f" in number["suffix"].lower() else ""
+        return repr(value / 2 if value != 0 else 1.0) + suffix
+    return f"({text.strip()}) * {'0.5' if double else '0.5f'}"
+
+
+def plus_one(text):
+    number = NUMBER.match(text.strip())
+    if number and is_integral(number):
+        value = value_of(number) + 1
+        return (f"0x{value:X}" if number["digits"].lower().startswith("0x") else str(value)) + number["suffix"]
+    return f"({text.strip()}) + 1"
+
+
+def split_components(inner):
+    parts, depth, start = [], 0, 0
+    for i, c in enumerate(inner):
+        depth += c in "([{"
+        depth -= c in ")]}"
+        if c == "," and depth == 0:
+            parts.append((start, i))
+            start = i + 1
+    parts.append((start, len(inner)))
+    return parts
+
+
+def changed_initialiser(type_, init):
+    """The new initialiser text and a description of the change, or None for a type the sweep leaves out."""
+    assignment = init.startswith("=")
+    value = init[1:] if assignment else init[1:-1]
+    if type_ in FLOATS or type_ in INTEGERS or type_ == "bool":
+        if type_ == "bool":
+            new = {"true": "false", "false": "true"}.get(value.strip(), f"!({value.strip()})")
+        elif type_ in FLOATS:
+            new = halved(value, type_ != "float" and type_ != "GLfloat")
+        else:
+            new = plus_one(value)
+        text = ("= " + new) if assignment else init[0] + new + init[-1]
+        return text, f"{value.strip()} -> {new}"
+    # A vector, or an aggregate of number literals only: one component.
+    body = value
+    if assignment:
+        call = re.match(r"^\s*(?:glm::)?\w+\s*(?P<open>[({])(?P<inner>.*)[)}]\s*$", value, re.S)
+        if not call:
+            return None
+        body, offset = call["inner"], len(init) - len(value) + call.start("inner")
+    else:
+        offset = 1
+    parts = split_components(body)
+    literals = [NUMBER.match(body[a:b].strip()) for a, b in parts]
+    if type_ not in VECTORS and not all(literals):
+        return None
+    choice = next((i for i, n in enumerate(literals) if n and value_of(n) != 0), 0)
+    a, b = parts[choice]
+    old = body[a:b].strip()
+    number = literals[choice]
+    integral = re.sub(r"^glm::", "", type_).startswith("ivec") or (number is not None and is_integral(number))
+    new = plus_one(old) if integral else halved(old, False)
+    lead = len(body[a:b]) - len(body[a:b].lstrip())
+    start = offset + a + lead
+    text = init[:start] + new + init[start + len(old):]
+    return text, f"component {choice + 1}: {old} -> {new}"
+
+
+def sweep_constants(work):
+    """Every named constant of engine/ and game/ the sweep changes or skips, in file order."""
+    found = []
+    for base in ("engine", "game"):
+        for directory, _, files in sorted(os.walk(os.path.join(work, base))):
+            for file_name in sorted(files):
+                if not file_name.endswith((".cpp", ".hpp")):
+                    continue
+                path = os.path.relpath(os.path.join(directory, file_name), work)
+                text = read(os.path.join(work, path))
+                seen = {}
+                for m in DECLARATION.finditer(text):
+                    if m["kind"] == "const" and m["indent"]:
+                        continue  # a value computed in a function, not a named constant
+                    type_ = re.sub(r"\s+", " ", m["type"])
+                    change = changed_initialiser(type_, m["init"])
+                    if change is None:
+                        continue
+                    seen[m["name"]] = seen.get(m["name"], 0) + 1
+                    name = m["name"] + (f"#{seen[m['name']]}" if seen[m["name"]] > 1 else "")
+                    line = text.count("\n", 0, m.start("specifiers")) + 1
+                    # The declaration, with the lines before it where it is not unique in the file.
+                    start = m.start("specifiers")
+                    while text.count(text[start:m.end()]) > 1 and start > 0:
+                        start = text.rfind("\n", 0, start - 1) + 1
+                    original = text[start:m.end()]
+                    init_at = m.start("init") - start
+                    replacement = original[:init_at] + change[0] + original[init_at + len(m["init"]):]
+                    skip = SWEEP_SKIPS.get((path, m["name"]))
+                    found.append({"id": f"{path}:{name}", "file": path, "line": line, "name": name,
+                                  "change": change[1], "skip": skip, "original": original,
+                                  "replacement": replacement,
+                                  "breaks": f"the constant {m['name']} changed: {change[1]}"})
+    return found
 
 
 command, args = sys.argv[1], sys.argv[2:]
@@ -167,12 +328,71 @@ elif command == "failures":
             found = pattern.search(line)
             if found:
                 print(f"{found.group(1)}\t{found.group(2).strip()}")
+elif command == "sweep":
+    # Writes the constant sweep's faults as a list in the format of tests/mutations.txt.
+    work, target, patterns = args[0], args[1], args[2:]
+    with open(target, "w", encoding="utf-8") as f:
+        for c in sweep_constants(work):
+            if patterns and not any(re.search(p, c["id"]) for p in patterns):
+                continue
+            for name in ("id", "file", "line", "name", "change", "skip", "original", "replacement", "breaks"):
+                if c.get(name) is not None:
+                    f.write(f"{name}: {escape(str(c[name]))}\n")
+            f.write("\n")
+elif command == "describe":
+    # The sweep's constants, one a line, and how many there are.
+    mutations = read_list(args[0])
+    for m in mutations:
+        skip = f"\tskipped: {m['skip']}" if m.get("skip") else ""
+        print(f"{m['file']}:{m['line']}\t{m['name']}\t{m['change']}{skip}")
+    skipped = sum(1 for m in mutations if m.get("skip"))
+    print(f"{len(mutations)} constants, {len(mutations) - skipped} to change, {skipped} skipped")
+elif command == "swept":
+    # Whether the results file already holds a line for the constant of this id.
+    results, wanted_file, wanted_name = args
+    done = False
+    if os.path.exists(results):
+        with open(results, encoding="utf-8") as f:
+            for line in f:
+                columns = line.rstrip("\n").split("\t")
+                if len(columns) >= 2 and not line.startswith("#"):
+                    done |= columns[0].rsplit(":", 1)[0] == wanted_file and columns[1] == wanted_name
+    print("yes" if done else "")
+elif command == "sweep-summary":
+    # Ends the results file with the figures over every line in it, and prints them.
+    results = args[0]
+    with open(results, encoding="utf-8") as f:
+        lines = [line for line in f if not line.startswith("#")]
+    outcomes = [line.rstrip("\n").split("\t")[3] for line in lines]
+    count = {o: outcomes.count(o) for o in ("named", "replay", "survived", "no build", "skipped")}
+    judged = count["named"] + count["replay"] + count["survived"]
+    share = f"{100 * count['named'] / judged:.0f} %" if judged else "-"
+    summary = (f"# {len(lines)} constants: killed by a named test {count['named']}, killed only by the "
+               f"replay's hash {count['replay']}, survived {count['survived']}; did not build "
+               f"{count['no build']}, skipped {count['skipped']}. Named tests killed {share} of those built.\n")
+    with open(results, "w", encoding="utf-8") as f:
+        f.writelines(lines + [summary])
+    print(summary, end="")
 else:
     sys.exit(f"unknown helper command {command}")
 PY
 }
 
-selected="$(helper ids "$list" "${ids[@]}")"
+if [ "$sweep" = 1 ]; then
+  # Generated from the work tree on every run, so that it follows the code; results are keyed by file and
+  # name, which line numbers do not disturb.
+  mkdir -p "$scratch"
+  list="$scratch/sweep-list.txt"
+  helper sweep "$root" "$list" "${ids[@]}"
+  if [ "$dry_run" = 1 ]; then
+    helper describe "$list"
+    exit 0
+  fi
+  results="${results:-$scratch/sweep.txt}"
+  selected="$(helper ids "$list")"
+else
+  selected="$(helper ids "$list" "${ids[@]}")"
+fi
 
 if [ "$check" = 1 ]; then
   for id in $selected; do
@@ -244,19 +464,60 @@ if ((${#targets[@]} == 0)); then
   exit 1
 fi
 
-run_tests() { # log, ctest arguments...
-  local log="$1"
-  shift
+run_tests() { # log, labels, ctest arguments...
+  local log="$1" labels="$2"
+  shift 2
   (cd "$build" && ctest -L "$labels" --parallel "$jobs" --output-on-failure "$@") >"$log" 2>&1
 }
 
 if [ "$clean_run" = 1 ]; then
   echo "Running the labels $labels on the unchanged copy"
-  if ! run_tests "$logs/clean.log" --no-tests=error; then
+  if ! run_tests "$logs/clean.log" "$labels" --no-tests=error; then
     helper failures "$logs/clean.log"
     echo "the unchanged copy fails its tests (log: $logs/clean.log); mutations would prove nothing" >&2
     exit 1
   fi
+fi
+
+if [ "$sweep" = 1 ]; then
+  # The named tests first (every label the mutation check runs but the replay's), then, only if none of
+  # them noticed, the replay in one process: the second process's other heap layout adds nothing here.
+  named_labels="unit|gl"
+  touch "$results"
+  before=$SECONDS timed=0
+  for id in $selected; do
+    field() { helper field "$list" "$id" "$1"; }
+    file="$(field file)" name="$(field name)" change="$(field change)" skip="$(field skip)"
+    [ -z "$(helper swept "$results" "$file" "$name")" ] || continue
+    log="$logs/sweep-${id//[^A-Za-z0-9_.-]/_}"
+    outcome="skipped" killer="$skip" started=$SECONDS
+    if [ -z "$skip" ]; then
+      if [ -n "$(helper apply "$list" "$id" "$src" "$scratch/backup")" ]; then
+        echo "$id no longer applies: the work tree changed during the run" >&2
+        continue
+      fi
+      outcome="no build" killer=""
+      if cmake --build "$build" --parallel "$jobs" --target "${targets[@]}" >"$log.build.log" 2>&1; then
+        outcome="named"
+        run_tests "$log.named.log" "$named_labels" --stop-on-failure --no-tests=ignore || true
+        killer="$(helper failures "$log.named.log" | head -n 1)"
+        if [ -z "$killer" ]; then
+          outcome="replay"
+          run_tests "$log.replay.log" replay -E '^Replay\.SecondProcess' --no-tests=ignore || true
+          killer="$(helper failures "$log.replay.log" | head -n 1)"
+        fi
+        [ -n "$killer" ] || outcome="survived"
+        killer="${killer%%$'\t'*}"
+      fi
+      helper restore "$list" "$id" "$src" "$scratch/backup"
+    fi
+    printf '%s:%s\t%s\t%s\t%s\t%s\n' "$file" "$(field line)" "$name" "$change" "$outcome" "${killer:--}" >>"$results"
+    printf '%-60s %-9s %s (%d s)\n' "$id" "$outcome" "${killer:--}" $((SECONDS - started))
+    [ "$outcome" = "skipped" ] || timed=$((timed + 1))
+  done
+  ((timed == 0)) || echo "$timed constants in $((SECONDS - before)) s, $(((SECONDS - before) / timed)) s each"
+  helper sweep-summary "$results"
+  exit 0
 fi
 
 report() { # id, status, test, note
@@ -285,7 +546,7 @@ for id in $selected; do
   hint="$(helper field "$list" "$id" hint)"
   killer="" how=""
   if [ -n "$hint" ]; then
-    run_tests "$logs/$id.hint.log" -R "$hint" --no-tests=ignore || true
+    run_tests "$logs/$id.hint.log" "$labels" -R "$hint" --no-tests=ignore || true
     failures="$(helper failures "$logs/$id.hint.log")"
     # The hinted run goes to the end, so a named test is preferred to the replay's hash when both fail.
     killer="$( (grep -v '^Replay\.' <<<"$failures" || true; grep '^Replay\.' <<<"$failures" || true) | head -n 1)"
@@ -294,7 +555,7 @@ for id in $selected; do
   if [ -z "$killer" ]; then
     exclude=()
     [ -z "$hint" ] || exclude=(-E "$hint")
-    run_tests "$logs/$id.tests.log" "${exclude[@]}" --stop-on-failure --no-tests=ignore || true
+    run_tests "$logs/$id.tests.log" "$labels" "${exclude[@]}" --stop-on-failure --no-tests=ignore || true
     killer="$(helper failures "$logs/$id.tests.log" | head -n 1)"
     how="labels"
   fi

@@ -5,12 +5,18 @@
 
 #include "CollectorGame.hpp"
 #include "engine/core/AssetFiles.hpp"
+#include "engine/core/Diagnostics.hpp"
 
 int main(int argc, char** argv) {
-    if (argc > 1) {
-        kv::setAssetRoot(argv[1]);
+    try {
+        if (argc > 1) {
+            kv::setAssetRoot(argv[1]);
+        }
+        kv::CollectorGame game(argc > 2 ? std::stoi(argv[2]) : 0);
+        game.start();
+    } catch (const std::exception& error) { // a fatal error ends the program with its message, not a crash
+        kv::logCritical(std::string("collector: ") + error.what());
+        return 1;
     }
-    kv::CollectorGame game(argc > 2 ? std::stoi(argv[2]) : 0);
-    game.start();
     return 0;
 }

@@ -74,6 +74,7 @@ void GameFixture::SetUp() {
          ++poll) {
         glfwWaitEventsTimeout(kFullScreenPoll);
     }
+    test::drawOffscreen(mode->width, mode->height);
 }
 
 void GameFixture::TearDown() {

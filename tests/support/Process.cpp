@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -21,7 +23,6 @@ namespace kv::testsupport {
 
 namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
-constexpr auto kSettleTime = std::chrono::milliseconds(500);
 constexpr long kRgba = 4; // bytes a pixel
 } // namespace
 
@@ -139,13 +140,26 @@ bool waitForWindow(Process& program, std::chrono::seconds limit, const std::stri
                                        std::string::npos);
         },
         limit);
-    if (shown) {
-        // Fails harmlessly without a window manager; with one, it finishes placing the window before input
-        // goes to it.
-        run("xdotool windowactivate " + window);
-        std::this_thread::sleep_for(kSettleTime);
+    run("xdotool windowactivate " + window); // keys go to the focused window
+    return shown && waitFor([&] { return run("xdotool getwindowfocus").output == window; }, limit);
+}
+
+double shareOnScreen(const std::function<bool(int, int, int)>& predicate, int x, int y, int width,
+                     int height) {
+    Display* display = XOpenDisplay(nullptr); // the tests that look at the screen run on a display
+    width = width > 0 ? width : DisplayWidth(display, 0);
+    height = height > 0 ? height : DisplayHeight(display, 0);
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height),
+                              AllPlanes, ZPixmap);
+    long count = 0;
+    for (int i = 0; i < width * height; ++i) {
+        // The virtual display's 24-bit colour keeps red, green and blue in bytes 2, 1 and 0 of a pixel.
+        const unsigned long pixel = XGetPixel(image, i % width, i / width);
+        count += predicate(int(pixel >> 16 & 0xff), int(pixel >> 8 & 0xff), int(pixel & 0xff)) ? 1 : 0;
     }
-    return shown;
+    XDestroyImage(image);
+    XCloseDisplay(display);
+    return static_cast<double>(count) / (double(width) * height);
 }
 
 double shareOfPixels(const fs::path& png, const std::function<bool(int, int, int)>& predicate) {

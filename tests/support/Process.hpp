@@ -82,6 +82,9 @@ bool waitForWindow(Process& program, std::chrono::seconds limit, const std::stri
 inline bool xdotool(const std::string& arguments) {
     return run("xdotool " + arguments).status == 0;
 }
+// The share of the pixels of a rectangle of the X screen (all of it by default) that satisfy the predicate.
+double shareOnScreen(const std::function<bool(int, int, int)>& predicate, int x = 0, int y = 0, int width = 0,
+                     int height = 0);
 
 // The share of the pixels of a PNG, decoded by the engine's reader (which throws on anything but a PNG),
 // whose red, green and blue satisfy the predicate.
