@@ -279,9 +279,7 @@ void ArcadeStyleShooterGame::update(float dt) {
     readPadControls();
     updateDeadTimer(dt);
     aimTurrets();
-    resetCollisions();
-    updateComponents(dt);
-    sweepRetiredEntities();
+    scene.update(dt); // the collision reset, the update pass, the sweep of retired entities
     refreshScoreTexts();
 }
 
@@ -392,25 +390,6 @@ void ArcadeStyleShooterGame::aimTurrets() {
     }
 }
 
-void ArcadeStyleShooterGame::resetCollisions() {
-    componentRegistry.copyComponents(collisionSnapshot);
-    for (CollisionComponent* component : collisionSnapshot) {
-        component->resetForFrame();
-    }
-}
-
-void ArcadeStyleShooterGame::updateComponents(float dt) {
-    // Components spawned during the pass are not in the snapshot; spawners bring those forward themselves.
-    componentRegistry.copyComponents(updateSnapshot);
-    for (UpdatableComponent* component : updateSnapshot) {
-        component->update(dt);
-    }
-}
-
-void ArcadeStyleShooterGame::sweepRetiredEntities() {
-    taggedRegistry.deleteInactiveEntities(kTagRetired);
-}
-
 void ArcadeStyleShooterGame::waitForScreenshots() {
     screenshots->wait();
 }
@@ -429,9 +408,7 @@ void ArcadeStyleShooterGame::render() {
     if (mainMenuActive) {
         menu->draw();
     } else {
-        for (VisualComponent* visual : componentRegistry.getComponents<VisualComponent>()) {
-            visual->draw(gameCamera.projectionView);
-        }
+        scene.draw(gameCamera.projectionView);
         if (paused) {
             drawPauseNotice();
         } else {

@@ -28,7 +28,7 @@ class VisualComponentTest : public test::GlTest, public test::EntityWorld {
 protected:
     // The entities hold GL objects, which must go before the context.
     void TearDown() override {
-        deleteAll();
+        scene.deleteAllEntities();
         GlTest::TearDown();
     }
     // A sheet of size x size pixels cut into frameSize x frameSize cells of the given colours.
@@ -66,9 +66,7 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     // Draws every visual in registry order, as the game does, and reads the colours at (x, y).
     const auto expectPixels = [&](const char* state, std::initializer_list<std::tuple<int, int, Rgb>> probes) {
         clear();
-        for (VisualComponent* visual : components.getComponents<VisualComponent>()) {
-            visual->draw(pixelProjection());
-        }
+        scene.draw(pixelProjection());
         for (const auto& [x, y, color] : probes) {
             EXPECT_TRUE(test::isNear(readPixel(x, y), color, 1)) << state << ": " << x << ", " << y;
         }
@@ -113,6 +111,20 @@ TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff
         }
         EXPECT_EQ(shown, expected) << frameCount << " frames";
     }
+}
+
+// Asked to, a finished animation retires its entity, which the frame's sweep deletes; by default it is only
+// switched off. Steps of 0.05 s play two frames of four, then the rest.
+TEST_F(VisualComponentTest, AFinishedAnimationRetiresItsEntityWhenAskedTo) {
+    const auto sheet = makeSheet(64, 8, 4);
+    GameEntity& kept = make();
+    new SpriteAnimationComponent(kept, nullptr, sheet, 1.0f, 0);
+    new SpriteAnimationComponent(make(), nullptr, sheet, 1.0f, 0, AnimationEnd::retire);
+    scene.update(0.05f);
+    EXPECT_EQ(tagged.getEntities(0).size(), 2u) << "both still play";
+    scene.update(0.05f);
+    EXPECT_EQ(tagged.getEntities(0), EntitySet{&kept});
+    EXPECT_FALSE(kept.isActive());
 }
 
 // The arena's rim.
