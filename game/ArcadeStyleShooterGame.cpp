@@ -95,6 +95,8 @@ ArcadeStyleShooterGame::ArcadeStyleShooterGame()
       guiCamera(static_cast<float>(height), static_cast<float>(width), static_cast<float>(height)) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
+    // Where the buffer swap does not wait for the display, frames beyond its rate would only burn a core.
+    setFrameRateCap(getMonitorRefreshRate());
 }
 
 ArcadeStyleShooterGame::~ArcadeStyleShooterGame() {

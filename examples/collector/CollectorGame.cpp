@@ -66,6 +66,8 @@ CollectorGame::CollectorGame(int frameLimit)
       framesLeft(frameLimit) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
+    // Where the buffer swap does not wait for the display, frames beyond its rate would only burn a core.
+    setFrameRateCap(getMonitorRefreshRate());
 }
 
 CollectorGame::~CollectorGame() = default; // the scene deletes the entities first
