@@ -95,6 +95,8 @@ ArcadeStyleShooterGame::ArcadeStyleShooterGame()
       guiCamera(static_cast<float>(height), static_cast<float>(width), static_cast<float>(height)) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
+    // Where the buffer swap does not wait for the display, frames beyond its rate would only burn a core.
+    setFrameRateCap(getMonitorRefreshRate());
 }
 
 ArcadeStyleShooterGame::~ArcadeStyleShooterGame() {
@@ -284,9 +286,7 @@ void ArcadeStyleShooterGame::update(float dt) {
     readPadControls();
     updateDeadTimer(dt);
     aimTurrets();
-    resetCollisions();
-    updateComponents(dt);
-    sweepRetiredEntities();
+    scene.update(dt); // the collision reset, the update pass, the sweep of retired entities
     refreshScoreTexts();
 }
 
@@ -397,25 +397,6 @@ void ArcadeStyleShooterGame::aimTurrets() {
     }
 }
 
-void ArcadeStyleShooterGame::resetCollisions() {
-    componentRegistry.copyComponents(collisionSnapshot);
-    for (CollisionComponent* component : collisionSnapshot) {
-        component->resetForFrame();
-    }
-}
-
-void ArcadeStyleShooterGame::updateComponents(float dt) {
-    // Components spawned during the pass are not in the snapshot; spawners bring those forward themselves.
-    componentRegistry.copyComponents(updateSnapshot);
-    for (UpdatableComponent* component : updateSnapshot) {
-        component->update(dt);
-    }
-}
-
-void ArcadeStyleShooterGame::sweepRetiredEntities() {
-    taggedRegistry.deleteInactiveEntities(kTagRetired);
-}
-
 void ArcadeStyleShooterGame::waitForScreenshots() {
     screenshots->wait();
 }
@@ -434,9 +415,7 @@ void ArcadeStyleShooterGame::render() {
     if (mainMenuActive) {
         menu->draw();
     } else {
-        for (VisualComponent* visual : componentRegistry.getComponents<VisualComponent>()) {
-            visual->draw(gameCamera.projectionView);
-        }
+        scene.draw(gameCamera.projectionView);
         if (paused) {
             drawPauseNotice();
         } else {

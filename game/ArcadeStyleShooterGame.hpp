@@ -7,13 +7,13 @@
 #include <utility>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include <glm/vec2.hpp>
 
 #include "engine/core/Game.hpp"
 #include "engine/core/GameEntity.hpp"
 #include "engine/core/Gamepad.hpp"
+#include "engine/core/Scene.hpp"
 #include "engine/core/TaggedEntityRegistry.hpp"
 #include "engine/core/TypedComponentRegistry.hpp"
 #include "engine/render/OrthoCamera.hpp"
@@ -22,7 +22,6 @@
 namespace kv {
 
 class AssetPreloader;
-class CollisionComponent;
 class Drawable;
 class GlLabel;
 class GlLabelFactory;
@@ -31,7 +30,6 @@ class Shader;
 class Shape2D;
 class SoundManager;
 class Sprite;
-class UpdatableComponent;
 class VantorGui;
 
 // Starts decoding the shooter's images and effects on another thread when made; a base of the shooter listed
@@ -119,9 +117,6 @@ private:
     void drawPauseNotice();
     void updateDeadTimer(float dt);
     void aimTurrets();
-    void resetCollisions();
-    void updateComponents(float dt);
-    void sweepRetiredEntities();
     void refreshScoreTexts();
     void layoutHud();
     void switchToFullScreen();
@@ -142,6 +137,8 @@ private:
     std::shared_ptr<Shader> spriteShader;
     TaggedEntityRegistry taggedRegistry;
     TypedComponentRegistry componentRegistry{nullptr};
+    // The collision reset, the update pass and the sweep of a frame of play, and the field's drawing.
+    Scene scene{taggedRegistry, componentRegistry};
     std::shared_ptr<Sprite> shipSprite;
     std::shared_ptr<Sprite> mothershipSprite;
     std::shared_ptr<Sprite> mothershipCoreSprite;
@@ -192,10 +189,6 @@ private:
         bool heard = false;
     };
     std::array<FireButton, 2> fireButtons;
-
-    // Reused every frame so that the update pass and the sweep need no fresh allocation.
-    std::vector<UpdatableComponent*> updateSnapshot;
-    std::vector<CollisionComponent*> collisionSnapshot;
 };
 
 } // namespace kv

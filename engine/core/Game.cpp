@@ -15,7 +15,8 @@ namespace kv {
 namespace {
 constexpr int kContextMajorVersion = 3;
 constexpr int kContextMinorVersion = 2;
-constexpr int kSwapInterval = 1; // vertical retraces per buffer swap
+constexpr int kSwapInterval = 1;             // vertical retraces per buffer swap
+constexpr double kAssumedRefreshRate = 60.0; // Hz, for a monitor that reports none
 
 // GLFW is one per process, and each game initialises and terminates it: a second game would end the first
 // one's window with its own end.
@@ -124,15 +125,62 @@ void Game::start() {
         if (closeSignalled != 0) {
             quit();
         }
-        const double currentTime = glfwGetTime();
-        const float dt = std::min(static_cast<float>(currentTime - previousTime), kLongestFrameStep);
-        previousTime = currentTime;
-        update(dt);
+        const double frameStart = glfwGetTime();
+        const float dt = std::min(static_cast<float>(frameStart - previousTime), kLongestFrameStep);
+        previousTime = frameStart;
+        runUpdates(dt);
         render();
         flushQueuedDraws();
         glfwSwapBuffers(window);
         glfwPollEvents();
+        waitForFrameEnd(frameStart);
     }
+}
+
+void Game::runUpdates(float dt) {
+    if (fixedUpdateStep == 0.0f) {
+        update(dt);
+        return;
+    }
+    // dt is at most kLongestFrameStep, so a stall ends in a bounded number of steps.
+    unsteppedTime += dt;
+    while (unsteppedTime >= fixedUpdateStep) {
+        update(fixedUpdateStep);
+        unsteppedTime -= fixedUpdateStep;
+    }
+}
+
+void Game::waitForFrameEnd(double frameStart) {
+    if (frameRateCap == 0.0) {
+        return;
+    }
+    // From the frame's own start: a late frame waits for nothing, and the next one owes nothing.
+    const double frameEnd = frameStart + 1.0 / frameRateCap;
+    // An event ends a wait early; the rest of the frame is waited for again. A close cuts it short.
+    for (double now = glfwGetTime(); now < frameEnd && !glfwWindowShouldClose(window) && closeSignalled == 0;
+         now = glfwGetTime()) {
+        glfwWaitEventsTimeout(frameEnd - now);
+    }
+}
+
+void Game::setFrameRateCap(double framesPerSecond) {
+    checkState(framesPerSecond >= 0.0, [&](std::stringstream& out) {
+        out << "Game: a frame rate cap is 0 (none) or more frames a second, was: " << framesPerSecond;
+    });
+    frameRateCap = framesPerSecond;
+}
+
+void Game::setFixedUpdateStep(float seconds) {
+    checkState(seconds >= 0.0f, [&](std::stringstream& out) {
+        out << "Game: a fixed update step is 0 (none) or more seconds, was: " << seconds;
+    });
+    fixedUpdateStep = seconds;
+    unsteppedTime = 0.0;
+}
+
+double Game::getMonitorRefreshRate() const {
+    const GLFWvidmode* mode = glfwGetVideoMode(glfwGetPrimaryMonitor());
+    return mode != nullptr && mode->refreshRate > 0 ? mode->refreshRate : kAssumedRefreshRate;
 }
 
 void Game::quit() {

@@ -43,7 +43,7 @@ public:
     Game& operator=(const Game&) = delete;
 
     virtual void load() = 0;
-    // dt: seconds since the previous frame, at most kLongestFrameStep.
+    // dt: seconds since the previous frame, at most kLongestFrameStep; or the fixed update step, if set.
     virtual void update(float dt) = 0;
     virtual void render() = 0;
     // GLFW's own codes, passed through unchanged; the base versions ignore the events.
@@ -60,6 +60,19 @@ public:
     void start();
     // Lets the frame in progress finish, then ends the loop.
     void quit();
+
+    // The most frames a second the loop runs: where the buffer swap does not wait for the display (no
+    // vertical sync), it sleeps out the rest of each frame, counted from the frame's start, handling events
+    // as they come. A late frame is not made up for. 0, the default: no cap.
+    void setFrameRateCap(double framesPerSecond);
+    double getFrameRateCap() const { return frameRateCap; }
+    // Seconds of game time each update plays. With a step, each frame calls update zero or more times with
+    // it and carries the time left over to the next frame; a frame adds at most kLongestFrameStep. 0, the
+    // default: one update a frame with the frame's own time.
+    void setFixedUpdateStep(float seconds);
+    float getFixedUpdateStep() const { return fixedUpdateStep; }
+    // The refresh rate of the primary monitor in Hz; 60 for one that reports none (a virtual display).
+    double getMonitorRefreshRate() const;
 
     bool isKeyPressed(int key) const;
     // Window coordinates: origin at the top-left of the client area, y downward.
@@ -88,8 +101,16 @@ protected:
     GLFWwindow* window = nullptr;
 
 private:
+    // update once with dt, or as many fixed steps as the time carried so far holds.
+    void runUpdates(float dt);
+    // Sleeps until the frame that started at frameStart (glfwGetTime seconds) has lasted a capped frame.
+    void waitForFrameEnd(double frameStart);
+
     // Window size in screen units, kept by the size and scale events (asking each frame costs a server trip).
     glm::ivec2 windowSize{0, 0};
+    double frameRateCap = 0.0;    // frames per second, 0 for none
+    float fixedUpdateStep = 0.0f; // seconds, 0 for none
+    double unsteppedTime = 0.0;   // seconds of game time that no fixed step has played yet
 };
 
 } // namespace kv

@@ -8,7 +8,9 @@
 #include <glm/mat2x2.hpp>
 #include <glm/matrix.hpp>
 
+#include "engine/components/HealthAndScore.hpp"
 #include "engine/core/GameEntity.hpp"
+#include "engine/core/Scene.hpp"
 #include "engine/render/DrawQueue.hpp"
 
 namespace kv {
@@ -135,11 +137,11 @@ void VisualComponent::draw(const mat4& projectionView) {
 
 SpriteAnimationComponent::SpriteAnimationComponent(GameEntity& entity, const std::shared_ptr<Shader>& shader,
                                                    const std::shared_ptr<Sprite>& sprite,
-                                                   float animationScale, int priority)
+                                                   float animationScale, int priority, AnimationEnd end)
     : VisualComponent(entity, shader, std::shared_ptr<Drawable>(sprite), priority),
       animationScale(animationScale) {
     // Owned by the entity like any component; the two share the animation.
-    auto* timeline = new AnimationTimeline(entity, sprite, AnimationTimeline::kDefaultPriority);
+    auto* timeline = new AnimationTimeline(entity, sprite, AnimationTimeline::kDefaultPriority, end);
     animation = timeline->getAnimation();
 }
 
@@ -178,8 +180,9 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
     }
 }
 
-AnimationTimeline::AnimationTimeline(GameEntity& entity, const std::shared_ptr<Sprite>& sprite, int priority)
-    : UpdatableComponent(entity, priority), animation(std::make_shared<SpriteAnimation>(sprite)) {}
+AnimationTimeline::AnimationTimeline(GameEntity& entity, const std::shared_ptr<Sprite>& sprite, int priority,
+                                     AnimationEnd end)
+    : UpdatableComponent(entity, priority), animation(std::make_shared<SpriteAnimation>(sprite)), end(end) {}
 
 AnimationTimeline::~AnimationTimeline() = default;
 
@@ -194,8 +197,18 @@ void AnimationTimeline::update(float dt) {
         if (animation->getTextureOffset() == vec2(0.0f, 0.0f)) {
             // Back at the first frame: the animation has played once.
             entity.setActive(false);
+            if (end == AnimationEnd::retire) {
+                entity.addTag(kRetiredTag);
+            }
             return;
         }
+    }
+}
+
+// The scene's one step that needs graphics lives with the components it draws.
+void Scene::draw(const mat4& projectionView) {
+    for (VisualComponent* visual : components.getComponents<VisualComponent>()) {
+        visual->draw(projectionView);
     }
 }
 

@@ -65,12 +65,19 @@ protected:
 
 class AnimationTimeline;
 
+// What an animation that has played once does with its entity.
+enum class AnimationEnd {
+    switchOff, // switches it (and its descendants) off and leaves it to the game
+    retire,    // switches it off and tags it kRetiredTag: the scene's sweep deletes it in the same frame
+};
+
 // Draws a sprite animation untinted at animationScale; the base's scale and tint are unused. Creates the
 // AnimationTimeline that advances the frames as a separate component of the same entity.
 class SpriteAnimationComponent : public VisualComponent {
 public:
     SpriteAnimationComponent(GameEntity& entity, const std::shared_ptr<Shader>& shader,
-                             const std::shared_ptr<Sprite>& sprite, float animationScale, int priority);
+                             const std::shared_ptr<Sprite>& sprite, float animationScale, int priority,
+                             AnimationEnd end = AnimationEnd::switchOff);
     ~SpriteAnimationComponent() override;
 
     void draw(const mat4& projectionView) override;
@@ -84,7 +91,7 @@ private:
 };
 
 // Plays an animation once at 60 frames per second of game time, then switches its entity (and the
-// entity's descendants) off. Removing the entity is left to the game.
+// entity's descendants) off, and retires it if asked to.
 class AnimationTimeline : public UpdatableComponent {
 public:
     // Priority of the timeline a SpriteAnimationComponent creates: after the game's own updates.
@@ -92,7 +99,8 @@ public:
     // Seconds each frame is shown.
     static constexpr float kFrameTime = 1.0f / 60.0f;
 
-    AnimationTimeline(GameEntity& entity, const std::shared_ptr<Sprite>& sprite, int priority);
+    AnimationTimeline(GameEntity& entity, const std::shared_ptr<Sprite>& sprite, int priority,
+                      AnimationEnd end = AnimationEnd::switchOff);
     ~AnimationTimeline() override;
 
     void update(float dt) override;
@@ -104,6 +112,7 @@ public:
 private:
     std::shared_ptr<SpriteAnimation> animation;
     float elapsed = 0.0f;
+    AnimationEnd end;
 };
 
 } // namespace kv

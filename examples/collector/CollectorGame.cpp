@@ -66,17 +66,11 @@ CollectorGame::CollectorGame(int frameLimit)
       framesLeft(frameLimit) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
+    // Where the buffer swap does not wait for the display, frames beyond its rate would only burn a core.
+    setFrameRateCap(getMonitorRefreshRate());
 }
 
-CollectorGame::~CollectorGame() {
-    // Entities use the registries and assets, which are destroyed after this body: delete them first.
-    const EntitySet& all = entities.getEntities(0);
-    for (GameEntity* entity : std::vector<GameEntity*>(all.begin(), all.end())) {
-        if (entity->getParent() == nullptr) {
-            delete entity;
-        }
-    }
-}
+CollectorGame::~CollectorGame() = default; // the scene deletes the entities first
 
 void CollectorGame::load() {
     shapeShader = loadEngineShader(EngineShader::shape);
@@ -165,16 +159,7 @@ GameEntity* CollectorGame::spawnCrystal() {
 }
 
 void CollectorGame::update(float dt) {
-    for (CollisionComponent* collision : components.getComponents<CollisionComponent>()) {
-        collision->resetForFrame();
-    }
-    // A copy: components created or deleted by callbacks must not disturb the walk.
-    const auto updatables = components.getComponents<UpdatableComponent>();
-    for (UpdatableComponent* component :
-         std::vector<UpdatableComponent*>(updatables.begin(), updatables.end())) {
-        component->update(dt);
-    }
-    entities.deleteInactiveEntities(kRetiredTag);
+    scene.update(dt); // collisions reset, every component updated, the retired entities deleted
     scoreLabel->setText("Score: " + std::to_string(score));
     if (framesLeft > 0 && --framesLeft == 0) {
         quit();
@@ -184,9 +169,7 @@ void CollectorGame::update(float dt) {
 void CollectorGame::render() {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    for (VisualComponent* visual : components.getComponents<VisualComponent>()) {
-        visual->draw(camera.projectionView);
-    }
+    scene.draw(camera.projectionView);
     scoreLabel->draw(screen.projectionView);
 }
 

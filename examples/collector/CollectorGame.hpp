@@ -9,6 +9,7 @@
 
 #include "engine/core/Game.hpp"
 #include "engine/core/GameEntity.hpp"
+#include "engine/core/Scene.hpp"
 #include "engine/core/TaggedEntityRegistry.hpp"
 #include "engine/core/TypedComponentRegistry.hpp"
 #include "engine/render/OrthoCamera.hpp"
@@ -22,7 +23,7 @@ class GlLabelFactory;
 class Shader;
 
 // The game owns every entity through its registries: entities are made with new by the factories below
-// and deleted by the sweep at the end of a frame (once retired) or by the destructor.
+// and deleted by its scene, at the end of a frame once retired, and all of them when the game goes.
 class CollectorGame : public Game {
 public:
     // Entity tags of this game (0 is on every entity, 99 marks retired ones).
@@ -63,6 +64,8 @@ private:
     std::shared_ptr<GlLabel> scoreLabel;
     TaggedEntityRegistry entities;
     TypedComponentRegistry components{nullptr};
+    // The frame over both; deletes the entities when the game goes, before the assets above.
+    Scene scene{entities, components};
     OrthoCamera camera;                                         // world units, centred on the field
     OrthoCamera screen;                                         // one unit per pixel, for the score
     bool left = false, right = false, up = false, down = false; // steering keys held

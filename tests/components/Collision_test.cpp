@@ -32,14 +32,6 @@ struct Shape {
     float ownTurn = 0.0f;
 };
 
-// One frame as the game runs it: every collision component is reset, then the update pass.
-void collisionFrame(test::EntityWorld& world) {
-    for (CollisionComponent* collider : world.components.getComponents<CollisionComponent>()) {
-        collider->resetForFrame();
-    }
-    world.updateAll(kFrame);
-}
-
 // Who heard of whom under which tag: (hearer, tag, other), in call order.
 using Heard = std::tuple<GameEntity*, int, GameEntity*>;
 
@@ -117,15 +109,15 @@ TEST_F(CollisionTest, EachPairMeetsOncePerFrameBothSidesHearOfItAndATrueAnswerEn
     std::set<int> hunted{2, 3};
     CollisionComponent& enemy = collider(vec2(5.0f, 0.0f), {5, 7}, &hunted);
     hunted.clear(); // the caller's set changes, or goes: the component hunts by its own copy
-    collisionFrame(*this);
-    collisionFrame(*this);
+    scene.update(kFrame);
+    scene.update(kFrame);
     const Heard hit{&bullet, 5, &enemy.entity};
     const Heard hitBack{&enemy.entity, 2, &bullet};
     EXPECT_EQ(heard, (std::vector<Heard>{hit, hitBack, hit, hitBack}));
     enemy.targetTags = kEnemies; // the enemy now hunts its own kind
     bullet.setActive(false);
     heard.clear();
-    collisionFrame(*this);
+    scene.update(kFrame);
     EXPECT_TRUE(heard.empty()) << "never itself";
 
     enemy.entity.setActive(false);
@@ -137,7 +129,7 @@ TEST_F(CollisionTest, EachPairMeetsOncePerFrameBothSidesHearOfItAndATrueAnswerEn
     GameEntity& first = collider(vec2(998.0f, 0.0f), {1}, &kEnemies).entity;
     collider(vec2(1002.0f, 0.0f), {1}, &kEnemies); // comes after the shielded prey
     GameEntity& prey = collider(vec2(1000.0f, 0.0f), {5}, &kPlayers, true).entity;
-    collisionFrame(*this);
+    scene.update(kFrame);
     shot.update(kFrame);
     const std::vector<Heard> shielded{
         {&shot.entity, 5, &target.entity}, {&first, 5, &prey}, {&prey, 1, &first}};
@@ -185,17 +177,10 @@ public:
             spawn(jitter(1500.0f), true);
         }
     }
-    ~World() {
-        while (!tagged.getEntities(0).empty()) {
-            delete *tagged.getEntities(0).begin(); // every entity is a root
-        }
-    }
-
-    // One frame, then the sweep of retired entities.
+    // One frame, the sweep of retired entities included.
     void frame() {
         ++frameNumber;
-        collisionFrame(*this);
-        tagged.deleteInactiveEntities(kRetired);
+        scene.update(kFrame);
     }
 
     std::vector<Call> hits;

@@ -40,12 +40,12 @@ TEST_F(ScriptedTest, TimedLambdaFiresOnceWhenItsActiveTimeRunsOutWithTheOvershoo
         new LambdaComponent(owner, [&neighbourCalls](EntityComponent&, float) { ++neighbourCalls; }, 1000);
         for (const auto& [dt, active] : frames) {
             owner.setActive(active);
-            updateAll(dt);
+            scene.updateComponents(dt);
         }
         EXPECT_EQ(overshoots, expectedOvershoots);
         EXPECT_EQ(neighbourCalls, activeFrames);
         EXPECT_EQ(owner.getComponents<EntityComponent>().size(), 1u);
-        destroy(owner);
+        delete &owner;
     }
 }
 
@@ -136,6 +136,8 @@ TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) 
     EXPECT_EQ(tagged.getEntities(99), EntitySet{&ship}) << "children go with the retired one";
     health->doDamage(1.0f);
     EXPECT_EQ(deaths.size(), 2u) << "every later hit dies again";
+    scene.update(kFrame);
+    EXPECT_TRUE(tagged.getEntities(0).empty()) << "the frame's sweep deletes the dead ship and its turret";
 }
 
 } // namespace

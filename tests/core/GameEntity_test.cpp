@@ -80,7 +80,7 @@ TEST_F(GameEntityTest, DeletionTakesSubtreeThenOwnComponentsInPriorityOrderThenR
     moved.attachTo(root); // leaves its first parent, which must not take it along
     delete &former;
     EXPECT_EQ(root.getChildren(), (std::set<GameEntity*>{&child, &moved})) << "the deleted one leaves";
-    destroy(root);
+    delete &root;
     EXPECT_EQ(log, (std::vector<int>{5000, 100, 900}));
     EXPECT_TRUE(tagged.getEntities(0).empty());
     EXPECT_TRUE(tagged.getEntities(11).empty());
@@ -158,7 +158,7 @@ TEST_F(ComponentRegistryTest, GetComponentFindsTheOneComponentPerEntityAndGameWi
     EXPECT_EQ(&untracked->entity.getComponent<Nested>(), untracked);
     EXPECT_EQ(errorOf([&] { untracked->entity.getComponent<Untracked>(); }),
               "component was not found: kv::(anonymous namespace)::Untracked");
-    deleteAll();
+    scene.deleteAllEntities();
     EXPECT_EQ(errorOf([&] { components.getComponent<Nested>(); }), "component was not found: " + nested)
         << "an emptied key still reports nothing found";
 }

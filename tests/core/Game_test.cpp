@@ -21,22 +21,23 @@ using ::testing::ElementsAre;
 constexpr int kWindowWidth = 320;  // pixels
 constexpr int kWindowHeight = 240; // pixels
 
-// Runs on the test's clock, once started: loading takes loadingTime, frame n frameTimes[n] (seconds), then
-// it quits. Keeps the time steps it was given and what its size handler saw.
+// Runs on the test's clock, once started: loading takes loadingTime, frame n frameTimes[n] (seconds, spent
+// drawing), and the last frame quits. Keeps the time steps update was given, frame by frame, and what its
+// size handler saw.
 class ProbeGame : public Game {
 public:
     ProbeGame() : Game("shell test", kWindowWidth, kWindowHeight) {}
 
     void load() override { glfwCallLog().testTime.value() += loadingTime; }
-    void update(float dt) override {
-        timeSteps.push_back(dt);
-        if (timeSteps.size() > frameTimes.size()) {
+    void update(float dt) override { steps.back().push_back(dt); }
+    void render() override {
+        glfwCallLog().testTime.value() += frameTimes[steps.size() - 1];
+        if (steps.size() == frameTimes.size()) {
             quit();
         } else {
-            glfwCallLog().testTime.value() += frameTimes[timeSteps.size() - 1];
+            steps.emplace_back();
         }
     }
-    void render() override {}
     void handleFramebufferSize(int, int) override {
         GLint viewport[4] = {-1, -1, -1, -1};
         glGetIntegerv(GL_VIEWPORT, viewport);
@@ -49,24 +50,49 @@ public:
 
     double loadingTime = 0.0;
     std::vector<double> frameTimes;
-    std::vector<float> timeSteps;
+    std::vector<std::vector<float>> steps{{}};
     std::vector<std::vector<int>> sizesSeen; // members and viewport size as the handler saw them
 };
 
-// The clock is the test's: loading takes 5 s, the second frame an hour (a suspended machine), the others
-// 10 ms. A stall plays as the longest step, 0.1 s, and the step after it is short again.
-TEST(GameShellTest, EachTimeStepIsTheLastFrameAloneNeverTheLoadingTimeAndAtMostTheLongestStep) {
-    constexpr double kLoading = 5.0;   // seconds
-    constexpr double kShort = 0.01;    // seconds
-    constexpr double kStall = 3600.0;  // seconds
-    glfwCallLog().testTime = 100.0;
-    ProbeGame game;
-    game.loadingTime = kLoading;
-    game.frameTimes = {kShort, kStall, kShort};
-    game.start();
-    glfwCallLog().testTime.reset();
-    EXPECT_THAT(game.timeSteps, ElementsAre(0.0f, ::testing::FloatNear(kShort, 1e-5),
-                                            0.1f, ::testing::FloatNear(kShort, 1e-5)));
+constexpr double kTick = 1.0 / 128.0; // seconds; it and its multiples add up exactly
+constexpr double kStall = 3600.0;     // seconds: a suspended machine
+constexpr float ticks(double count) { return static_cast<float>(count * kTick); }
+
+// After 5 s of loading, each frame takes the time given. The first step never holds the loading time, and a
+// stall plays as the longest step, 0.1 s. A cap of 32 frames a second (4 ticks a frame) sleeps out each
+// frame's rest, counted from its start; a late frame makes no later one shorter. A fixed step of 4 ticks
+// plays as many steps as the frames' time holds, carrying the rest.
+struct LoopCase {
+    const char* name;
+    double cap;
+    float fixedStep;
+    std::vector<double> frameTimes;
+    std::vector<std::vector<float>> steps; // update's time steps, frame by frame
+    std::vector<double> waits;             // the loop's sleeps
+};
+const LoopCase kLoopCases[] = {
+    {"variable step", 0.0, 0.0f, {2 * kTick, kStall, 2 * kTick, 0.0},
+     {{0.0f}, {ticks(2)}, {0.1f}, {ticks(2)}}, {}},
+    {"capped", 32.0, 0.0f, {kTick, 6 * kTick, 4 * kTick, kTick, 0.0},
+     {{0.0f}, {ticks(4)}, {ticks(6)}, {ticks(4)}, {ticks(4)}}, {3 * kTick, 3 * kTick}},
+    {"fixed step", 0.0, ticks(4), {6 * kTick, 6 * kTick, kStall, 4 * kTick, 0.0},
+     {{}, {ticks(4)}, {ticks(4), ticks(4)}, {ticks(4), ticks(4), ticks(4)}, {ticks(4)}}, {}},
+};
+
+TEST(GameShellTest, TimeStepsLeaveOutLoadingAndStallsAndFollowTheCapAndTheFixedStep) {
+    for (const LoopCase& c : kLoopCases) {
+        glfwCallLog().testTime = 100.0;
+        glfwCallLog().waits.clear();
+        ProbeGame game;
+        game.loadingTime = 5.0;
+        game.frameTimes = c.frameTimes;
+        game.setFrameRateCap(c.cap);
+        game.setFixedUpdateStep(c.fixedStep);
+        game.start();
+        glfwCallLog().testTime.reset();
+        EXPECT_EQ(game.steps, c.steps) << c.name;
+        EXPECT_EQ(glfwCallLog().waits, c.waits) << c.name;
+    }
 }
 
 // A failed creation leaves GLFW free to start again; the window then opens at the framebuffer size, and the
@@ -84,6 +110,11 @@ TEST(GameShellTest, FailedWindowCreationRethrowsAndTerminatesGlfwAndAWindowFollo
     EXPECT_EQ(errorOf([] { Gamepad::addMappings("0300,a pad with a short id,a:b0,"); }).substr(0, 11),
               "Error code:");
     EXPECT_EQ(errorOf([] { ProbeGame second; }), "only one game may exist at a time");
+    EXPECT_EQ(errorOf([&] { game->setFrameRateCap(-1.0); }),
+              "Game: a frame rate cap is 0 (none) or more frames a second, was: -1");
+    EXPECT_EQ(errorOf([&] { game->setFixedUpdateStep(-0.5f); }),
+              "Game: a fixed update step is 0 (none) or more seconds, was: -0.5");
+    EXPECT_GT(game->getMonitorRefreshRate(), 0.0) << "a rate to cap at, also where the monitor reports none";
     glm::ivec2 size(0);
     glfwGetFramebufferSize(game->window, &size.x, &size.y);
     EXPECT_GT(size.x, 0);

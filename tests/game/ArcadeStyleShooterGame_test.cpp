@@ -31,6 +31,7 @@ TEST_F(ShooterGame, StartsFullScreenInTheMenuAndEscapeLeavesAGameSavingABeatenSc
     EXPECT_EQ(highScoreLabel->getText(), "1250");
     EXPECT_EQ(game->getScoreLabel()->getText(), "0");
     EXPECT_NE(glfwGetWindowMonitor(game->getWindow()), nullptr);
+    EXPECT_EQ(game->getFrameRateCap(), game->getMonitorRefreshRate()) << "no faster than the display shows";
     startGame(1, 1, true);
     step(10);
     playerScore = 1300;

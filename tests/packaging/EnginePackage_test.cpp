@@ -1,8 +1,9 @@
 // The engine installed alone, as a CMake package and a pkg-config module, into a scratch prefix and used from
 // outside the tree: the example game, copied with its sources unchanged, builds against it both ways (the
 // headers in the include form of the tree). The CMake-built program runs on the X display from an empty
-// directory, with nothing to read but its own font and sound, draws with the engine's own shaders and quits
-// by itself; without its files it ends in error.
+// directory, with nothing to read but its own font and sound, plays 100 frames of the engine's scene, capped
+// at the display's rate, draws with the engine's own shaders and quits by itself; without its files it ends
+// in error.
 #include <cstdlib>
 #include <fstream>
 #include <string>

@@ -29,7 +29,7 @@ class VisualComponentTest : public test::GlTest, public test::EntityWorld {
 protected:
     // The entities hold GL objects, which must go before the context.
     void TearDown() override {
-        deleteAll();
+        scene.deleteAllEntities();
         GlTest::TearDown();
     }
     // A sheet of size x size pixels cut into frameSize x frameSize cells of the given colours.
@@ -71,9 +71,7 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     const auto expectPixels = [&](const char* state, std::initializer_list<std::tuple<int, int, Rgb>> probes,
                                   const std::function<void()>& beforeReading = [] {}) {
         clear();
-        for (VisualComponent* visual : components.getComponents<VisualComponent>()) {
-            visual->draw(pixelProjection());
-        }
+        scene.draw(pixelProjection());
         beforeReading();
         for (const auto& [x, y, color] : probes) {
             EXPECT_TRUE(test::isNear(readPixel(x, y), color, 1)) << state << ": " << x << ", " << y;
@@ -99,7 +97,7 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     auto* gone =
         new VisualComponent(make(vec2(128, 200)), test::loadShippedShader("debug"), circle->getDrawable(), 0);
     expectPixels("circle off", {{40, 210, kBlack}, {128, 200, kBlack}, {210, 60, kRed}},
-                 [&] { destroy(gone->entity); });
+                 [&] { delete &gone->entity; });
 }
 
 TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff) {
@@ -124,6 +122,20 @@ TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff
         }
         EXPECT_EQ(shown, expected) << frameCount << " frames";
     }
+}
+
+// Asked to, a finished animation retires its entity, which the frame's sweep deletes; by default it is only
+// switched off. Steps of 0.05 s play two frames of four, then the rest.
+TEST_F(VisualComponentTest, AFinishedAnimationRetiresItsEntityWhenAskedTo) {
+    const auto sheet = makeSheet(64, 8, 4);
+    GameEntity& kept = make();
+    new SpriteAnimationComponent(kept, nullptr, sheet, 1.0f, 0);
+    new SpriteAnimationComponent(make(), nullptr, sheet, 1.0f, 0, AnimationEnd::retire);
+    scene.update(0.05f);
+    EXPECT_EQ(tagged.getEntities(0).size(), 2u) << "both still play";
+    scene.update(0.05f);
+    EXPECT_EQ(tagged.getEntities(0), EntitySet{&kept});
+    EXPECT_FALSE(kept.isActive());
 }
 
 // The arena's rim.

@@ -1,15 +1,12 @@
-// The play state of a game in miniature: both registries, entity trees that are deleted with the test,
-// and the update pass the game runs every frame.
+// The play state of a game in miniature: both registries and the scene that runs the game's frame over
+// them and deletes every entity left with the test.
 #pragma once
-
-#include <algorithm>
-#include <memory>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/core/EntityComponent.hpp"
 #include "engine/core/GameEntity.hpp"
+#include "engine/core/Scene.hpp"
 
 namespace kv {
 
@@ -23,42 +20,23 @@ class EntityWorld {
 public:
     // A root entity; it and its subtree are deleted with the world.
     GameEntity& make(vec2 position = vec2(0.0f), float orientation = 0.0f) {
-        return *roots.emplace_back(std::make_unique<GameEntity>(tagged, &components, position, orientation));
+        return *new GameEntity(tagged, &components, position, orientation);
     }
 
     // A child placed the way the game builds fixed parts: attach, inherit, then the offset.
     GameEntity& makeChild(GameEntity& parent, vec2 offset, bool inheritPosition = true,
                           bool inheritOrientation = true) {
-        auto* child = new GameEntity(tagged, &components, vec2(0.0f), 0.0f);
-        child->attachTo(parent);
-        child->setInheritPosition(inheritPosition);
-        child->setInheritOrientation(inheritOrientation);
-        child->setRelativePosition(offset);
-        return *child;
-    }
-
-    // Deletes a root entity made by make() now.
-    void destroy(GameEntity& root) {
-        std::erase_if(roots, [&](const auto& made) { return made.get() == &root; });
-    }
-
-    // GL tests call this before their context goes.
-    void deleteAll() { roots.clear(); }
-
-    // One update pass as the game runs it: over a copy, because components delete themselves and spawn.
-    void updateAll(float dt) {
-        const auto view = components.getComponents<UpdatableComponent>();
-        const std::vector<UpdatableComponent*> pass(view.begin(), view.end());
-        for (UpdatableComponent* component : pass) {
-            component->update(dt);
-        }
+        GameEntity& child = make();
+        child.attachTo(parent);
+        child.setInheritPosition(inheritPosition);
+        child.setInheritOrientation(inheritOrientation);
+        child.setRelativePosition(offset);
+        return child;
     }
 
     TaggedEntityRegistry tagged;
     TypedComponentRegistry components{nullptr};
-
-private:
-    std::vector<std::unique_ptr<GameEntity>> roots; // deleted first, while both registries still exist
+    Scene scene{tagged, components}; // goes first, and takes every entity left with it
 };
 
 class EntityTest : public ::testing::Test, public EntityWorld {};

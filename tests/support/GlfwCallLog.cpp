@@ -13,6 +13,7 @@ extern "C" {
 GLFWwindow* __real_glfwCreateWindow(int, int, const char*, GLFWmonitor*, GLFWwindow*);
 void __real_glfwTerminate();
 double __real_glfwGetTime();
+void __real_glfwWaitEventsTimeout(double);
 
 GLFWwindow* __wrap_glfwCreateWindow(int width, int height, const char* title, GLFWmonitor* monitor,
                                     GLFWwindow* share) {
@@ -41,5 +42,14 @@ double __wrap_glfwGetTime() {
 
 void __wrap_glfwGetCursorPos(GLFWwindow*, double* x, double* y) {
     std::tie(*x, *y) = glfwCallLog().cursor;
+}
+
+void __wrap_glfwWaitEventsTimeout(double timeout) {
+    if (!glfwCallLog().testTime) {
+        __real_glfwWaitEventsTimeout(timeout);
+        return;
+    }
+    glfwCallLog().waits.push_back(timeout);
+    *glfwCallLog().testTime += timeout;
 }
 }

@@ -1,5 +1,6 @@
 // Stands between the shell and GLFW in the GL tests (the executable is linked with --wrap for these calls):
-// records window creation and termination, fails one on request, and offers a test clock and pointer.
+// records window creation and termination, fails one on request, and offers a test pointer and a test clock,
+// which a wait for events passes at once.
 #pragma once
 
 #include <optional>
@@ -14,10 +15,12 @@ struct GlfwCallLog {
     // The next glfwCreateWindow reports this error (code and description) through the installed error
     // callback instead of creating a window, the way GLFW reports an unavailable context version.
     std::optional<std::pair<int, const char*>> failure;
-    // While set, glfwGetTime answers this time in seconds instead of GLFW's clock.
+    // While set, glfwGetTime answers this time in seconds instead of GLFW's clock, and glfwWaitEventsTimeout
+    // only notes its timeout in waits and moves this clock on by it.
     std::optional<double> testTime;
     // The point glfwGetCursorPos answers, window coordinates: the GL tests have no pointer of their own.
     std::pair<double, double> cursor{0.0, 0.0};
+    std::vector<double> waits; // the timeouts of the waits passed on the test clock
 };
 
 // The log of the whole test executable, as the wrapped calls see it.
