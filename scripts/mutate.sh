@@ -500,11 +500,11 @@ if [ "$sweep" = 1 ]; then
       if cmake --build "$build" --parallel "$jobs" --target "${targets[@]}" >"$log.build.log" 2>&1; then
         outcome="named"
         run_tests "$log.named.log" "$named_labels" --stop-on-failure --no-tests=ignore || true
-        killer="$(helper failures "$log.named.log" | head -n 1)"
+        killer="$(helper failures "$log.named.log" | sed -n 1p)"
         if [ -z "$killer" ]; then
           outcome="replay"
           run_tests "$log.replay.log" replay -E '^Replay\.SecondProcess' --no-tests=ignore || true
-          killer="$(helper failures "$log.replay.log" | head -n 1)"
+          killer="$(helper failures "$log.replay.log" | sed -n 1p)"
         fi
         [ -n "$killer" ] || outcome="survived"
         killer="${killer%%$'\t'*}"
@@ -549,14 +549,14 @@ for id in $selected; do
     run_tests "$logs/$id.hint.log" "$labels" -R "$hint" --no-tests=ignore || true
     failures="$(helper failures "$logs/$id.hint.log")"
     # The hinted run goes to the end, so a named test is preferred to the replay's hash when both fail.
-    killer="$( (grep -v '^Replay\.' <<<"$failures" || true; grep '^Replay\.' <<<"$failures" || true) | head -n 1)"
+    killer="$( (grep -v '^Replay\.' <<<"$failures" || true; grep '^Replay\.' <<<"$failures" || true) | sed -n 1p)"
     how="hint"
   fi
   if [ -z "$killer" ]; then
     exclude=()
     [ -z "$hint" ] || exclude=(-E "$hint")
     run_tests "$logs/$id.tests.log" "$labels" "${exclude[@]}" --stop-on-failure --no-tests=ignore || true
-    killer="$(helper failures "$logs/$id.tests.log" | head -n 1)"
+    killer="$(helper failures "$logs/$id.tests.log" | sed -n 1p)"
     how="labels"
   fi
   helper restore "$list" "$id" "$src" "$scratch/backup"
