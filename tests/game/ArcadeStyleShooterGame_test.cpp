@@ -27,6 +27,7 @@ protected:
 
 TEST_F(ShooterGame, StartsFullScreenInTheMenuAndEscapeLeavesAGameSavingABeatenScoreThenQuits) {
     const GLFWvidmode* mode = glfwGetVideoMode(glfwGetPrimaryMonitor());
+    const glm::ivec2 screen(mode->width, mode->height); // the mode is GLFW's, gone with the game
     EXPECT_TRUE(mainMenuActive);
     EXPECT_EQ(highScoreLabel->getText(), "1250");
     EXPECT_EQ(game->getScoreLabel()->getText(), "0");
@@ -60,8 +61,7 @@ TEST_F(ShooterGame, StartsFullScreenInTheMenuAndEscapeLeavesAGameSavingABeatenSc
     game.reset();
     EXPECT_EQ(readFile("HighScore.txt"), "HighScore=1400");
     for (const char* file : {"screenshot_1.png", "screenshot_2.png"}) { // of the whole framebuffer
-        EXPECT_EQ(glm::ivec2(RgbaImage(file).getWidth(), RgbaImage(file).getHeight()),
-                  glm::ivec2(mode->width, mode->height));
+        EXPECT_EQ(glm::ivec2(RgbaImage(file).getWidth(), RgbaImage(file).getHeight()), screen);
     }
     EXPECT_EQ(testsupport::namesIn(".").size(), 7u) << "assets, high score, screenshots: no temporary file";
 }
