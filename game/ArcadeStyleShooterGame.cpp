@@ -79,7 +79,7 @@ std::string decimal(int value) {
 
 } // namespace
 
-ShooterAssetPreload::ShooterAssetPreload() {
+EarlyAssetDecoding::EarlyAssetDecoding() {
     std::vector<std::string> paths;
     for (const SpriteFile& file : kSpriteFiles) {
         paths.emplace_back(file.path);
@@ -87,7 +87,7 @@ ShooterAssetPreload::ShooterAssetPreload() {
     preloader = std::make_unique<AssetPreloader>(std::move(paths));
 }
 
-ShooterAssetPreload::~ShooterAssetPreload() = default;
+EarlyAssetDecoding::~EarlyAssetDecoding() = default;
 
 ArcadeStyleShooterGame::ArcadeStyleShooterGame()
     : Game("Vantor v0.2", kWindowWidth, kWindowHeight), screenshots(std::make_unique<ScreenshotWriter>()),

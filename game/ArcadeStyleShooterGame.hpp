@@ -32,11 +32,12 @@ class SoundManager;
 class Sprite;
 class VantorGui;
 
-// Starts decoding the shooter's images and effects on another thread when made; a base of the shooter listed
-// before Game, so that it is made before Game makes the window (bases are built in the order listed).
-struct ShooterAssetPreload {
-    ShooterAssetPreload();
-    ~ShooterAssetPreload();
+// Starts decoding the shooter's images and effects on another thread when made. It exists only to order
+// construction: a private base of the shooter listed before Game, it is made before Game opens the window
+// (bases are built in the order listed, before any member), so decoding overlaps the window's creation.
+struct EarlyAssetDecoding {
+    EarlyAssetDecoding();
+    ~EarlyAssetDecoding();
     std::unique_ptr<AssetPreloader> preloader; // handed over to load(), which lets it go when done
 };
 
@@ -47,7 +48,7 @@ struct ShooterAssetPreload {
 // state changes: no component, clock, aim or input reaches it, so a resumed game goes on exactly as if it
 // had never stopped. The field stays drawn, dimmed, under the notice.
 // However a game ends (Escape, Back, the window's close, a termination signal), a beaten score is saved.
-class ArcadeStyleShooterGame : private ShooterAssetPreload, public Game {
+class ArcadeStyleShooterGame : private EarlyAssetDecoding, public Game {
 public:
     static constexpr std::size_t kSpriteCount = 8; // the sprites it draws, one image each
     ArcadeStyleShooterGame();
