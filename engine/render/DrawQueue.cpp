@@ -45,7 +45,7 @@ bool overlap(const Box& a, const Box& b) {
 struct Run {
     Shader* shader = nullptr;
     GLuint texture = 0;
-    Sampling sampling = Sampling::asTextureSays;
+    Sampling sampling = Sampling::textureFilters;
     std::vector<QueuedVertex> vertices;
     std::vector<Box> boxes; // one per visual
     Box all{};
@@ -141,7 +141,7 @@ void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triang
         return;
     }
     if (texture == 0 || !canSampleMagnified()) {
-        sampling = Sampling::asTextureSays;
+        sampling = Sampling::textureFilters;
     }
     Queue& q = queue();
     const Box box = windowBox(triangles, projViewModel, queuedViewport());

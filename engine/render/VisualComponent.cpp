@@ -166,7 +166,7 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
         queueTriangles(*shader, sprite.getTextureId(),
                        fittedFrame ? sprite.getFittedTriangles(frame) : sprite.getTriangles()->vertices,
                        projectionViewModel, kUntinted, animation->getTextureOffset(),
-                       magnified ? Sampling::magnified : Sampling::asTextureSays);
+                       magnified ? Sampling::magnified : Sampling::textureFilters);
         return;
     }
     shader->use();
