@@ -150,7 +150,8 @@ private:
     std::shared_ptr<Sprite> enemyExplosionSprite;
     // Sprites are made in the order of the game's list of sprite files; none is pending before a load.
     std::size_t spritesMade = kSpriteCount;
-    bool frameDrawn = false;                   // since load()
+    // Whether a frame was drawn since load(): the menu's first frame shows before any sprite is made.
+    bool drawnSinceLoad = false;
     std::unique_ptr<SoundManager> soundManager;
     std::unique_ptr<GlLabelFactory> labelFactory;
     std::shared_ptr<GlLabel> scoreLabel;
