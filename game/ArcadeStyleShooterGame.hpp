@@ -42,7 +42,7 @@ struct EarlyAssetDecoding {
 };
 
 // Entities of a game are created with new by initGame and the factories below and owned as trees by the
-// game: the end-of-frame sweep deletes retired ones (inactive, tag 99), clearGame deletes the rest.
+// game: the end-of-frame sweep deletes retired ones (inactive, kTagRetired), clearGame deletes the rest.
 // Play pauses with P or a pad's Start, and by itself when the window loses the focus or is minimised or the
 // pad goes away; it resumes only with P or Start. While paused no game time passes and nothing of the play
 // state changes: no component, clock, aim or input reaches it, so a resumed game goes on exactly as if it

@@ -8,7 +8,6 @@
 #include <glm/mat2x2.hpp>
 #include <glm/matrix.hpp>
 
-#include "engine/components/HealthAndScore.hpp"
 #include "engine/core/GameEntity.hpp"
 #include "engine/core/Scene.hpp"
 #include "engine/render/DrawQueue.hpp"
