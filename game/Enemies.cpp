@@ -36,7 +36,7 @@ constexpr float kMinDistance = 0.05f;               // below this no direction i
 // Diver.
 constexpr float kDiverBreakOff = 600.0f;  // world units: an attack ends this close
 constexpr float kDiverReturn = 650.0f;    // world units: a retreat ends this far
-constexpr float kDiverAimTolerance = 0.07853982f; // pi / 40: fires only this well aligned
+constexpr float kDiverAimTolerance = kPi / 40.0f; // radians: fires only this well aligned
 constexpr float kDiverOnScreenMargin = 50.0f;     // world units
 constexpr float kDiverFiringRange = 2050.0f;      // world units from the origin
 constexpr float kDiverGunInterval = 1.0f;         // seconds

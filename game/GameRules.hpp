@@ -5,12 +5,11 @@
 
 #include <glm/vec2.hpp>
 
+#include "engine/core/Angles.hpp"
 #include "engine/core/GameEntity.hpp"
 #include "engine/core/TaggedEntityRegistry.hpp"
 
 namespace kv {
-
-constexpr float kPi = 3.1415927f; // pi rounded to float
 
 // The unit vector of a heading (radians).
 inline vec2 dir(float angle) { return vec2(std::cos(angle), std::sin(angle)); }
@@ -28,7 +27,6 @@ void damageAndScore(GameEntity& target, float damage);
 
 // One correction of +-2 pi into [-pi, pi].
 inline float wrapOnce(float angle) {
-    constexpr float kTwoPi = 6.2831855f;
     if (angle > kPi) {
         return angle - kTwoPi;
     }

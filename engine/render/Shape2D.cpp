@@ -4,6 +4,7 @@
 
 #include <glm/common.hpp>
 
+#include "engine/core/Angles.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/DrawQueue.hpp"
 #include "engine/render/VertexAttributes.hpp"
@@ -11,7 +12,6 @@
 namespace kv {
 
 namespace {
-constexpr float kTwoPi = 6.2831855f; // 2 pi rounded to float
 constexpr GLint kComponentsPerPoint = 2; // x, y
 constexpr std::size_t kTriangleCorners = 3;
 
