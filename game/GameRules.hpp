@@ -16,6 +16,12 @@ inline vec2 dir(float angle) { return vec2(std::cos(angle), std::sin(angle)); }
 
 inline float lengthOf(const vec2& v) { return std::sqrt(v.x * v.x + v.y * v.y); }
 
+// World units: a vector no longer than this gives no direction.
+constexpr float kMinDistance = 0.05f;
+
+// The volume of every shot's sound, the ship's guns and the divers' alike.
+constexpr float kShotVolume = 0.07f;
+
 // Ends a game object's life: switched off with its subtree and left for the end-of-frame sweep.
 void retire(GameEntity& entity);
 

@@ -58,7 +58,6 @@ constexpr int kFanSegments = 40;
 constexpr float kBulletRadius = 10.0f;          // world units
 constexpr float kBulletSpeed = 2000.0f;         // world units per second
 constexpr float kBulletRange = 2010.0f;         // distance from the origin at which bullets vanish
-constexpr float kShotVolume = 0.07f;
 const vec2 coilDimensions(4000.0f, 100.0f);     // world units
 const vec2 coilOffset(2000.0f, 0.0f);           // the beam reaches forward from its origin
 constexpr float kGaussCoilDamage = 6.0f;
@@ -81,7 +80,6 @@ constexpr double kGravityPull = 7000.0;         // force at the centre for an en
 constexpr float kShockwaveGrowTime = 0.35f;     // seconds
 constexpr float kShockwaveRadius = 750.0f;      // world units at full size
 constexpr float kShockwavePush = 10000.0f;      // force
-constexpr float kMinDistance = 0.05f;           // below this no direction is defined
 
 const vec4 kBulletTint(1.0f, 1.0f, 0.0f, 1.0f);
 const vec4 kBeamTint(0.4f, 0.6f, 1.0f, 0.75f);
