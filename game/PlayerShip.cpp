@@ -44,8 +44,9 @@ constexpr int kArenaSegments = 100;
 constexpr float kGunOffset = 50.0f;
 constexpr float kFlamethrowerOffset = 120.0f;
 constexpr float kGravityOrbOffset = 150.0f;
-constexpr int kLeftButton = 0;
-constexpr int kRightButton = 1;
+// The mouse buttons that fire the main and the secondary weapon.
+constexpr int kLeftButton = GLFW_MOUSE_BUTTON_LEFT;
+constexpr int kRightButton = GLFW_MOUSE_BUTTON_RIGHT;
 constexpr float kBulletInterval = 0.05f;     // seconds
 constexpr float kGaussCoilInterval = 0.8f;   // seconds
 constexpr float kFlameInterval = 0.005f;     // seconds
