@@ -12,6 +12,7 @@
 #include "engine/components/HealthAndScore.hpp"
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
+#include "engine/core/Angles.hpp"
 #include "game/GameState.hpp"
 #include "game/VantorGui.hpp"
 
@@ -20,7 +21,6 @@ namespace kv::bench {
 namespace fs = std::filesystem;
 
 namespace {
-constexpr float kTwoPi = 6.2831855f;
 constexpr float kBulletSpeed = 2000.0f;     // world units per second, as the gun fires them
 constexpr float kBulletInterval = 0.05f;    // seconds: tells the gun's spawner from the other weapons'
 constexpr float kUnhurtableHealth = 1.0e9f; // more than any scene can take in a frame

@@ -15,6 +15,7 @@
 #include "bench/Stats.hpp"
 #include "engine/components/Collision.hpp"
 #include "engine/components/HealthAndScore.hpp"
+#include "engine/core/Angles.hpp"
 #include "engine/core/GameEntity.hpp"
 #include "engine/render/VisualComponent.hpp"
 #include "game/GameState.hpp"
@@ -307,7 +308,6 @@ Figures runAllocations(const Options& options) {
     bench.startGame(kMachineGun, kEmpRocket);
     // Enemies above and below the screen, far from the ship: for the frames measured here they close in
     // without reaching it or coming into view (where divers start to shoot), so nothing spawns or dies.
-    constexpr float kPi = 3.1415927f;
     for (int i = 0; i < 300; ++i) {
         const float side = (i % 2 == 0) ? 1.0f : -1.0f;
         const float angle = side * (kPi / 2.0f + (static_cast<float>(i % 17) - 8.0f) * 0.06f);

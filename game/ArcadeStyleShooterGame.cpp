@@ -79,7 +79,7 @@ std::string decimal(int value) {
 
 } // namespace
 
-ShooterAssetPreload::ShooterAssetPreload() {
+EarlyAssetDecoding::EarlyAssetDecoding() {
     std::vector<std::string> paths;
     for (const SpriteFile& file : kSpriteFiles) {
         paths.emplace_back(file.path);
@@ -87,7 +87,7 @@ ShooterAssetPreload::ShooterAssetPreload() {
     preloader = std::make_unique<AssetPreloader>(std::move(paths));
 }
 
-ShooterAssetPreload::~ShooterAssetPreload() = default;
+EarlyAssetDecoding::~EarlyAssetDecoding() = default;
 
 ArcadeStyleShooterGame::ArcadeStyleShooterGame()
     : Game("Vantor v0.2", kWindowWidth, kWindowHeight), screenshots(std::make_unique<ScreenshotWriter>()),
@@ -133,7 +133,7 @@ void ArcadeStyleShooterGame::load() {
     // Sprites a load before this one left pending belong to that load's images.
     makePendingSprites();
     spritesMade = 0;
-    frameDrawn = false;
+    drawnSinceLoad = false;
 
     soundManager = preloader ? preloader->takeSoundManager() : std::make_unique<SoundManager>();
     SoundManager::playMusic(0);
@@ -274,7 +274,7 @@ void ArcadeStyleShooterGame::deleteAllEntities() {
 void ArcadeStyleShooterGame::update(float dt) {
     readGamepad();
     if (mainMenuActive) {
-        if (frameDrawn) {
+        if (drawnSinceLoad) {
             makeNextSprite(false);
         }
         menu->update(dt, getMouseFramebufferPosition());
@@ -431,7 +431,7 @@ void ArcadeStyleShooterGame::render() {
     highScoreLabel->draw(guiCamera.projectionView);
     scoreStaticLabel->draw(guiCamera.projectionView);
     scoreLabel->draw(guiCamera.projectionView);
-    frameDrawn = true;
+    drawnSinceLoad = true;
     // The writer reports a screenshot it cannot write; the game goes on.
     for (; screenshotsRequested > 0; --screenshotsRequested) {
         screenshots->take(width, height, shIndex);

@@ -32,22 +32,23 @@ class SoundManager;
 class Sprite;
 class VantorGui;
 
-// Starts decoding the shooter's images and effects on another thread when made; a base of the shooter listed
-// before Game, so that it is made before Game makes the window (bases are built in the order listed).
-struct ShooterAssetPreload {
-    ShooterAssetPreload();
-    ~ShooterAssetPreload();
+// Starts decoding the shooter's images and effects on another thread when made. It exists only to order
+// construction: a private base of the shooter listed before Game, it is made before Game opens the window
+// (bases are built in the order listed, before any member), so decoding overlaps the window's creation.
+struct EarlyAssetDecoding {
+    EarlyAssetDecoding();
+    ~EarlyAssetDecoding();
     std::unique_ptr<AssetPreloader> preloader; // handed over to load(), which lets it go when done
 };
 
 // Entities of a game are created with new by initGame and the factories below and owned as trees by the
-// game: the end-of-frame sweep deletes retired ones (inactive, tag 99), clearGame deletes the rest.
+// game: the end-of-frame sweep deletes retired ones (inactive, kTagRetired), clearGame deletes the rest.
 // Play pauses with P or a pad's Start, and by itself when the window loses the focus or is minimised or the
 // pad goes away; it resumes only with P or Start. While paused no game time passes and nothing of the play
 // state changes: no component, clock, aim or input reaches it, so a resumed game goes on exactly as if it
 // had never stopped. The field stays drawn, dimmed, under the notice.
 // However a game ends (Escape, Back, the window's close, a termination signal), a beaten score is saved.
-class ArcadeStyleShooterGame : private ShooterAssetPreload, public Game {
+class ArcadeStyleShooterGame : private EarlyAssetDecoding, public Game {
 public:
     static constexpr std::size_t kSpriteCount = 8; // the sprites it draws, one image each
     ArcadeStyleShooterGame();
@@ -149,7 +150,8 @@ private:
     std::shared_ptr<Sprite> enemyExplosionSprite;
     // Sprites are made in the order of the game's list of sprite files; none is pending before a load.
     std::size_t spritesMade = kSpriteCount;
-    bool frameDrawn = false;                   // since load()
+    // Whether a frame was drawn since load(): the menu's first frame shows before any sprite is made.
+    bool drawnSinceLoad = false;
     std::unique_ptr<SoundManager> soundManager;
     std::unique_ptr<GlLabelFactory> labelFactory;
     std::shared_ptr<GlLabel> scoreLabel;

@@ -31,19 +31,17 @@ constexpr float kMothershipSpawnDistance = 2300.0f; // world units from the orig
 constexpr float kSmallShipRadius = 50.0f;           // world units
 constexpr float kMothershipRadius = 150.0f;         // world units
 constexpr float kSpin = 0.01f;                      // radians added to the circling heading
-constexpr float kMinDistance = 0.05f;               // below this no direction is defined
 
 // Diver.
 constexpr float kDiverBreakOff = 600.0f;  // world units: an attack ends this close
 constexpr float kDiverReturn = 650.0f;    // world units: a retreat ends this far
-constexpr float kDiverAimTolerance = 0.07853982f; // pi / 40: fires only this well aligned
+constexpr float kDiverAimTolerance = kPi / 40.0f; // radians: fires only this well aligned
 constexpr float kDiverOnScreenMargin = 50.0f;     // world units
 constexpr float kDiverFiringRange = 2050.0f;      // world units from the origin
 constexpr float kDiverGunInterval = 1.0f;         // seconds
 constexpr float kDiverBulletSpeed = 1000.0f;      // world units per second
 constexpr float kDiverBulletRadius = 10.0f;       // world units
 constexpr float kDiverBulletRange = 2010.0f;      // world units from the origin
-constexpr float kShotVolume = 0.07f;
 
 // Mothership.
 constexpr float kFirstLaunch = 2.0f;      // seconds after spawning

@@ -5,17 +5,22 @@
 
 #include <glm/vec2.hpp>
 
+#include "engine/core/Angles.hpp"
 #include "engine/core/GameEntity.hpp"
 #include "engine/core/TaggedEntityRegistry.hpp"
 
 namespace kv {
 
-constexpr float kPi = 3.1415927f; // pi rounded to float
-
 // The unit vector of a heading (radians).
 inline vec2 dir(float angle) { return vec2(std::cos(angle), std::sin(angle)); }
 
 inline float lengthOf(const vec2& v) { return std::sqrt(v.x * v.x + v.y * v.y); }
+
+// World units: a vector no longer than this gives no direction.
+constexpr float kMinDistance = 0.05f;
+
+// The volume of every shot's sound, the ship's guns and the divers' alike.
+constexpr float kShotVolume = 0.07f;
 
 // Ends a game object's life: switched off with its subtree and left for the end-of-frame sweep.
 void retire(GameEntity& entity);
@@ -28,7 +33,6 @@ void damageAndScore(GameEntity& target, float damage);
 
 // One correction of +-2 pi into [-pi, pi].
 inline float wrapOnce(float angle) {
-    constexpr float kTwoPi = 6.2831855f;
     if (angle > kPi) {
         return angle - kTwoPi;
     }

@@ -7,6 +7,8 @@
 
 #include <glm/vec4.hpp>
 
+#include "engine/core/Scene.hpp"
+
 namespace kv {
 
 class GlLabel;
@@ -22,7 +24,7 @@ enum GameTag : int {
     kTagSwarmer = 14,
     kTagDiver = 15,
     kTagMothership = 16,
-    kTagRetired = 99, // deleted by the end-of-frame sweep once inactive
+    kTagRetired = kRetiredTag, // the engine's: deleted by the end-of-frame sweep once inactive
 };
 
 extern bool mainMenuActive;

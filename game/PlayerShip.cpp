@@ -44,8 +44,9 @@ constexpr int kArenaSegments = 100;
 constexpr float kGunOffset = 50.0f;
 constexpr float kFlamethrowerOffset = 120.0f;
 constexpr float kGravityOrbOffset = 150.0f;
-constexpr int kLeftButton = 0;
-constexpr int kRightButton = 1;
+// The mouse buttons that fire the main and the secondary weapon.
+constexpr int kLeftButton = GLFW_MOUSE_BUTTON_LEFT;
+constexpr int kRightButton = GLFW_MOUSE_BUTTON_RIGHT;
 constexpr float kBulletInterval = 0.05f;     // seconds
 constexpr float kGaussCoilInterval = 0.8f;   // seconds
 constexpr float kFlameInterval = 0.005f;     // seconds
@@ -58,7 +59,6 @@ constexpr int kFanSegments = 40;
 constexpr float kBulletRadius = 10.0f;          // world units
 constexpr float kBulletSpeed = 2000.0f;         // world units per second
 constexpr float kBulletRange = 2010.0f;         // distance from the origin at which bullets vanish
-constexpr float kShotVolume = 0.07f;
 const vec2 coilDimensions(4000.0f, 100.0f);     // world units
 const vec2 coilOffset(2000.0f, 0.0f);           // the beam reaches forward from its origin
 constexpr float kGaussCoilDamage = 6.0f;
@@ -81,7 +81,6 @@ constexpr double kGravityPull = 7000.0;         // force at the centre for an en
 constexpr float kShockwaveGrowTime = 0.35f;     // seconds
 constexpr float kShockwaveRadius = 750.0f;      // world units at full size
 constexpr float kShockwavePush = 10000.0f;      // force
-constexpr float kMinDistance = 0.05f;           // below this no direction is defined
 
 const vec4 kBulletTint(1.0f, 1.0f, 0.0f, 1.0f);
 const vec4 kBeamTint(0.4f, 0.6f, 1.0f, 0.75f);

@@ -1,19 +1,17 @@
 #include "engine/components/EntityPointerSet.hpp"
 
 #include <algorithm>
-#include <cstdint>
+
+#include "engine/core/PointerMap.hpp"
 
 namespace kv {
 
 namespace {
 constexpr std::size_t kInitialSlots = 16;
-constexpr std::uint64_t kGoldenRatio = 0x9E3779B97F4A7C15ull; // spreads aligned addresses over the table
-constexpr int kAlignmentBits = 4;                             // heap blocks are 16-byte aligned
 } // namespace
 
 std::size_t EntityPointerSet::slotOf(const GameEntity* entity) const {
-    const auto address = reinterpret_cast<std::uintptr_t>(entity) >> kAlignmentBits;
-    return static_cast<std::size_t>((address * kGoldenRatio) >> 32) & (slots.size() - 1);
+    return addressSlot(entity, slots.size() - 1);
 }
 
 bool EntityPointerSet::insert(GameEntity* entity) {

@@ -5,13 +5,11 @@
 
 #include "engine/components/Scripted.hpp"
 #include "engine/core/EntityComponent.hpp"
+#include "engine/core/Scene.hpp" // kRetiredTag, which a death gives
 
 namespace kv {
 
 class GameEntity;
-
-// Inactive entities carrying this tag are deleted by the game after the update pass.
-inline constexpr int kRetiredTag = 99;
 
 using DeathCallback = std::function<void()>;
 // dt in seconds.

@@ -5,13 +5,12 @@
 
 #include <glm/geometric.hpp>
 
+#include "engine/core/Angles.hpp"
 #include "engine/core/GameEntity.hpp"
 
 namespace kv {
 
 namespace {
-constexpr float kPi = 3.1415927f;    // pi rounded to float
-constexpr float kTwoPi = 6.2831855f; // 2 pi rounded to float
 
 // World units per second squared; shorter forces give no usable direction to split the drag along.
 constexpr float kForceDirectionThreshold = 0.01f;

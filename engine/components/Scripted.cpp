@@ -12,7 +12,6 @@ namespace kv {
 namespace {
 // Fixed priority of delayed callbacks and spawners.
 constexpr int kScriptPriority = 1000;
-constexpr int kNoModifiers = 0;
 
 // Each spawn must bring the next one closer, or the loop that catches up with due spawns never ends: an
 // interval of 0 or less, not a number, or too short to change the countdown at all.
@@ -98,7 +97,7 @@ void TimedEntitySpawner::spawn(float age) {
 }
 
 void TimedEntitySpawner::addMouseControl(int button) {
-    new MouseButtonComponent(entity, button, kNoModifiers, [this](bool pressed) { enabled = pressed; });
+    new MouseButtonComponent(entity, button, [this](bool pressed) { enabled = pressed; });
 }
 
 } // namespace kv

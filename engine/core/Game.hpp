@@ -34,6 +34,8 @@ void closeOnTerminationSignals();
 // Base of every game. Owns GLFW from construction to destruction: the destructor terminates it, which also
 // destroys the window and its context, so a derived game releases its GL objects in its own destructor.
 // Only one Game may exist at a time.
+// The loop depends on the renderer's draw queue (engine/render/DrawQueue.hpp, kv_gfx like this shell): it
+// issues the draws that render() left queued before each buffer swap, so no game has to.
 class Game {
 public:
     // Throws "only one game may exist at a time" while another game exists.

@@ -3,15 +3,11 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/core/Angles.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/core/EntityComponent.hpp"
 
 namespace kv {
-
-namespace {
-constexpr float kTwoPi = 6.2831855f; // 2 pi rounded to float
-constexpr float kPi = 3.1415927f;    // pi rounded to float
-} // namespace
 
 bool EntityCreationOrder::operator()(const GameEntity* a, const GameEntity* b) const {
     return a->getCreationNumber() < b->getCreationNumber();

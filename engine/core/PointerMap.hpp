@@ -10,6 +10,16 @@
 
 namespace kv {
 
+// The home slot of an object's address in a table of a power-of-two size (slotMask: the size less one).
+// Heap blocks are 16-byte aligned, so the low bits carry nothing and go first; the multiplier, 2^64 over
+// the golden ratio, spreads what is left over the table.
+inline std::size_t addressSlot(const void* address, std::size_t slotMask) {
+    constexpr int kAlignmentBits = 4;
+    constexpr std::uint64_t kGoldenRatio = 0x9E3779B97F4A7C15ull;
+    const auto bits = reinterpret_cast<std::uintptr_t>(address) >> kAlignmentBits;
+    return static_cast<std::size_t>((bits * kGoldenRatio) >> 32) & slotMask;
+}
+
 // Open addressing with linear probing; removal shifts later entries back instead of leaving tombstones.
 template <typename Key, typename Value>
 class PointerMap {
@@ -66,11 +76,7 @@ private:
 
     std::size_t mask() const { return slots.size() - 1; }
 
-    std::size_t home(const Key* key) const {
-        constexpr std::uint64_t kGoldenRatio = 0x9E3779B97F4A7C15ull; // spreads aligned addresses
-        const auto address = reinterpret_cast<std::uintptr_t>(key) >> 4;
-        return static_cast<std::size_t>((address * kGoldenRatio) >> 32) & mask();
-    }
+    std::size_t home(const Key* key) const { return addressSlot(key, mask()); }
 
     void grow() {
         constexpr std::size_t kInitialSlots = 16;

@@ -1,7 +1,6 @@
 #include "engine/core/Scene.hpp"
 
 #include "engine/components/Collision.hpp"
-#include "engine/components/HealthAndScore.hpp"
 #include "engine/core/GameEntity.hpp"
 
 namespace kv {

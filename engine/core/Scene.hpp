@@ -12,6 +12,10 @@ class TaggedEntityRegistry;
 class TypedComponentRegistry;
 class UpdatableComponent;
 
+// Inactive entities carrying this tag are deleted by the scene's sweep after the update pass. A game's own
+// tags leave it free.
+inline constexpr int kRetiredTag = 99;
+
 // One place for the usual frame. update() resets every collision component (so that a touching pair is met
 // again this frame), updates every updatable component once, in registry order, over a snapshot (components
 // may spawn entities, retire them and delete themselves meanwhile; those made during the pass wait for the

@@ -11,14 +11,11 @@
 
 #include "engine/render/RgbaImage.hpp"
 #include "engine/render/Shader.hpp"
+#include "engine/render/VertexAttributes.hpp"
 
 namespace kv {
 
 namespace {
-constexpr GLuint kPositionAttribute = 0;
-constexpr GLuint kProjViewModelAttribute = 1; // four columns: 1 to 4
-constexpr GLuint kTintAttribute = 5;
-constexpr GLuint kTexOffsetAttribute = 6;
 constexpr GLint kFloatsPerVec4 = 4;
 constexpr int kMatrixColumns = 4;
 constexpr float kQueuedMark = 1.0f;
@@ -45,7 +42,7 @@ bool overlap(const Box& a, const Box& b) {
 struct Run {
     Shader* shader = nullptr;
     GLuint texture = 0;
-    Sampling sampling = Sampling::asTextureSays;
+    Sampling sampling = Sampling::textureFilters;
     std::vector<QueuedVertex> vertices;
     std::vector<Box> boxes; // one per visual
     Box all{};
@@ -110,11 +107,11 @@ void setUpStream(Shader::Stream& stream) {
     };
     attribute(kPositionAttribute, offsetof(QueuedVertex, position));
     for (int column = 0; column < kMatrixColumns; ++column) {
-        attribute(kProjViewModelAttribute + static_cast<GLuint>(column),
+        attribute(kQueuedProjViewModelAttribute + static_cast<GLuint>(column),
                   offsetof(QueuedVertex, projViewModel) + static_cast<std::size_t>(column) * sizeof(vec4));
     }
-    attribute(kTintAttribute, offsetof(QueuedVertex, tint));
-    attribute(kTexOffsetAttribute, offsetof(QueuedVertex, texOffset));
+    attribute(kQueuedTintAttribute, offsetof(QueuedVertex, tint));
+    attribute(kQueuedTexOffsetAttribute, offsetof(QueuedVertex, texOffset));
 }
 
 // Without sampler objects (before OpenGL 3.3) magnified draws keep the texture's own sampling.
@@ -141,7 +138,7 @@ void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triang
         return;
     }
     if (texture == 0 || !canSampleMagnified()) {
-        sampling = Sampling::asTextureSays;
+        sampling = Sampling::textureFilters;
     }
     Queue& q = queue();
     const Box box = windowBox(triangles, projViewModel, queuedViewport());
@@ -225,7 +222,7 @@ void flushQueuedDraws() {
     }
     // A draw from enabled arrays leaves the current values of those attributes undefined; immediate draws
     // (whose vertex arrays have it disabled) read the mark from there and must find it unset.
-    glVertexAttrib4f(kTexOffsetAttribute, 0.0f, 0.0f, 0.0f, 1.0f);
+    glVertexAttrib4f(kQueuedTexOffsetAttribute, 0.0f, 0.0f, 0.0f, 1.0f);
     if (boundSampler != 0) {
         glBindSampler(0, 0);
     }

@@ -28,11 +28,12 @@ struct QueuedVertex {
     vec4 texOffset;
 };
 
-// How queued triangles sample their texture. Drawn magnified everywhere (at most one texel per pixel, the
-// caller's to know), a mipmapped texture filters its base level with its magnification filter; a sampler
-// without mipmaps then gives the same colours and spares the rasteriser the level-of-detail and mipmap work.
-// The texture must filter linearly and repeat, as the engine's textures do.
-enum class Sampling { asTextureSays, magnified };
+// How queued triangles sample their texture: with the texture's own filters (mipmaps included), or as
+// magnified. Drawn magnified everywhere (at most one texel per pixel, the caller's to know), a mipmapped
+// texture filters its base level with its magnification filter; a sampler without mipmaps then gives the
+// same colours and spares the rasteriser the level-of-detail and mipmap work. The texture must filter
+// linearly and repeat, as the engine's textures do.
+enum class Sampling { textureFilters, magnified };
 
 // Queues triangles (three vertices each, in the order the driver forms them from the drawable's primitive)
 // for shader, sampling texture (0 for none), to be drawn at the next flushQueuedDraws() with the GL state
@@ -41,7 +42,7 @@ enum class Sampling { asTextureSays, magnified };
 // with anything queued after that run, else they start a new run. shader must take queued draws
 // (Shader::takesQueuedDraws).
 void queueTriangles(Shader& shader, GLuint texture, std::span<const vec4> triangles, const mat4& projViewModel,
-                    const vec4& tint, const vec2& texOffset, Sampling sampling = Sampling::asTextureSays);
+                    const vec4& tint, const vec2& texOffset, Sampling sampling = Sampling::textureFilters);
 
 // Issues every queued draw. Sampler objects are the queue's alone: it leaves texture unit 0 without one.
 // The engine's own drawing calls it before drawing any other way (Shader::use, Drawable::draw of its

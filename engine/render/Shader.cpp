@@ -8,16 +8,12 @@
 #include "engine/core/AssetFiles.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/DrawQueue.hpp"
+#include "engine/render/VertexAttributes.hpp"
 
 namespace kv {
 
 namespace {
 constexpr GLsizei kInfoLogSize = 1024; // characters, NUL included
-constexpr GLuint kPositionAttribute = 0;
-// The per-vertex values of queued draws follow the position; the matrix takes four locations.
-constexpr GLuint kQueuedProjViewModelAttribute = 1;
-constexpr GLuint kQueuedTintAttribute = 5;
-constexpr GLuint kQueuedTexOffsetAttribute = 6;
 
 // Compiles one stage; on failure the shader object is deleted before the error leaves. The driver's log
 // does not say which file it came from, so that goes to the log.
@@ -82,7 +78,7 @@ void Shader::build(const ShaderSource& vertex, const ShaderSource& fragment) {
     programId = glCreateProgram();
     glAttachShader(programId, vertexShader);
     glAttachShader(programId, fragmentShader);
-    // The vertex buffers feed attribute 0; pin "position" there rather than trust the linker's choice.
+    // The vertex arrays feed these locations; pin the inputs there rather than trust the linker's choice.
     glBindAttribLocation(programId, kPositionAttribute, "position");
     glBindAttribLocation(programId, kQueuedProjViewModelAttribute, "queuedProjViewModel");
     glBindAttribLocation(programId, kQueuedTintAttribute, "queuedTint");

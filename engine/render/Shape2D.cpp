@@ -4,14 +4,14 @@
 
 #include <glm/common.hpp>
 
+#include "engine/core/Angles.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/DrawQueue.hpp"
+#include "engine/render/VertexAttributes.hpp"
 
 namespace kv {
 
 namespace {
-constexpr float kTwoPi = 6.2831855f; // 2 pi rounded to float
-constexpr GLuint kPositionAttribute = 0;
 constexpr GLint kComponentsPerPoint = 2; // x, y
 constexpr std::size_t kTriangleCorners = 3;
 

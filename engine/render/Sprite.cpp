@@ -7,11 +7,11 @@
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/DrawQueue.hpp"
 #include "engine/render/RgbaImage.hpp"
+#include "engine/render/VertexAttributes.hpp"
 
 namespace kv {
 
 namespace {
-constexpr GLuint kPositionAttribute = 0;
 constexpr GLint kComponentsPerVertex = 4; // x, y, u, v
 constexpr GLsizei kQuadVertexCount = 4;
 constexpr std::size_t kQuadTriangleCorners = 6;

@@ -8,7 +8,6 @@
 #include <glm/mat2x2.hpp>
 #include <glm/matrix.hpp>
 
-#include "engine/components/HealthAndScore.hpp"
 #include "engine/core/GameEntity.hpp"
 #include "engine/core/Scene.hpp"
 #include "engine/render/DrawQueue.hpp"
@@ -166,7 +165,7 @@ void SpriteAnimationComponent::draw(const mat4& projectionView) {
         queueTriangles(*shader, sprite.getTextureId(),
                        fittedFrame ? sprite.getFittedTriangles(frame) : sprite.getTriangles()->vertices,
                        projectionViewModel, kUntinted, animation->getTextureOffset(),
-                       magnified ? Sampling::magnified : Sampling::asTextureSays);
+                       magnified ? Sampling::magnified : Sampling::textureFilters);
         return;
     }
     shader->use();

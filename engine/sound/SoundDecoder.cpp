@@ -11,7 +11,6 @@ namespace kv {
 
 namespace {
 
-constexpr int kBytesPerSample = 2;          // signed 16 bit
 constexpr int kReadBytes = 16384;           // asked of the decoder per call
 // ov_read's byte order flag (1 big-endian): the host's, since the samples are read back as int16_t.
 constexpr int kHostByteOrder = std::endian::native == std::endian::big ? 1 : 0;

@@ -8,6 +8,8 @@
 
 namespace kv {
 
+inline constexpr int kBytesPerSample = 2; // signed 16 bit, as every sample here is decoded
+
 struct DecodedSound {
     bool loaded = false;
     int channels = 0;

@@ -74,7 +74,6 @@ bool fillBuffer(ALuint buffer, const DecodedSound& sound, const std::string& pat
         reportUnloadable(path);
         return false;
     }
-    constexpr std::int64_t kBytesPerSample = 2; // signed 16 bit
     const std::int64_t bytes = std::int64_t{sound.frames} * sound.channels * kBytesPerSample;
     if (bytes > std::numeric_limits<ALsizei>::max()) {
         logCritical("sound file too long: " + path);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include <GL/glew.h>
+#include <GLFW/glfw3.h>
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "engine/core/Diagnostics.hpp"
@@ -21,14 +22,6 @@ const vec4 buttonCaptionColor{1.0f, 1.0f, 0.5f, 1.0f};
 
 Shader* dbgShader = nullptr;
 
-namespace {
-
-// GLFW's codes for the left mouse button and for a press.
-constexpr int kLeftMouseButton = 0;
-constexpr int kPressAction = 1;
-
-} // namespace
-
 GlLabelButton::GlLabelButton(vec2 extent, std::shared_ptr<const GlyphAtlas> atlas,
                              std::shared_ptr<const GlTexture> texture, std::shared_ptr<Shader> shader,
                              const std::string& text, float fontSize, std::shared_ptr<Shader> shapeShader)
@@ -45,7 +38,7 @@ void GlLabelButton::update(float /*dt*/, const OrthoCamera& camera, const vec2& 
 }
 
 void GlLabelButton::handleMouseButton(int button, int action, int /*mods*/) {
-    if (hovered && button == kLeftMouseButton && action == kPressAction) {
+    if (hovered && button == GLFW_MOUSE_BUTTON_LEFT && action == GLFW_PRESS) {
         onClick();
     }
 }

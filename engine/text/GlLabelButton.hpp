@@ -47,7 +47,9 @@ public:
     void handleMouseButton(int button, int action, int mods, const OrthoCamera& camera,
                            const vec2& mouseWindowPosition);
     // Rectangle in the colour of the state (focused, then active, then hovered), then the caption. Throws when
-    // neither dbgShader nor the button's own shape shader is there.
+    // neither dbgShader nor the button's own shape shader is there. Depends on the process-wide fast-drawing
+    // switch (VisualComponent::isFastDrawing): while it is on, the rectangle is queued like the visuals'
+    // shapes; off, the whole frame, buttons included, draws each thing by itself.
     void draw(const mat4& projectionView);
 
     const vec2& getExtent() const { return extent; }

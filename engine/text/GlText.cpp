@@ -5,6 +5,7 @@
 
 #include "engine/render/DrawQueue.hpp"
 #include "engine/render/GlTexture.hpp"
+#include "engine/render/VertexAttributes.hpp"
 #include "engine/text/GlyphAtlas.hpp"
 
 namespace kv {
@@ -31,8 +32,8 @@ GlText::GlText(std::shared_ptr<const GlyphAtlas> atlas, std::shared_ptr<const Gl
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, GlyphQuad::kFloatsPerVertex, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(kPositionAttribute);
+    glVertexAttribPointer(kPositionAttribute, GlyphQuad::kFloatsPerVertex, GL_FLOAT, GL_FALSE, 0, nullptr);
 }
 
 GlText::GlText(GlText&& other) noexcept
