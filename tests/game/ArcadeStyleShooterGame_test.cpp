@@ -8,7 +8,7 @@
 #include "engine/render/RgbaImage.hpp"
 #include "engine/render/VisualComponent.hpp"
 #include "engine/text/GlLabel.hpp"
-#include "game/GameFixture.hpp"
+#include "support/GameFixture.hpp"
 #include "game/HighScore.hpp"
 #include "game/VantorGui.hpp"
 #include "support/ErrorText.hpp"

@@ -9,7 +9,7 @@
 
 #include "engine/components/Motion.hpp"
 #include "engine/components/Scripted.hpp"
-#include "game/GameFixture.hpp"
+#include "support/GameFixture.hpp"
 #include "game/GameRules.hpp"
 
 namespace kv {

@@ -11,7 +11,7 @@
 #include "engine/components/Scripted.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/VisualComponent.hpp"
-#include "game/GameFixture.hpp"
+#include "support/GameFixture.hpp"
 #include "game/GameRules.hpp"
 #include "support/GlTestContext.hpp"
 

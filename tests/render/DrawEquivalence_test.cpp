@@ -11,7 +11,7 @@
 
 #include "engine/components/HealthAndScore.hpp"
 #include "engine/render/VisualComponent.hpp"
-#include "game/GameFixture.hpp"
+#include "support/GameFixture.hpp"
 
 namespace kv {
 namespace {
