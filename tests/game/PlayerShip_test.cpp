@@ -11,8 +11,8 @@
 #include "engine/components/Scripted.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/VisualComponent.hpp"
-#include "support/GameFixture.hpp"
 #include "game/GameRules.hpp"
+#include "support/GameFixture.hpp"
 #include "support/GlTestContext.hpp"
 
 namespace kv {
