@@ -4,7 +4,10 @@
 #include <limits>
 #include <utility>
 
-#include "support/GameFixture.hpp"
+#include <gtest/gtest.h>
+
+#include "game/GameState.hpp"
+#include "support/Process.hpp"
 
 namespace kv {
 namespace {
@@ -12,8 +15,14 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::readFile;
 
-// A game's fresh working directory, without a high-score file.
-using HighScoreFile = GameFixture;
+// A fresh working directory, without a high-score file.
+class HighScoreFile : public ::testing::Test {
+protected:
+    void SetUp() override { fs::current_path(directory.path()); }
+    void TearDown() override { fs::current_path(previous); }
+    fs::path previous = fs::current_path();
+    testsupport::TemporaryDirectory directory{"vantor-high-score"};
+};
 
 TEST_F(HighScoreFile, ReadsTheFileFormsAsDocumented) {
     // The file's content (nullptr: no file), and the value read with 5 in memory: a blank before = makes
