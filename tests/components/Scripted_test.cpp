@@ -48,9 +48,6 @@ TEST_F(ScriptedTest, TimedLambdaFiresOnceWhenItsActiveTimeRunsOutWithTheOvershoo
     }
 }
 
-constexpr int kTrigger = 0;        // the left mouse button
-constexpr int kShiftHeld = 0x0001; // GLFW's modifier bit
-
 using SpawnerTest = test::EntityTest;
 
 // A gun held by the trigger whose bullets fly at 1024 units/s along +x from the origin: only the gun is
@@ -65,7 +62,7 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleased
         {0.5f, {{true, 0, true, 0.125f, 1}, {false, 0, true, 0.125f, 1}, {true, 0, true, 0.125f, 1},
                 {true, 0, true, 0.125f, 1}, {true, 0, true, 0.125f, 2}, {false, 0, true, 1.0f, 2},
                 {false, 0, true, kFrame, 2}, {true, 0, true, kFrame, 3}, {false, 0, true, 1.0f, 3},
-                {true, kShiftHeld, true, 1.0f, 3}}, {0, 0, 0}},
+                {true, kModShift, true, 1.0f, 3}}, {0, 0, 0}},
         {0.5f, {{true, 0, true, kFrame, 1}, {true, 0, false, 1.0f, 1}, {true, 0, true, 0.25f, 1},
                 {true, 0, true, 0.5f, 2}}, {0, 256}},
         {kShort, {{true, 0, true, kShort, 1}, {true, 0, true, 4.0f * kShort, 5}}, {0, 12, 8, 4, 0}},
@@ -78,10 +75,10 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleased
             spawned.push_back(&bullet);
             return &bullet;
         });
-        spawner->addMouseControl(kTrigger);
+        spawner->addMouseControl(kLeftButton);
         MouseButtonComponent& button = spawner->entity.getComponent<MouseButtonComponent>();
         for (const auto& [held, modifiers, active, dt, spawns] : steps) {
-            button.handleMouseButton(kTrigger, modifiers, held);
+            button.handleMouseButton(kLeftButton, modifiers, held);
             spawner->entity.setActive(active);
             spawner->update(dt);
             ASSERT_EQ(spawned.size(), spawns) << "interval " << interval;

@@ -15,7 +15,7 @@ namespace {
 
 using GameEntityTest = test::EntityTest;
 
-constexpr float kTurn = 6.2831855f; // radians
+constexpr float kTurn = 2.0f * kPi; // radians
 constexpr float kPlaceTolerance = 1e-4f; // world units
 
 TEST_F(GameEntityTest, SetOrientationWrapsIntoPlusMinusPiButTheConstructorKeepsItsAngle) {

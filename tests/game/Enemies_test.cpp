@@ -73,7 +73,7 @@ TEST_F(Enemies, SwarmersChaseAndRamTheShipAMothershipsRamKillsItAndThenSmallEnem
 }
 
 TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedBreaksOffAtSixHundredUntilSixFiftyAndItsShotHurts) {
-    constexpr float kAtShip = 3.1415927f; // the heading from the right of the ship straight at it
+    constexpr float kAtShip = kPi; // the heading from the right of the ship straight at it
     startGame(1, 1);
     GameEntity& diver = placeEnemy(game->spawnDiver(), vec2(1000, 0));
     auto& gun = diver.getComponent<TimedEntitySpawner>();

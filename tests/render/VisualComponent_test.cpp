@@ -20,7 +20,7 @@ namespace {
 using test::kBlack;
 using test::Rgb;
 
-constexpr float kQuarterTurn = 1.5707964f; // radians
+constexpr float kQuarterTurn = kPi / 2.0f; // radians
 constexpr float kStep = 1.0f / 60.0f; // seconds: animations run at 60 frames per second
 constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kRed{255, 0, 0};

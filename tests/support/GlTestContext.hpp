@@ -20,12 +20,11 @@
 #include "engine/render/DrawQueue.hpp"
 #include "engine/render/OrthoCamera.hpp"
 #include "engine/render/Shader.hpp"
+#include "support/Constants.hpp"
 #include "support/Process.hpp"
 #include "tools/assetgen/StbImageWrite.hpp"
 
 namespace kv::test {
-
-inline constexpr int kRgbaChannels = 4; // bytes a pixel in the images written and read back
 
 // A game with nothing to load, update or draw: it provides the window and the current context.
 class ContextGame : public Game {
