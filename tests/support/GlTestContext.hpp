@@ -106,6 +106,7 @@ inline void drawOffscreen(int width, int height) {
 class GlTest : public ::testing::Test {
 protected:
     static constexpr int kWindowSize = 256; // pixels of the window and of the colour buffer drawn into
+    static constexpr float kSide = kWindowSize;
 
     void SetUp() override {
         game = std::make_unique<ContextGame>(kWindowSize, kWindowSize);
@@ -114,13 +115,8 @@ protected:
         clear();
     }
 
-    int framebufferWidth() const { return kWindowSize; }
-    int framebufferHeight() const { return kWindowSize; }
     // One world unit per framebuffer pixel, origin at the bottom-left corner (as glReadPixels counts).
-    glm::mat4 pixelProjection() const {
-        return glm::ortho(0.0f, static_cast<float>(framebufferWidth()), 0.0f,
-                          static_cast<float>(framebufferHeight()));
-    }
+    glm::mat4 pixelProjection() const { return glm::ortho(0.0f, kSide, 0.0f, kSide); }
     void clear() {
         flushQueuedDraws();
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
