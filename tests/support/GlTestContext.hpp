@@ -106,7 +106,6 @@ inline void drawOffscreen(int width, int height) {
 class GlTest : public ::testing::Test {
 protected:
     static constexpr int kWindowSize = 256; // pixels of the window and of the colour buffer drawn into
-    static constexpr float kSide = kWindowSize;
 
     void SetUp() override {
         game = std::make_unique<ContextGame>(kWindowSize, kWindowSize);
@@ -116,7 +115,7 @@ protected:
     }
 
     // One world unit per framebuffer pixel, origin at the bottom-left corner (as glReadPixels counts).
-    glm::mat4 pixelProjection() const { return glm::ortho(0.0f, kSide, 0.0f, kSide); }
+    glm::mat4 pixelProjection() const { return glm::ortho<float>(0, kWindowSize, 0, kWindowSize); }
     void clear() {
         flushQueuedDraws();
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

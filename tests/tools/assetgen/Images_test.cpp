@@ -57,8 +57,7 @@ Look lookOf(const LoadedImage& image, int left, int top, int width, int height) 
     Look look;
     for (int y = top; y < top + height; ++y) {
         for (int x = left; x < left + width; ++x) {
-            const std::size_t at = static_cast<std::size_t>(y) * image.width + x;
-            const unsigned char* pixel = &image.rgba[at * kRgbaChannels];
+            const unsigned char* pixel = &image.rgba[(std::size_t(y) * image.width + x) * kRgbaChannels];
             const bool rim = x == left || y == top || x == left + width - 1 || y == top + height - 1;
             look.rimAlpha = std::max<int>(look.rimAlpha, rim ? pixel[3] : 0);
             look.partial += pixel[3] > 0 && pixel[3] < 255 ? 1 : 0;
