@@ -126,14 +126,6 @@ TEST_F(OrientTowardsPointTest, FacesThePointAtOnceUnlessItIsTooCloseOrTheEntityI
     }
 }
 
-// GLFW codes, spelled out so the logic tests need no window library.
-constexpr int kKeyW = 87;
-constexpr int kKeyS = 83;
-constexpr int kModShift = 0x0001;
-constexpr int kModControl = 0x0002;
-constexpr int kLeftButton = 0;
-constexpr int kRightButton = 1;
-
 using InputTest = test::EntityTest;
 
 // Each event goes to every component, as the game's dispatcher sends it; only exact matches report, to one

@@ -1,4 +1,4 @@
-// Timers, spawners and health.
+// Timers and spawners.
 #include "engine/components/Scripted.hpp"
 
 #include <ranges>
@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/components/HealthAndScore.hpp"
 #include "engine/components/Input.hpp"
 #include "engine/components/Motion.hpp"
 #include "tests/support/EntityWorld.hpp"
@@ -49,9 +48,6 @@ TEST_F(ScriptedTest, TimedLambdaFiresOnceWhenItsActiveTimeRunsOutWithTheOvershoo
     }
 }
 
-constexpr int kTrigger = 0;        // the left mouse button
-constexpr int kShiftHeld = 0x0001; // GLFW's modifier bit
-
 using SpawnerTest = test::EntityTest;
 
 // A gun held by the trigger whose bullets fly at 1024 units/s along +x from the origin: only the gun is
@@ -66,7 +62,7 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleased
         {0.5f, {{true, 0, true, 0.125f, 1}, {false, 0, true, 0.125f, 1}, {true, 0, true, 0.125f, 1},
                 {true, 0, true, 0.125f, 1}, {true, 0, true, 0.125f, 2}, {false, 0, true, 1.0f, 2},
                 {false, 0, true, kFrame, 2}, {true, 0, true, kFrame, 3}, {false, 0, true, 1.0f, 3},
-                {true, kShiftHeld, true, 1.0f, 3}}, {0, 0, 0}},
+                {true, kModShift, true, 1.0f, 3}}, {0, 0, 0}},
         {0.5f, {{true, 0, true, kFrame, 1}, {true, 0, false, 1.0f, 1}, {true, 0, true, 0.25f, 1},
                 {true, 0, true, 0.5f, 2}}, {0, 256}},
         {kShort, {{true, 0, true, kShort, 1}, {true, 0, true, 4.0f * kShort, 5}}, {0, 12, 8, 4, 0}},
@@ -79,10 +75,10 @@ TEST_F(SpawnerTest, FiresAtOnceThenEveryIntervalWhileHeldAndReloadsWhileReleased
             spawned.push_back(&bullet);
             return &bullet;
         });
-        spawner->addMouseControl(kTrigger);
+        spawner->addMouseControl(kLeftButton);
         MouseButtonComponent& button = spawner->entity.getComponent<MouseButtonComponent>();
         for (const auto& [held, modifiers, active, dt, spawns] : steps) {
-            button.handleMouseButton(kTrigger, modifiers, held);
+            button.handleMouseButton(kLeftButton, modifiers, held);
             spawner->entity.setActive(active);
             spawner->update(dt);
             ASSERT_EQ(spawned.size(), spawns) << "interval " << interval;
@@ -114,30 +110,6 @@ TEST_F(SpawnerTest, IntervalsThatCannotAdvanceAndFactoriesThatBuildNothingFailNa
                   }),
                   error);
     }
-}
-
-using HealthTest = test::EntityTest;
-
-TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) {
-    GameEntity& ship = make();
-    GameEntity& turret = makeChild(ship, vec2(0.0f));
-    std::vector<std::pair<bool, bool>> deaths; // active and retired, as each death saw the ship
-    const auto die = [&] { deaths.emplace_back(ship.isActive(), ship.hasTag(99)); };
-    auto* health = new HealthComponent(ship, 10.0f, die, 5);
-    constexpr float kSliver = 1.0f / 1024.0f; // exact in binary, so the last hit leaves exactly 0
-    health->doDamage(4.0f);
-    health->doDamage(6.0f - kSliver);
-    EXPECT_EQ(health->health, kSliver);
-    EXPECT_TRUE(deaths.empty());
-    EXPECT_TRUE(ship.isActive());
-    health->doDamage(kSliver);
-    EXPECT_EQ(deaths, (std::vector<std::pair<bool, bool>>{{true, false}})) << "the callback sees it alive";
-    EXPECT_EQ(std::pair(ship.isActive(), turret.isActive()), std::pair(false, false)) << "with its subtree";
-    EXPECT_EQ(tagged.getEntities(99), EntitySet{&ship}) << "children go with the retired one";
-    health->doDamage(1.0f);
-    EXPECT_EQ(deaths.size(), 2u) << "every later hit dies again";
-    scene.update(kFrame);
-    EXPECT_TRUE(tagged.getEntities(0).empty()) << "the frame's sweep deletes the dead ship and its turret";
 }
 
 } // namespace

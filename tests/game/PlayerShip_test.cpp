@@ -11,8 +11,8 @@
 #include "engine/components/Scripted.hpp"
 #include "engine/core/Diagnostics.hpp"
 #include "engine/render/VisualComponent.hpp"
-#include "game/GameFixture.hpp"
 #include "game/GameRules.hpp"
+#include "support/GameFixture.hpp"
 #include "support/GlTestContext.hpp"
 
 namespace kv {
@@ -66,9 +66,9 @@ TEST_F(PlayerShip, ArenaSpringPullsBackThirtyThousandAtTheRingAndWasdSteerUpLeft
     // Right stick (y downward), pointer from the ship (window pixels, y downward), the turret's heading: the
     // mouse aims past a stick at rest, the stick once moved, the mouse once moved, the stick again.
     const std::tuple<vec2, vec2, float> aims[] = {
-        {{0.1f, 0}, {200, 0}, 0.0f},         {{0, -1}, {200, 0}, 1.5707964f},
-        {{0, -1}, {-200, 0}, 3.1415927f},    {{0, 0.5f}, {-200, 0}, -1.5707964f},
-        {{0, 0.5f}, {-200, 0}, -1.5707964f}, {{0, 0}, {-200, 0}, 3.1415927f}};
+        {{0.1f, 0}, {200, 0}, 0.0f},         {{0, -1}, {200, 0}, kPi / 2.0f},
+        {{0, -1}, {-200, 0}, kPi},           {{0, 0.5f}, {-200, 0}, -kPi / 2.0f},
+        {{0, 0.5f}, {-200, 0}, -kPi / 2.0f}, {{0, 0}, {-200, 0}, kPi}};
     for (const auto& [stick, offset, heading] : aims) {
         std::tie(pad.axes[GLFW_GAMEPAD_AXIS_RIGHT_X], pad.axes[GLFW_GAMEPAD_AXIS_RIGHT_Y]) =
             std::pair(stick.x, stick.y);

@@ -51,14 +51,14 @@ TEST_F(ScreenshotWriterTest, ShowsTheQueuedFrameNeverReplacesAFileAndReportsWhat
         seam = fileSystem;
         queueTriangles(*shader, 0, square, pixelProjection(), vec4(1.0f), vec2(0.0f));
         ::testing::internal::CaptureStderr();
-        writer.take(framebufferWidth(), framebufferHeight(), index);
+        writer.take(kWindowSize, kWindowSize, index);
         writer.wait();
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), report);
         const std::string written = "screenshot_" + std::to_string(index + 1) + ".png";
         if (*report == '\0') {
             EXPECT_EQ(std::pair(fs::status(written).permissions(),
                                 testsupport::shareOfPixels(written, testsupport::isLit)),
-                      std::pair(fs::perms(0640), 40.0 * 40.0 / (framebufferWidth() * framebufferHeight())))
+                      std::pair(fs::perms(0640), 40.0 * 40.0 / (kWindowSize * kWindowSize)))
                 << written;
         }
     }

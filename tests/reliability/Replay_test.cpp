@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/core/EntityComponent.hpp"
-#include "game/GameFixture.hpp"
+#include "support/GameFixture.hpp"
 
 namespace kv {
 namespace {

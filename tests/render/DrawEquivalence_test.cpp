@@ -11,7 +11,7 @@
 
 #include "engine/components/HealthAndScore.hpp"
 #include "engine/render/VisualComponent.hpp"
-#include "game/GameFixture.hpp"
+#include "support/GameFixture.hpp"
 
 namespace kv {
 namespace {
@@ -53,7 +53,7 @@ TEST_F(DrawEquivalence, FastDrawingChangesNoPixel) {
         for (const bool fast : {false, true}) {
             VisualComponent::setFastDrawing(fast);
             game->render();
-            pictures[fast].resize(static_cast<std::size_t>(width * height * 4));
+            pictures[fast].resize(static_cast<std::size_t>(width * height * kRgbaChannels));
             glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pictures[fast].data());
         }
         EXPECT_TRUE(pictures[0] == pictures[1]) << "after " << frames << " frames";

@@ -113,7 +113,7 @@ TEST_F(SpriteTest, MipmapLevelsAreTheDriversOwnByteForByte) {
         for (GLint level = 0, width = 2, height = 2; width > 1 || height > 1; ++level) {
             glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
             glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
-            levels.emplace_back(static_cast<std::size_t>(width * height * test::kRgbaChannels));
+            levels.emplace_back(static_cast<std::size_t>(width * height * kRgbaChannels));
             glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, levels.back().data());
         }
         glDeleteTextures(1, &texture);
@@ -122,13 +122,13 @@ TEST_F(SpriteTest, MipmapLevelsAreTheDriversOwnByteForByte) {
     std::mt19937 random(5);
     for (const auto& [width, height] :
          {std::pair{1, 1}, {2, 1}, {1, 8}, {8, 4}, {4, 16}, {256, 32}, {512, 512}, {6, 10}}) {
-        std::vector<std::uint8_t> texels(static_cast<std::size_t>(width * height * test::kRgbaChannels));
+        std::vector<std::uint8_t> texels(static_cast<std::size_t>(width * height * kRgbaChannels));
         for (std::uint8_t& texel : texels) {
             texel = static_cast<std::uint8_t>(random());
         }
         const std::string path = scratchPath("random.png");
-        ASSERT_NE(writePngFile(path.c_str(), width, height, test::kRgbaChannels, texels.data(),
-                               width * test::kRgbaChannels),
+        ASSERT_NE(writePngFile(path.c_str(), width, height, kRgbaChannels, texels.data(),
+                               width * kRgbaChannels),
                   0);
         const RgbaImage image(path);
         GLuint driver = 0;

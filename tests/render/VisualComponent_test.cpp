@@ -3,7 +3,6 @@
 #include <cmath>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -20,8 +19,7 @@ namespace {
 using test::kBlack;
 using test::Rgb;
 
-constexpr float kQuarterTurn = 1.5707964f; // radians
-constexpr float kStep = 1.0f / 60.0f; // seconds: animations run at 60 frames per second
+constexpr float kQuarterTurn = kPi / 2.0f; // radians
 constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kRed{255, 0, 0};
 
@@ -104,12 +102,12 @@ TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff
     // Frames of the sheet; updates in seconds, a negative one passing with the entity off; the frame shown
     // after each, -1 once the entity went off.
     const std::tuple<int, std::vector<float>, std::vector<int>> cases[] = {
-        {1, {kStep * 0.9f, kStep * 0.2f}, {0, -1}},
-        {4, {0.01f, 0.01f, kStep, kStep, kStep}, {0, 1, 2, 3, -1}},
+        {1, {kFrame * 0.9f, kFrame * 0.2f}, {0, -1}},
+        {4, {0.01f, 0.01f, kFrame, kFrame, kFrame}, {0, 1, 2, 3, -1}},
         {64, {0.05f}, {2}},
         {4, {1.0f}, {-1}},
-        {64, {kStep * 63.01f, kStep}, {63, -1}},
-        {64, {-0.5f, 0.5f * kStep}, {-1, 0}}, // while the entity is off, time stands still
+        {64, {kFrame * 63.01f, kFrame}, {63, -1}},
+        {64, {-0.5f, 0.5f * kFrame}, {-1, 0}}, // while the entity is off, time stands still
     };
     for (const auto& [frameCount, updates, expected] : cases) {
         GameEntity& entity = make();
@@ -136,17 +134,6 @@ TEST_F(VisualComponentTest, AFinishedAnimationRetiresItsEntityWhenAskedTo) {
     scene.update(0.05f);
     EXPECT_EQ(tagged.getEntities(0), EntitySet{&kept});
     EXPECT_FALSE(kept.isActive());
-}
-
-// The arena's rim.
-TEST(ShapeGenerator, CircleStripIsAClosedRimOfTheRadius) {
-    const std::vector<float> strip = generateCircleStrip(100, 2000.0f);
-    ASSERT_EQ(strip.size(), 202u);
-    for (std::size_t i = 0; i < strip.size(); i += 2) {
-        EXPECT_NEAR(std::hypot(strip[i], strip[i + 1]), 2000.0f, 1e-2) << "point " << i / 2;
-    }
-    EXPECT_NEAR(std::hypot(strip[200] - strip[0], strip[201] - strip[1]), 0.0, 1e-2) << "the rim is closed";
-    EXPECT_THROW(generateCircleFan(0, 1.0f), std::runtime_error);
 }
 
 } // namespace

@@ -7,11 +7,11 @@
 #include "engine/core/EntityComponent.hpp"
 #include "engine/core/GameEntity.hpp"
 #include "engine/core/Scene.hpp"
+#include "tests/support/Constants.hpp"
 
 namespace kv {
 
-// The game's fixed step, and pi as the engine's float arithmetic sees it.
-inline constexpr float kFrame = 1.0f / 60.0f; // seconds
+// Pi as the engine's float arithmetic sees it.
 inline constexpr float kPi = 3.1415927f;
 
 namespace test {

@@ -20,12 +20,11 @@
 #include "engine/render/DrawQueue.hpp"
 #include "engine/render/OrthoCamera.hpp"
 #include "engine/render/Shader.hpp"
+#include "support/Constants.hpp"
 #include "support/Process.hpp"
 #include "tools/assetgen/StbImageWrite.hpp"
 
 namespace kv::test {
-
-inline constexpr int kRgbaChannels = 4; // bytes a pixel in the images written and read back
 
 // A game with nothing to load, update or draw: it provides the window and the current context.
 class ContextGame : public Game {
@@ -115,13 +114,8 @@ protected:
         clear();
     }
 
-    int framebufferWidth() const { return kWindowSize; }
-    int framebufferHeight() const { return kWindowSize; }
     // One world unit per framebuffer pixel, origin at the bottom-left corner (as glReadPixels counts).
-    glm::mat4 pixelProjection() const {
-        return glm::ortho(0.0f, static_cast<float>(framebufferWidth()), 0.0f,
-                          static_cast<float>(framebufferHeight()));
-    }
+    glm::mat4 pixelProjection() const { return glm::ortho<float>(0, kWindowSize, 0, kWindowSize); }
     void clear() {
         flushQueuedDraws();
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

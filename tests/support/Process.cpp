@@ -1,6 +1,7 @@
 #include "support/Process.hpp"
 
 #include "engine/render/RgbaImage.hpp"
+#include "support/Constants.hpp"
 
 #include <algorithm>
 #include <fstream>
@@ -23,7 +24,6 @@ namespace kv::testsupport {
 
 namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
-constexpr long kRgba = 4; // bytes a pixel
 } // namespace
 
 CommandResult run(const std::string& command) {
@@ -166,7 +166,8 @@ double shareOfPixels(const fs::path& png, const std::function<bool(int, int, int
     const RgbaImage image(png.string());
     const long pixels = long{image.getWidth()} * image.getHeight();
     long count = 0;
-    for (const unsigned char* p = image.getPixels(); p != image.getPixels() + kRgba * pixels; p += kRgba) {
+    const unsigned char* end = image.getPixels() + kRgbaChannels * pixels;
+    for (const unsigned char* p = image.getPixels(); p != end; p += kRgbaChannels) {
         count += predicate(p[0], p[1], p[2]) ? 1 : 0;
     }
     return static_cast<double>(count) / static_cast<double>(pixels);

@@ -110,12 +110,12 @@ TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault)
     const auto inkWithin = [&](const vec2& corner) {
         clear();
         label.draw(pixelProjection());
-        const std::vector<Rgb> pixels = readPixels(0, 0, framebufferWidth(), framebufferHeight());
+        const std::vector<Rgb> pixels = readPixels(0, 0, kWindowSize, kWindowSize);
         glm::ivec2 low(INT_MAX), high(-1); // inclusive, in glReadPixels coordinates
         for (int i = 0; i < static_cast<int>(pixels.size()); ++i) {
             const Rgb& p = pixels[static_cast<std::size_t>(i)];
             if (std::max({p.r, p.g, p.b}) > 100) {
-                const glm::ivec2 at(i % framebufferWidth(), i / framebufferWidth());
+                const glm::ivec2 at(i % kWindowSize, i / kWindowSize);
                 low = glm::min(low, at);
                 high = glm::max(high, at);
             }
@@ -148,9 +148,8 @@ constexpr int kColorTolerance = 2; // 0..255 units
 // framebuffer pixels x 98..197, y 78..117 (from the bottom). Window points map to game points exactly, so
 // the borders themselves can be tested. The caption is placed from its corner, which moves the text only.
 TEST_F(GlLabelButtonTest, HoverBoxAndRectangleAreTheExtentAroundThePositionAndOnlyALeftPressInItClicks) {
-    OrthoCamera camera(256, 256, 256);
+    OrthoCamera camera(kWindowSize, kWindowSize, kWindowSize);
     camera.setPosition(vec2(1000, 0));
-    ASSERT_EQ(framebufferWidth(), 256);
     GlLabelButton button = factory->createLabelButton(vec2(100, 40), "Go", 25);
     button.label.position = vec2(1020, -30);
     button.label.origin = vec2(0, 0);

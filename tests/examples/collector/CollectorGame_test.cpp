@@ -10,12 +10,12 @@
 
 #include "engine/components/Scripted.hpp"
 #include "engine/core/AssetFiles.hpp"
+#include "tests/support/Constants.hpp"
 
 namespace kv {
 namespace {
 
-constexpr float kFrame = 1.0f / 60.0f; // seconds
-constexpr int kSecond = 60;            // frames
+constexpr int kSecond = 60; // frames
 
 TEST(CollectorGame, SteersPicksUpWhatItTouchesStaysInTheRingAndRunsOnTheDisplayUntilEscape) {
     setAssetRoot(VANTOR_COLLECTOR_DIR);

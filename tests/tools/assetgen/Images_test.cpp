@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/text/GlyphAtlas.hpp"
+#include "tests/support/Constants.hpp"
 
 namespace kv {
 namespace {
@@ -56,7 +57,7 @@ Look lookOf(const LoadedImage& image, int left, int top, int width, int height) 
     Look look;
     for (int y = top; y < top + height; ++y) {
         for (int x = left; x < left + width; ++x) {
-            const unsigned char* pixel = &image.rgba[(static_cast<std::size_t>(y) * image.width + x) * 4];
+            const unsigned char* pixel = &image.rgba[(std::size_t(y) * image.width + x) * kRgbaChannels];
             const bool rim = x == left || y == top || x == left + width - 1 || y == top + height - 1;
             look.rimAlpha = std::max<int>(look.rimAlpha, rim ? pixel[3] : 0);
             look.partial += pixel[3] > 0 && pixel[3] < 255 ? 1 : 0;

@@ -19,11 +19,10 @@
 #include "game/ArcadeStyleShooterGame.hpp"
 #include "game/GameState.hpp"
 #include "game/VantorGui.hpp"
+#include "support/Constants.hpp"
 #include "support/Process.hpp"
 
 namespace kv {
-
-constexpr float kFrame = 1.0f / 60.0f; // seconds
 
 class GameFixture : public ::testing::Test {
 public:

@@ -1,4 +1,4 @@
-#include "game/GameFixture.hpp"
+#include "support/GameFixture.hpp"
 
 #include <algorithm>
 #include <bit>
