@@ -4,15 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/Angles.hpp"
 #include "engine/core/EntityComponent.hpp"
 #include "engine/core/GameEntity.hpp"
 #include "engine/core/Scene.hpp"
 #include "tests/support/Constants.hpp"
 
 namespace kv {
-
-// Pi as the engine's float arithmetic sees it.
-inline constexpr float kPi = 3.1415927f;
 
 namespace test {
 
