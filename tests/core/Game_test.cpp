@@ -44,9 +44,7 @@ public:
         sizesSeen.push_back({width, height, viewport[2], viewport[3]});
     }
 
-    using Game::height;
-    using Game::width;
-    using Game::window;
+    using Game::height, Game::width, Game::window;
 
     double loadingTime = 0.0;
     std::vector<double> frameTimes;

@@ -5,6 +5,7 @@
 #include <array>
 #include <bit>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -122,14 +123,10 @@ TEST_F(SpriteTest, MipmapLevelsAreTheDriversOwnByteForByte) {
     std::mt19937 random(5);
     for (const auto& [width, height] :
          {std::pair{1, 1}, {2, 1}, {1, 8}, {8, 4}, {4, 16}, {256, 32}, {512, 512}, {6, 10}}) {
-        std::vector<std::uint8_t> texels(static_cast<std::size_t>(width * height * kRgbaChannels));
-        for (std::uint8_t& texel : texels) {
-            texel = static_cast<std::uint8_t>(random());
-        }
+        std::vector<std::uint32_t> texels(static_cast<std::size_t>(width * height)); // one cell each
+        std::generate(texels.begin(), texels.end(), std::ref(random));
         const std::string path = scratchPath("random.png");
-        ASSERT_NE(writePngFile(path.c_str(), width, height, kRgbaChannels, texels.data(),
-                               width * kRgbaChannels),
-                  0);
+        test::writeCellPng(path, width, height, 1, 1, texels);
         const RgbaImage image(path);
         GLuint driver = 0;
         glGenTextures(1, &driver);

@@ -98,7 +98,8 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
                  [&] { delete &gone->entity; });
 }
 
-TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff) {
+// Played out, an animation switches its entity off or, asked to, retires it, which the frame's sweep deletes.
+TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOffOrRetiresIt) {
     // Frames of the sheet; updates in seconds, a negative one passing with the entity off; the frame shown
     // after each, -1 once the entity went off.
     const std::tuple<int, std::vector<float>, std::vector<int>> cases[] = {
@@ -119,12 +120,9 @@ TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff
             shown.push_back(entity.isActive() ? timeline->getAnimation()->currentFrame : -1);
         }
         EXPECT_EQ(shown, expected) << frameCount << " frames";
+        delete &entity;
     }
-}
-
-// Asked to, a finished animation retires its entity, which the frame's sweep deletes; by default it is only
-// switched off. Steps of 0.05 s play two frames of four, then the rest.
-TEST_F(VisualComponentTest, AFinishedAnimationRetiresItsEntityWhenAskedTo) {
+    // Steps of 0.05 s play two frames of four, then the rest.
     const auto sheet = makeSheet(64, 8, 4);
     GameEntity& kept = make();
     new SpriteAnimationComponent(kept, nullptr, sheet, 1.0f, 0);

@@ -10,9 +10,7 @@
 #include "engine/core/Scene.hpp"
 #include "tests/support/Constants.hpp"
 
-namespace kv {
-
-namespace test {
+namespace kv::test {
 
 class EntityWorld {
 public:
@@ -39,5 +37,4 @@ public:
 
 class EntityTest : public ::testing::Test, public EntityWorld {};
 
-} // namespace test
-} // namespace kv
+} // namespace kv::test

@@ -22,10 +22,6 @@ extern char** environ;
 
 namespace kv::testsupport {
 
-namespace {
-constexpr auto kPollInterval = std::chrono::milliseconds(50);
-} // namespace
-
 CommandResult run(const std::string& command) {
     CommandResult result;
     if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
@@ -65,6 +61,7 @@ std::set<std::string> namesIn(const fs::path& directory) {
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
+    constexpr auto kPollInterval = std::chrono::milliseconds(50);
     for (const auto deadline = std::chrono::steady_clock::now() + limit;
          std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(kPollInterval)) {
         if (condition()) {
