@@ -46,14 +46,13 @@ TEST_F(Menu, AClickSelectsTheWeaponUnderThePointerAloneInItsRowExitQuitsStartPla
     // flamethrower, the machine gun, the gravity orb, near the shockwave button's corner, the EMP rocket,
     // between machine gun and ion cannon, between start and exit, exit, start.
     const std::pair<vec2, std::vector<int>> points[] = {
-        {{0, 100}, {3, 0, 0, 1, 1, 1, 0, 0, 0}},    {{0, 180}, {2, 0, 1, 0, 1, 1, 0, 0, 0}},
-        {{270, 180}, {3, 0, 0, 1, 1, 1, 0, 0, 0}},  {{-270, 180}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},
-        {{0, -30}, {1, 1, 0, 0, 2, 0, 1, 0, 0}},    {{270 + 120, -30 - 25}, {1, 1, 0, 0, 3, 0, 0, 1, 0}},
-        {{-270, -30}, {1, 1, 0, 0, 1, 1, 0, 0, 0}}, {{-135, 180}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},
-        {{0, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},   {{135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 10}},
+        {{0, 100}, {3, 0, 0, 1, 1, 1, 0, 0, 0}},     {{0, 180}, {2, 0, 1, 0, 1, 1, 0, 0, 0}},
+        {{270, 180}, {3, 0, 0, 1, 1, 1, 0, 0, 0}},   {{-270, 180}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},
+        {{0, -30}, {1, 1, 0, 0, 2, 0, 1, 0, 0}},     {{270 + 120, -30 - 25}, {1, 1, 0, 0, 3, 0, 0, 1, 0}},
+        {{-270, -30}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},  {{-135, 180}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},
+        {{0, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},    {{135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 10}},
         {{-135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 11}}};
     for (const auto& [point, chosen] : points) {
-        // The menu sees the pointer, then the left button is pressed there.
         menu.update(0.0f, kMenuScale * vec2(0.5f * kMenuWidth + point.x, 0.5f * kMenuHeight - point.y));
         menu.handleMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0);
         EXPECT_EQ(choice(), chosen) << point.x << ", " << point.y;

@@ -18,7 +18,6 @@ TEST_F(WaveDirector, WavesComeFasterWithTimeUntilAMothershipAtFortyFiveSecondsHo
         game->getTaggedRegistry().getEntity(kTagWaveDirector).getComponents<TimedEntitySpawner>();
     // Swarmers come more often than divers.
     const auto [swarmers, divers] = std::ranges::minmax(spawners, {}, &TimedEntitySpawner::interval);
-    // Seconds of play at 1/60 s per frame.
     const auto play = [&](float seconds) { step(static_cast<int>(seconds * 60.0f + 0.5f)); };
     step(1);
     EXPECT_EQ(count(kTagSwarmer), 1) << "the first swarmer comes at once";

@@ -7,7 +7,6 @@
 // count. Frame times and memory growth vary with the machine's load: they are figures of the benchmark suite.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -17,25 +16,21 @@
 namespace kv {
 namespace {
 
-constexpr int kCheckpointInterval = 500; // frames
-constexpr int kDeathLimit = 30000;       // frames an idle ship may take to be destroyed
-constexpr int kAfterDeath = 120;         // frames between the explosion and escape
-constexpr double kDefaultSoakSeconds = 180.0;    // game time; VANTOR_SOAK_SECONDS overrides it
-constexpr double kLongestGameSeconds = 300.0;    // the wave director's rates grow without limit
-constexpr std::size_t kEntityCeiling = 5000;     // live entities at once
+constexpr int kCheckpointInterval = 1000;     // frames
+constexpr int kDeathLimit = 30000;            // frames an idle ship may take to be destroyed
+constexpr int kAfterDeath = 120;              // frames between the explosion and escape
+constexpr double kDefaultSoakSeconds = 180.0; // game time; VANTOR_SOAK_SECONDS overrides it
+constexpr double kLongestGameSeconds = 300.0; // the wave director's rates grow without limit
+constexpr std::size_t kEntityCeiling = 5000;  // live entities at once
 
 using Checkpoint = std::pair<long, std::uint64_t>; // frame, play state hash
 
 // Recorded on the release build and checked on every build, the sanitized debug build included.
 const std::vector<Checkpoint> kRecorded = {
-    {500, 0xab9be1f8284d82e0ull},   {1000, 0x8cb471ff9d310f74ull},  {1500, 0x5edfb0bb06499e45ull},
-    {2000, 0x9d7e0b92d855e01cull},  {2500, 0x5988cf110b261c4full},  {3000, 0xe3df325a9c05b430ull},
-    {3500, 0x53b574a14bf28037ull},  {4000, 0x8e3a67920212f6e2ull},  {4500, 0x6424420afaba34c3ull},
-    {5000, 0x29a39c99ac16038full},  {5500, 0xe93314a86e8522efull},  {6000, 0x02b0b09cad3c2b13ull},
-    {6500, 0x81dae163a4fb68f5ull},  {7000, 0x9fb3b44b4186c8f1ull},  {7500, 0x131f113d48aad212ull},
-    {8000, 0x7c0d9de8a7697405ull},  {8500, 0x152765a15b769df6ull},  {9000, 0x29d3ec612f359578ull},
-    {9500, 0xe7153f3a7dce976dull},  {10000, 0xfd994c00cc68f0b5ull}, {10500, 0x51897a3a195f8da5ull},
-    {10769, 0x955eb04c290e5d49ull},
+    {1000, 0x8cb471ff9d310f74ull},  {2000, 0x9d7e0b92d855e01cull},  {3000, 0xe3df325a9c05b430ull},
+    {4000, 0x8e3a67920212f6e2ull},  {5000, 0x29a39c99ac16038full},  {6000, 0x02b0b09cad3c2b13ull},
+    {7000, 0x9fb3b44b4186c8f1ull},  {8000, 0x7c0d9de8a7697405ull},  {9000, 0x29d3ec612f359578ull},
+    {10000, 0xfd994c00cc68f0b5ull}, {10769, 0x955eb04c290e5d49ull},
 };
 
 class Replay : public GameFixture {
@@ -77,11 +72,7 @@ TEST_F(Replay, ThreeGamesReachTheRecordedPlayStates) {
     flyScripted(menu.flamethrowerButton, menu.shockwaveButton, 5000);
     escapeAfterDeath();
     checkpoints.push_back({frames, playStateHash()});
-    for (const Checkpoint& checkpoint : checkpoints) { // to record them again after a deliberate change
-        std::printf("    {%ld, 0x%016llxull},\n", checkpoint.first,
-                    static_cast<unsigned long long>(checkpoint.second));
-    }
-    EXPECT_EQ(checkpoints, kRecorded);
+    EXPECT_EQ(checkpoints, kRecorded); // a mismatch prints the states reached, to record after a deliberate change
 }
 
 TEST_F(Soak, ScriptedGamesWithEveryPairOfWeaponsStayWithinBoundsAndLeaveNothingBehind) {

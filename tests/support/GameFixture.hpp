@@ -61,10 +61,8 @@ protected:
     // unless asked for.
     void startGame(int mainWeapon, int secondaryWeapon, bool withWaves = false);
     // Clicks the two weapons and Start, each once a frame has seen the pointer on it (a late full-screen
-    // resize moves the buttons), with a frame after each click. Then flies the game for up to `flightFrames`
-    // main-loop passes (fewer if it is to stop once the ship is destroyed): steers in a box pattern, sweeps
-    // the aim around the screen centre and fires in bursts, the secondary weapon every 400 frames. Then lets
-    // go of everything.
+    // resize moves the buttons), then flies up to `flightFrames` main-loop passes (or until the ship is
+    // destroyed): steering a box, sweeping the aim around the screen centre, firing in bursts.
     void flyScripted(GlLabelButton& mainWeapon, GlLabelButton& secondaryWeapon, long flightFrames,
                      bool untilDestroyed = false);
     GameEntity& ship() { return game->getTaggedRegistry().getEntity(kTagPlayer); }
