@@ -136,6 +136,23 @@ SWEEP_SKIPS = {
     ("engine/core/TypedComponentRegistry.cpp", "kBlanksBeforeSqueeze"):
         "when a run of components is compacted, which keeps their order",
     ("game/AssetPreloader.cpp", "kImageNiceness"): "the scheduling priority of the image decoding thread",
+    # The broad phase finds the same pairs as a walk of every entity, which the tests compare it with; these
+    # only decide how it buckets and when it starts indexing.
+    **{("engine/components/CollisionBroadPhase.cpp", name): "how the collision index buckets entities"
+       for name in ("kBaseCellSize", "kLevelCount", "kLargestCellIndex", "kMinimumBuckets")},
+    **{("engine/components/CollisionBroadPhase.cpp", name):
+       "a margin over single-precision rounding that the index adds to its bounds" for name in (
+           "kRelativeSlack", "kAbsoluteSlack")},
+    ("engine/components/CollisionBroadPhase.hpp", "kDefaultMinimumIndexedEntities"):
+        "from how many entities a tag is indexed rather than walked",
+    ("engine/components/EntityPointerSet.hpp", "kInlineCapacity"): "how many members a set keeps inline",
+    ("engine/core/NodePool.cpp", "kFirstChunkBlocks"): "the size of the pool's first chunk",
+    ("engine/core/NodePool.cpp", "kLargestChunkBlocks"): "the size of the pool's largest chunk",
+    ("engine/core/PointerMap.hpp", "kAlignmentBits"): "how addresses spread over a hash table's slots",
+    ("engine/core/PointerMap.hpp", "kGoldenRatio"): "how addresses spread over a hash table's slots",
+    ("engine/render/RgbaImage.cpp", "kBlockHeader"): "where a decoded image's memory starts in its block",
+    ("engine/text/FontParsing.cpp", "kTokenSlack"):
+        "how far a token that cannot match is read before the same error is reported",
 }
 FLOATS = {"float", "double", "GLfloat"}
 INTEGERS = {"int", "unsigned", "unsigned int", "long", "long long", "short", "char", "std::size_t",
