@@ -46,6 +46,12 @@ TEST_F(WaveDirector, WavesComeFasterWithTimeUntilAMothershipAtFortyFiveSecondsHo
     EXPECT_EQ(count(kTagMothership), 0);
     play(1.2f);
     EXPECT_EQ(count(kTagMothership), 2);
+    key(GLFW_KEY_ESCAPE); // a mothership there from the first step holds the clock: the first pace stays
+    startGame(1, 1, true);
+    ship().setActive(false);
+    game->spawnMothership();
+    play(13.6f);
+    EXPECT_EQ(std::pair(count(kTagSwarmer), count(kTagDiver)), std::pair(21, 2)) << "every 0.65 s, 1.5 s";
 }
 
 } // namespace
