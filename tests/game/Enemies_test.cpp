@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include <AL/al.h>
 #include <glm/geometric.hpp>
 
 #include "engine/components/Motion.hpp"
@@ -75,9 +76,8 @@ TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedBreaksOffAtSixHundredUnti
     GameEntity& diver = *game->spawnDiver();
     auto& gun = diver.getComponent<TimedEntitySpawner>();
     auto& ai = diver.getComponent<EnemyAiComponent>();
-    // In order: distance to the right of the ship and heading, then whether the gun is on and the way the
-    // diver steers along x (+1 away from the ship at the origin). It fires up to 50 past the screen's edge
-    // (1333) and aligned within 4.5 degrees (0.0785 rad).
+    // Rows: distance right of the ship, heading; then gun on, steering along x (+1: away from the ship at the
+    // origin). It fires up to 50 past the screen's edge (1333), aligned within 4.5 degrees (0.0785 rad).
     const std::tuple<float, float, bool, float> moves[] = {
         {1370, kAtShip, true, -1},          {1390, kAtShip, false, -1}, {1000, kAtShip + 0.07f, true, -1},
         {1000, kAtShip - 0.09f, false, -1}, {599, kAtShip, false, 1},   {640, kAtShip, false, 1},
@@ -91,7 +91,11 @@ TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedBreaksOffAtSixHundredUnti
     }
     ai.aiEnabled = false; // it holds still, its gun on
     step(2);
-    EXPECT_EQ(count(kTagDiverBullet), 1) << "a rested gun fires at once";
+    ALfloat gain = 0.0f;
+    for (ALuint source = 1; source < 1024 && gain != 0.3f * 0.07f; ++source) {
+        alGetSourcef(source, AL_GAIN, &gain);
+    }
+    EXPECT_EQ(gain, 0.3f * 0.07f) << "a rested gun fires at once, at 0.07 of the effects' gain (0.3)";
     ASSERT_GT(stepUntil([&] { return healthOf(ship()) < 6.0f; }, 60), 0);
     EXPECT_EQ(std::pair(healthOf(ship()), count(kTagDiverBullet)), std::pair(5.0f, 0)) << "hurt, and gone";
     EXPECT_EQ(stepUntil([&] { return healthOf(ship()) < 5.0f; }, 120), 60) << "one shot a second";
@@ -117,9 +121,8 @@ TEST_F(Enemies, MothershipLaunchesEscortsEveryTwoSecondsNineWhenEnragedCoreTurns
     }
     mothership.getComponent<HealthComponent>().doDamage(100.0f);
     const auto hunts = [](GameEntity* e) { return e->getComponent<EnemyAiComponent>().aiEnabled; };
-    const int settled = stepUntil([&] { return std::ranges::all_of(escorts, hunts); }, 120);
-    EXPECT_EQ(settled, 56) << "hunting once slowed down";
-    EXPECT_EQ(settled + stepUntil([&] { return count(kTagEnemy) > 6; }, 200), 120) << "two seconds later";
+    EXPECT_EQ(stepUntil([&] { return std::ranges::all_of(escorts, hunts); }, 120), 56) << "slowed, hunting";
+    EXPECT_EQ(stepUntil([&] { return count(kTagEnemy) > 6; }, 200), 120 - 56) << "two seconds later";
     ASSERT_EQ(count(kTagEnemy), 1 + 5 + 9);
     EXPECT_NEAR(core.getOrientation(), kPi / 2.0f, 0.06f) << "enraged, once round in those two seconds";
 }

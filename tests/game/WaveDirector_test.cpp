@@ -16,7 +16,6 @@ TEST_F(WaveDirector, WavesComeFasterWithTimeUntilAMothershipAtFortyFiveSecondsHo
     ship().setActive(false); // nobody to chase or ram: every enemy sent stays
     const auto spawners =
         game->getTaggedRegistry().getEntity(kTagWaveDirector).getComponents<TimedEntitySpawner>();
-    // Swarmers come more often than divers.
     const auto [swarmers, divers] = std::ranges::minmax(spawners, {}, &TimedEntitySpawner::interval);
     const auto play = [&](float seconds) { step(static_cast<int>(seconds * 60.0f + 0.5f)); };
     step(1);
