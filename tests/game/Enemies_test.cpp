@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include <AL/al.h>
 #include <glm/geometric.hpp>
 
 #include "engine/components/Motion.hpp"
@@ -40,51 +41,47 @@ TEST_F(Enemies, SpawnOutsideTheArenaWithTheirTagsAndWorthAndExplodeOnceThroughTh
 }
 
 // Swarmers head for the ship from wherever they are and ram it: each ram costs the ship one of its six and
-// the swarmer itself; a mothership's destroys it and costs the mothership fifty. Nothing is scored. With the
-// ship dead, motherships neither steer nor launch, and swarmers and divers turn on the spot.
+// the swarmer itself; a mothership's, once a frame, costs the ship and the mothership fifty. Nothing is
+// scored. With the ship dead, motherships neither steer nor launch, and swarmers and divers turn on the spot.
 TEST_F(Enemies, SwarmersChaseAndRamTheShipAMothershipsRamKillsItAndThenSmallEnemiesCircleOnTheSpot) {
     startGame(1, 1);
     for (int ram = 1; ram <= 6; ++ram) {
-        GameEntity& swarmer = placeEnemy(game->spawnSwarmer(), 400.0f * dir(float(ram))); // from all sides
-        swarmer.getComponent<EnemyAiComponent>().aiEnabled = true;
+        game->spawnSwarmer()->setPosition(400.0f * dir(float(ram))); // from all sides
         ASSERT_GT(stepUntil([&] { return count(kTagSwarmer) == 0; }, 240), 0) << "the rammer explodes";
         EXPECT_FLOAT_EQ(playerAlive() ? healthOf(ship()) : 0.0f, 6.0f - ram);
     }
     EXPECT_EQ(playerScore, 0);
     key(GLFW_KEY_ESCAPE);
     startGame(1, 1);
+    ship().getComponent<HealthComponent>().health = 51.0f; // the first ram leaves it one
     GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(150, 0));
-    step(1);
-    EXPECT_EQ(std::pair(playerAlive(), healthOf(mothership)), std::pair(false, 150.0f))
-        << "ship alive, mothership";
+    step(2);
+    EXPECT_EQ(std::pair(playerAlive(), healthOf(mothership)), std::pair(false, 100.0f)) << "ship, mothership";
     mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
-    const std::pair<GameEntity*, vec2> circling[] = {{game->spawnSwarmer(), {600, 600}},
-                                                     {game->spawnDiver(), {-600, 600}}};
-    for (const auto& [enemy, at] : circling) {
-        placeEnemy(enemy, at).getComponent<EnemyAiComponent>().aiEnabled = true;
-    }
+    GameEntity* const circling[] = {game->spawnSwarmer(), game->spawnDiver()};
     step(static_cast<int>(3.0f / kFrame));
     EXPECT_EQ(count(kTagSwarmer) + count(kTagDiver), 2) << "with the ship dead, no launches";
     EXPECT_EQ(mothership.getComponent<PhysicsComponent>().velocity, vec2(0.0f)) << "nor steering";
-    for (const auto& [enemy, at] : circling) {
-        EXPECT_LT(glm::distance(enemy->getPosition(), at), 500.0f) << "turning within 500 of " << at.x;
-        EXPECT_NE(enemy->getOrientation(), 0.0f) << at.x;
+    for (GameEntity* enemy : circling) {
+        enemy->setOrientation(0.0f);
+        enemy->getComponent<EnemyAiComponent>().updateAi(kFrame);
+        game->update(1.0f); // a frame long enough to turn all the way to the point it steers at
+        EXPECT_NEAR(std::fabs(enemy->getOrientation()), kPi - 0.01f, 1e-4f) << "0.01 off straight behind";
     }
 }
 
 TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedBreaksOffAtSixHundredUntilSixFiftyAndItsShotHurts) {
     constexpr float kAtShip = kPi; // the heading from the right of the ship straight at it
     startGame(1, 1);
-    GameEntity& diver = placeEnemy(game->spawnDiver(), vec2(1000, 0));
+    GameEntity& diver = *game->spawnDiver();
     auto& gun = diver.getComponent<TimedEntitySpawner>();
     auto& ai = diver.getComponent<EnemyAiComponent>();
-    ai.aiEnabled = true;
-    // In order: distance to the right of the ship and heading, then whether the gun is on and the way the
-    // diver steers along x (+1 away from the ship at the origin). 1900 is past the screen's edge (1333 + 50).
+    // Rows: distance right of the ship, heading; then gun on, steering along x (+1: away from the ship at the
+    // origin). It fires up to 50 past the screen's edge (1333), aligned within 4.5 degrees (0.0785 rad).
     const std::tuple<float, float, bool, float> moves[] = {
-        {1000, kAtShip, true, -1}, {1900, kAtShip, false, -1}, {1000, kAtShip - 0.3f, false, -1},
-        {599, kAtShip, false, 1},  {640, kAtShip, false, 1},   {651, kAtShip, true, -1},
-        {620, kAtShip, true, -1}};
+        {1370, kAtShip, true, -1},          {1390, kAtShip, false, -1}, {1000, kAtShip + 0.07f, true, -1},
+        {1000, kAtShip - 0.09f, false, -1}, {599, kAtShip, false, 1},   {640, kAtShip, false, 1},
+        {651, kAtShip, true, -1},           {620, kAtShip, true, -1}};
     for (const auto& [distance, heading, firing, away] : moves) {
         diver.setPosition(vec2(distance, 0));
         diver.setOrientation(heading);
@@ -92,34 +89,42 @@ TEST_F(Enemies, DiverFiresOnlyOnScreenInRangeAndAlignedBreaksOffAtSixHundredUnti
         const vec2 steering = diver.getComponent<ForceControlledComponent>().controlDirection;
         EXPECT_EQ(std::pair(gun.enabled, steering.x), std::pair(firing, away)) << distance << ", " << heading;
     }
+    ai.aiEnabled = false; // it holds still, its gun on
     step(2);
-    EXPECT_EQ(count(kTagDiverBullet), 1) << "a rested gun fires at once, then waits its second";
+    ALfloat gain = 0.0f;
+    for (ALuint source = 1; source < 1024 && gain != 0.3f * 0.07f; ++source) {
+        alGetSourcef(source, AL_GAIN, &gain);
+    }
+    EXPECT_EQ(gain, 0.3f * 0.07f) << "a rested gun fires at once, at 0.07 of the effects' gain (0.3)";
     ASSERT_GT(stepUntil([&] { return healthOf(ship()) < 6.0f; }, 60), 0);
     EXPECT_EQ(std::pair(healthOf(ship()), count(kTagDiverBullet)), std::pair(5.0f, 0)) << "hurt, and gone";
+    EXPECT_EQ(stepUntil([&] { return healthOf(ship()) < 5.0f; }, 120), 60) << "one shot a second";
 }
 
-TEST_F(Enemies, MothershipLaunchesFiveEscortsAwayFromTheShipAfterTwoSecondsAndNineWhenEnraged) {
+// A mothership launches five escorts every two seconds, 90 to 270 degrees from the ship's direction, nine
+// once enraged at half health; its core turns a quarter turn a second, four times that enraged. Escorts coast
+// until below 100: the swarmers, launched at 1125 with a drag of 2.5/s, the last, after 56 frames.
+TEST_F(Enemies, MothershipLaunchesEscortsEveryTwoSecondsNineWhenEnragedCoreTurnsFasterEscortsHuntOnceSlowed) {
     startGame(1, 1);
     ship().getComponent<HealthComponent>().health = 1e9f;
     GameEntity& mothership = placeEnemy(game->spawnMothership(), vec2(1000, 0));
     mothership.getComponent<EnemyAiComponent>().aiEnabled = true;
+    const GameEntity& core = **mothership.getChildren().begin();
     EXPECT_NEAR(stepUntil([&] { return count(kTagEnemy) > 1; }, 200) * kFrame, 2.0f, 2 * kFrame);
+    EXPECT_NEAR(core.getOrientation(), kPi / 2.0f, 0.03f);
     EXPECT_EQ(std::pair(count(kTagDiver), count(kTagSwarmer)), std::pair(2, 3));
     const EntitySet& enemies = game->getTaggedRegistry().getEntities(kTagEnemy);
     std::vector<GameEntity*> escorts(enemies.begin(), enemies.end());
     std::erase(escorts, &mothership);
     for (GameEntity* escort : escorts) {
-        // The fan spans 90 to 270 degrees from the ship's direction: never towards the ship (at the origin).
-        EXPECT_GE(escort->getComponent<PhysicsComponent>().velocity.x, -1.0f)
-            << "launched away from the ship";
-        EXPECT_FALSE(escort->getComponent<EnemyAiComponent>().aiEnabled) << "coasting until it slows down";
+        EXPECT_GE(escort->getComponent<PhysicsComponent>().velocity.x, -1.0f) << "away from the ship";
     }
     mothership.getComponent<HealthComponent>().doDamage(100.0f);
-    stepUntil([&] { return count(kTagEnemy) > 6; }, 200);
+    const auto hunts = [](GameEntity* e) { return e->getComponent<EnemyAiComponent>().aiEnabled; };
+    EXPECT_EQ(stepUntil([&] { return std::ranges::all_of(escorts, hunts); }, 120), 56) << "slowed, hunting";
+    EXPECT_EQ(stepUntil([&] { return count(kTagEnemy) > 6; }, 200), 120 - 56) << "two seconds later";
     ASSERT_EQ(count(kTagEnemy), 1 + 5 + 9);
-    for (GameEntity* escort : escorts) {
-        EXPECT_TRUE(escort->getComponent<EnemyAiComponent>().aiEnabled) << "hunting once slowed down";
-    }
+    EXPECT_NEAR(core.getOrientation(), kPi / 2.0f, 0.06f) << "enraged, once round in those two seconds";
 }
 
 } // namespace

@@ -16,7 +16,6 @@ TEST_F(WaveDirector, WavesComeFasterWithTimeUntilAMothershipAtFortyFiveSecondsHo
     ship().setActive(false); // nobody to chase or ram: every enemy sent stays
     const auto spawners =
         game->getTaggedRegistry().getEntity(kTagWaveDirector).getComponents<TimedEntitySpawner>();
-    // Swarmers come more often than divers.
     const auto [swarmers, divers] = std::ranges::minmax(spawners, {}, &TimedEntitySpawner::interval);
     const auto play = [&](float seconds) { step(static_cast<int>(seconds * 60.0f + 0.5f)); };
     step(1);
@@ -46,6 +45,12 @@ TEST_F(WaveDirector, WavesComeFasterWithTimeUntilAMothershipAtFortyFiveSecondsHo
     EXPECT_EQ(count(kTagMothership), 0);
     play(1.2f);
     EXPECT_EQ(count(kTagMothership), 2);
+    key(GLFW_KEY_ESCAPE); // a mothership there from the first step holds the clock: the first pace stays
+    startGame(1, 1, true);
+    ship().setActive(false);
+    game->spawnMothership();
+    play(13.6f);
+    EXPECT_EQ(std::pair(count(kTagSwarmer), count(kTagDiver)), std::pair(21, 2)) << "every 0.65 s, 1.5 s";
 }
 
 } // namespace
