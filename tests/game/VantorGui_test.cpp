@@ -33,6 +33,12 @@ TEST_F(Menu, AClickSelectsTheWeaponUnderThePointerAloneInItsRowExitQuitsStartPla
                                 10 * glfwWindowShouldClose(game->getWindow()) + !mainMenuActive};
     };
     EXPECT_EQ(choice(), (std::vector<int>{1, 1, 0, 0, 1, 1, 0, 0, 0})) << "machine gun and EMP rocket first";
+    // Menu units from the centre, y upward: the headings over their rows in 30-pixel text, captions in 25.
+    for (const auto& [label, place, fontSize] : {std::tuple(&menu.mainWeaponLabel, vec2(0, 250), 30.0f),
+                                                 {&menu.secondaryWeaponLabel, vec2(0, 40), 30.0f},
+                                                 {&menu.shockwaveButton.label, vec2(270, -30), 25.0f}}) {
+        EXPECT_EQ(std::pair(label->position, label->getFontSize()), std::pair(place, fontSize));
+    }
     // A move and a press delivered in one event poll, the press through GLFW's callback, with no update
     // between: the click lands where the pointer is at the click.
     pointer = glm::dvec2(test::windowPointOf(menu.getCamera(), menu.ionCannonButton.label.position));
@@ -78,7 +84,7 @@ TEST_F(Menu, KeysAndThePadMoveTheFocusRowByRowWithoutWrappingAndPressItAsAClick)
     const int buttons[] = {GLFW_GAMEPAD_BUTTON_DPAD_UP, GLFW_GAMEPAD_BUTTON_DPAD_DOWN,
                            GLFW_GAMEPAD_BUTTON_DPAD_LEFT, GLFW_GAMEPAD_BUTTON_DPAD_RIGHT,
                            GLFW_GAMEPAD_BUTTON_A};
-    const vec2 sticks[] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}};
+    const vec2 sticks[] = {{0, -0.55f}, {0, 0.55f}, {-0.55f, 0}, {0.55f, 0}}; // just past half way
     GLFWgamepadstate& pad = connectPad();
     for (const bool byPad : {false, true}) {
         menu.selectMainWeapon(1);
@@ -100,6 +106,9 @@ TEST_F(Menu, KeysAndThePadMoveTheFocusRowByRowWithoutWrappingAndPressItAsAClick)
         }
         EXPECT_EQ(std::tuple(menu.getMainWeapon(), menu.getSecondaryWeapon(), exits), std::tuple(3, 2, 1));
     }
+    pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y] = 0.45f; // held short of half way: no move
+    step(1);
+    EXPECT_EQ(focus(), "Gravity orb");
     pointer = glm::dvec2(10, 10);
     step(1);
     EXPECT_EQ(focus(), "none") << "moving the mouse hands the focus to the pointer";
