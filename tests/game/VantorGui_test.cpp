@@ -31,10 +31,11 @@ TEST_F(Menu, AClickSelectsTheWeaponUnderThePointerAloneInItsRowExitQuitsStartPla
         return shown;
     };
     EXPECT_EQ(choice(), (std::vector<int>{1, 1, 0, 1, 0, 0, 1, 0, 0})) << "machine gun and EMP rocket first";
-    // The headings over their rows (menu units from the centre, y upward) in 30-pixel text, captions in 25.
+    // Headings over rows of buttons 20 apart (menu units, y up from the centre); text of 30 and 25 pixels.
     EXPECT_EQ(std::tuple(menu.mainWeaponLabel.position, menu.secondaryWeaponLabel.position,
-                         menu.secondaryWeaponLabel.getFontSize(), menu.exitButton.label.getFontSize()),
-              std::tuple(vec2(0, 250), vec2(0, 40), 30.0f, 25.0f));
+                         menu.shockwaveButton.label.position, menu.secondaryWeaponLabel.getFontSize(),
+                         menu.exitButton.label.getFontSize()),
+              std::tuple(vec2(0, 250), vec2(0, 40), vec2(270, -30), 30.0f, 25.0f));
     // A move and a press delivered in one event poll, the press through GLFW's callback, with no update
     // between: the click lands where the pointer is at the click.
     pointer = glm::dvec2(test::windowPointOf(menu.getCamera(), menu.ionCannonButton.label.position));
@@ -62,8 +63,8 @@ TEST_F(Menu, AClickSelectsTheWeaponUnderThePointerAloneInItsRowExitQuitsStartPla
 }
 
 // One walk of focus moves (Up, Down, Left, Right and presses), taken with the keys and again with the pad
-// (its D-pad, and its left stick every other move): where the focus lands; the presses, Enter or A, choose
-// the flamethrower, the gravity orb and Exit as clicks would.
+// (its D-pad, and every other move its left stick, which moves nothing short of half way): where the focus
+// lands; the presses, Enter or A, choose the flamethrower, the gravity orb and Exit as clicks would.
 TEST_F(Menu, KeysAndThePadMoveTheFocusRowByRowWithoutWrappingAndPressItAsAClick) {
     VantorGui& menu = game->getMenu();
     int exits = 0;
@@ -92,7 +93,7 @@ TEST_F(Menu, KeysAndThePadMoveTheFocusRowByRowWithoutWrappingAndPressItAsAClick)
             if (!byPad || walk[n] == '*' || n % 2 == 0) {
                 byPad ? padPress(buttons[input]) : key(keys[input]);
             } else {
-                for (const float reach : {0.55f, 0.45f}) { // pushed past half way, then let back short of it
+                for (const float reach : {0.45f, 0.0f, 0.55f, 0.0f}) {
                     std::tie(pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X], pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y]) =
                         std::pair(reach * sticks[input].x, reach * sticks[input].y);
                     step(2);
