@@ -4,9 +4,9 @@
 
 #include <array>
 #include <functional>
-#include <utility>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include <glm/vec2.hpp>
 
@@ -92,6 +92,10 @@ public:
     const std::shared_ptr<GlLabel>& getScoreLabel() const { return scoreLabel; }
     GLFWwindow* getWindow() const { return window; }
     bool isPaused() const { return paused; }
+    // "Paused" and, below it, how to go on: drawn over the dimmed field while play is paused.
+    std::pair<const GlLabel&, const GlLabel&> getPauseNotice() const {
+        return {*pausedLabel, *pauseHintLabel};
+    }
     // Space takes a screenshot of the next frame drawn, written in the background; this returns once all
     // taken so far are on disk.
     void waitForScreenshots();

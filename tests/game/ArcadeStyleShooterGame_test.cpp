@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "engine/components/Input.hpp"
+#include "engine/components/Scripted.hpp"
 #include "engine/render/RgbaImage.hpp"
 #include "engine/render/VisualComponent.hpp"
 #include "engine/text/GlLabel.hpp"
 #include "support/ErrorText.hpp"
 #include "support/GameFixture.hpp"
+#include "support/GlTestContext.hpp"
 
 namespace kv {
 namespace {
@@ -150,13 +152,61 @@ TEST_F(ShooterGame, NoticesAppearAfterTheShipDies) {
         EXPECT_FALSE(showNewHighScore);
         step(2);
         EXPECT_EQ(showNewHighScore, newHighScore) << score << " against " << highScore;
+        step(58);
         EXPECT_FALSE(showEscapeLabel);
-        step(60);
+        step(2);
         EXPECT_TRUE(showEscapeLabel);
         game->render();
         key(GLFW_KEY_ESCAPE, GLFW_PRESS);
         EXPECT_EQ(std::tuple(showNewHighScore, showEscapeLabel, deadTime), std::tuple(false, false, 0.0f));
     }
+}
+
+// The colour (RGBA) each thing is drawn in: the shots of each weapon, the EMP's field, the enemies, the
+// divers' shots, the mothership's core and the score; sprites are drawn centred on their entity. Paused, the
+// field shows at two fifths of its brightness under "Paused" in 60-pixel text and the hint in 30 below it.
+TEST_F(ShooterGame, EachThingIsDrawnInItsColourAndPausedDimmedUnderTheNotice) {
+    startGame(1, 1);
+    ship().setPosition(vec2(0, 600)); // well above the notice
+    fire(GLFW_MOUSE_BUTTON_LEFT);
+    const glm::ivec2 bullet(test::windowPointOf(game->getGameCamera(), newest().getPosition()));
+    key(GLFW_KEY_P);
+    game->render();
+    unsigned char pixel[4];
+    glReadPixels(bullet.x, int(framebuffer().y) - 1 - bullet.y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ(glm::ivec3(pixel[0], pixel[1], pixel[2]), glm::ivec3(102, 102, 0)) << "a yellow shot";
+    const auto [paused, hint] = game->getPauseNotice();
+    EXPECT_EQ(std::tuple(paused.position, paused.getFontSize(), hint.position, hint.getFontSize()),
+              std::tuple(vec2(0, 0), 60.0f, vec2(0, -80), 30.0f));
+    key(GLFW_KEY_ESCAPE);
+    std::vector<float> tints; // red, green, blue and alpha of each thing: of the score after the others
+    const auto tintOf = [&](const GameEntity* thing) {
+        const vec4 tint = thing ? thing->getComponent<VisualComponent>().tint : game->getScoreLabel()->color;
+        tints.insert(tints.end(), {tint.r, tint.g, tint.b, tint.a});
+    };
+    for (int weapon = 1; weapon <= 3; ++weapon) { // the main and the secondary weapon of that number
+        startGame(weapon, weapon);
+        for (int button : {GLFW_MOUSE_BUTTON_LEFT, GLFW_MOUSE_BUTTON_RIGHT}) {
+            fire(button);
+            tintOf(&newest());
+        }
+        key(GLFW_KEY_ESCAPE);
+    }
+    tintOf(game->createEmpEffect(vec2(0.0f)));
+    GameEntity* diver = game->spawnDiver();
+    diver->getComponent<TimedEntitySpawner>().spawn(0.0f);
+    for (GameEntity* thing : {diver, &newest(), game->spawnMothership(), &newest()}) {
+        tintOf(thing); // the diver, its shot, the mothership, its core
+    }
+    tintOf(nullptr);
+    // Bullet, rocket, beam, orb, flame, shockwave, EMP field, diver, its shot, mothership, core, score.
+    const std::vector<float> expected{
+        1,    1,    0,    1,     0.75f, 0.75f, 0.75f, 1,     0.4f, 0.6f, 1,    0.75f, 0.3f, 0.3f, 0.3f, 0.3f,
+        1,    1,    1,    0.35f, 0.7f,  0.8f,  0.7f,  0.35f, 0.4f, 0.6f, 1,    0.75f, 1,    0.6f, 0.6f, 1,
+        0.8f, 0.1f, 0.1f, 1,     1,     0.5f,  0.5f,  1,     0.8f, 0.2f, 0.2f, 1,     1,    1,    0.3f, 1};
+    EXPECT_EQ(tints, expected);
+    const auto bounds = newest().getComponent<VisualComponent>().getDrawable()->getBounds();
+    EXPECT_EQ(bounds->min, -bounds->max) << "the core's sprite centred on the mothership";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "game/VantorGui.hpp"
 
+#include <span>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -19,20 +20,22 @@ using Menu = GameFixture;
 
 TEST_F(Menu, AClickSelectsTheWeaponUnderThePointerAloneInItsRowExitQuitsStartPlaysAndGapsDoNothing) {
     VantorGui& menu = game->getMenu();
-    // The weapons chosen and which buttons show it (main weapon, its row, secondary weapon, its row), then
-    // what Exit and Start did through the game's own bindings: 10 once the window is to close, 1 in a game.
+    // The weapons chosen, what Exit and Start did through the game's own bindings (10 once the window is to
+    // close, 1 in a game), then which weapon buttons show the choice: the main weapons', the secondary ones'.
     const auto choice = [&] {
-        return std::vector<int>{menu.getMainWeapon(),
-                                menu.machineGunButton.active,
-                                menu.ionCannonButton.active,
-                                menu.flamethrowerButton.active,
-                                menu.getSecondaryWeapon(),
-                                menu.empRocketButton.active,
-                                menu.gravityOrbButton.active,
-                                menu.shockwaveButton.active,
-                                10 * glfwWindowShouldClose(game->getWindow()) + !mainMenuActive};
+        std::vector<int> shown{menu.getMainWeapon(), menu.getSecondaryWeapon(),
+                               10 * glfwWindowShouldClose(game->getWindow()) + !mainMenuActive};
+        for (const GlLabelButton* button : std::span(menu.getButtons()).subspan(2)) { // after Start and Exit
+            shown.push_back(button->active);
+        }
+        return shown;
     };
-    EXPECT_EQ(choice(), (std::vector<int>{1, 1, 0, 0, 1, 1, 0, 0, 0})) << "machine gun and EMP rocket first";
+    EXPECT_EQ(choice(), (std::vector<int>{1, 1, 0, 1, 0, 0, 1, 0, 0})) << "machine gun and EMP rocket first";
+    // Headings over rows of buttons 20 apart (menu units, y up from the centre); text of 30 and 25 pixels.
+    EXPECT_EQ(std::tuple(menu.mainWeaponLabel.position, menu.secondaryWeaponLabel.position,
+                         menu.shockwaveButton.label.position, menu.secondaryWeaponLabel.getFontSize(),
+                         menu.exitButton.label.getFontSize()),
+              std::tuple(vec2(0, 250), vec2(0, 40), vec2(270, -30), 30.0f, 25.0f));
     // A move and a press delivered in one event poll, the press through GLFW's callback, with no update
     // between: the click lands where the pointer is at the click.
     pointer = glm::dvec2(test::windowPointOf(menu.getCamera(), menu.ionCannonButton.label.position));
@@ -46,12 +49,12 @@ TEST_F(Menu, AClickSelectsTheWeaponUnderThePointerAloneInItsRowExitQuitsStartPla
     // flamethrower, the machine gun, the gravity orb, near the shockwave button's corner, the EMP rocket,
     // between machine gun and ion cannon, between start and exit, exit, start.
     const std::pair<vec2, std::vector<int>> points[] = {
-        {{0, 100}, {3, 0, 0, 1, 1, 1, 0, 0, 0}},     {{0, 180}, {2, 0, 1, 0, 1, 1, 0, 0, 0}},
-        {{270, 180}, {3, 0, 0, 1, 1, 1, 0, 0, 0}},   {{-270, 180}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},
-        {{0, -30}, {1, 1, 0, 0, 2, 0, 1, 0, 0}},     {{270 + 120, -30 - 25}, {1, 1, 0, 0, 3, 0, 0, 1, 0}},
-        {{-270, -30}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},  {{-135, 180}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},
-        {{0, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 0}},    {{135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 10}},
-        {{-135, -170}, {1, 1, 0, 0, 1, 1, 0, 0, 11}}};
+        {{0, 100}, {3, 1, 0, 0, 0, 1, 1, 0, 0}},     {{0, 180}, {2, 1, 0, 0, 1, 0, 1, 0, 0}},
+        {{270, 180}, {3, 1, 0, 0, 0, 1, 1, 0, 0}},   {{-270, 180}, {1, 1, 0, 1, 0, 0, 1, 0, 0}},
+        {{0, -30}, {1, 2, 0, 1, 0, 0, 0, 1, 0}},     {{270 + 120, -30 - 25}, {1, 3, 0, 1, 0, 0, 0, 0, 1}},
+        {{-270, -30}, {1, 1, 0, 1, 0, 0, 1, 0, 0}},  {{-135, 180}, {1, 1, 0, 1, 0, 0, 1, 0, 0}},
+        {{0, -170}, {1, 1, 0, 1, 0, 0, 1, 0, 0}},    {{135, -170}, {1, 1, 10, 1, 0, 0, 1, 0, 0}},
+        {{-135, -170}, {1, 1, 11, 1, 0, 0, 1, 0, 0}}};
     for (const auto& [point, chosen] : points) {
         menu.update(0.0f, kMenuScale * vec2(0.5f * kMenuWidth + point.x, 0.5f * kMenuHeight - point.y));
         menu.handleMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0);
@@ -60,8 +63,8 @@ TEST_F(Menu, AClickSelectsTheWeaponUnderThePointerAloneInItsRowExitQuitsStartPla
 }
 
 // One walk of focus moves (Up, Down, Left, Right and presses), taken with the keys and again with the pad
-// (its D-pad, and its left stick every other move): where the focus lands; the presses, Enter or A, choose
-// the flamethrower, the gravity orb and Exit as clicks would.
+// (its D-pad, and every other move its left stick, which moves nothing short of half way): where the focus
+// lands; the presses, Enter or A, choose the flamethrower, the gravity orb and Exit as clicks would.
 TEST_F(Menu, KeysAndThePadMoveTheFocusRowByRowWithoutWrappingAndPressItAsAClick) {
     VantorGui& menu = game->getMenu();
     int exits = 0;
@@ -90,11 +93,11 @@ TEST_F(Menu, KeysAndThePadMoveTheFocusRowByRowWithoutWrappingAndPressItAsAClick)
             if (!byPad || walk[n] == '*' || n % 2 == 0) {
                 byPad ? padPress(buttons[input]) : key(keys[input]);
             } else {
-                std::tie(pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X], pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y]) =
-                    std::pair(sticks[input].x, sticks[input].y);
-                step(2); // one move for each push
-                pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X] = pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y] = 0.0f;
-                step(1);
+                for (const float reach : {0.45f, 0.0f, 0.55f, 0.0f}) {
+                    std::tie(pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X], pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y]) =
+                        std::pair(reach * sticks[input].x, reach * sticks[input].y);
+                    step(2);
+                }
             }
             EXPECT_EQ(focus(), focused[n]) << (byPad ? "pad, move " : "keys, move ") << n;
         }
@@ -103,15 +106,11 @@ TEST_F(Menu, KeysAndThePadMoveTheFocusRowByRowWithoutWrappingAndPressItAsAClick)
     pointer = glm::dvec2(10, 10);
     step(1);
     EXPECT_EQ(focus(), "none") << "moving the mouse hands the focus to the pointer";
-    // Tab (with Shift: back) in reading order, the first only showing the focus where it was.
-    for (const auto& [modifiers, expected] : {std::pair(0, "Gravity orb"),
-                                              {0, "Shockwave"},
-                                              {0, "Start game"},
-                                              {0, "Exit"},
-                                              {0, "Exit"},
-                                              {GLFW_MOD_SHIFT, "Start game"}}) {
-        key(GLFW_KEY_TAB, GLFW_PRESS, modifiers);
-        EXPECT_EQ(focus(), expected);
+    // Tab (the last with Shift: back) in reading order, the first only showing the focus where it was.
+    const char* const tabs[] = {"Gravity orb", "Shockwave", "Start game", "Exit", "Exit", "Start game"};
+    for (std::size_t n = 0; n < std::size(tabs); ++n) {
+        key(GLFW_KEY_TAB, GLFW_PRESS, n == 5 ? GLFW_MOD_SHIFT : 0);
+        EXPECT_EQ(focus(), tabs[n]);
     }
     padPress(GLFW_GAMEPAD_BUTTON_B);
     key(GLFW_KEY_ENTER, GLFW_PRESS, GLFW_MOD_ALT | GLFW_MOD_SHIFT);
