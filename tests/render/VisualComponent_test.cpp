@@ -48,13 +48,13 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     circle->tint = vec4(0.0f, 1.0f, 1.0f, 1.0f);
     // Tip 30 ahead along +x, base 60 wide 30 behind; tested off the axis, where the two ends differ.
     GameEntity& triangle = make(vec2(180, 210));
-    new VisualComponent(triangle, shapeShader, std::make_shared<Shape2D>(generateTriangle(60.0f), GL_TRIANGLE_FAN),
-                        0);
+    new VisualComponent(triangle, shapeShader,
+                        std::make_shared<Shape2D>(generateTriangle(60.0f), GL_TRIANGLES), 0);
     // Enemies are tinted sprites; flames are translucent ones.
     auto* enemy = new VisualComponent(make(vec2(40, 60)), spriteShader, makeSheet(64, 64, 1, {0xffffffff}), 0);
     enemy->tint = vec4(1.0f, 0.6f, 0.2f, 1.0f);
-    // Frames of 64 x 64: red, green, blue, yellow across the top row, and a white cell below the red.
-    const auto sheet = makeSheet(256, 64, 4, {0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff, 0xffffffff});
+    // Frames of 64 x 64: red, green, blue, yellow across the top row, and a cyan cell below the red.
+    const auto sheet = makeSheet(256, 64, 4, {0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff, 0x00ffffff});
     auto* explosion = new SpriteAnimationComponent(make(vec2(128, 60)), spriteShader, sheet, 0.5f, 0);
     // Neither of these applies to an animation.
     explosion->tint = vec4(0.0f, 0.0f, 0.0f, 1.0f);
@@ -80,7 +80,7 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     // Circle of radius 20; triangle towards +x; tinted enemy; explosion 32 pixels wide in frame 2.
     expectPixels("as made", {{56, 210, cyan}, {40, 194, cyan}, {64, 210, kBlack}, {200, 210, kWhite},
                              {160, 230, kWhite}, {200, 230, kBlack}, {40, 60, {255, 153, 51}}, {128, 60, blue},
-                             {113, 60, blue}, {111, 60, kBlack}, {210, 60, kRed}, {128, 140, kWhite}});
+                             {113, 60, blue}, {111, 60, kBlack}, {210, 60, kRed}, {128, 140, cyan}});
     circle->scale = 2.0f;
     triangle.setOrientation(kQuarterTurn);
     enemy->tint = vec4(1.0f, 1.0f, 1.0f, 0.35f);
@@ -126,6 +126,7 @@ TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff
     const auto sheet = makeSheet(64, 8, 4);
     GameEntity& kept = make();
     new SpriteAnimationComponent(kept, nullptr, sheet, 1.0f, 0);
+    EXPECT_EQ(kept.getComponent<UpdatableComponent>().priority, 1000) << "its timeline, among the game's own";
     new SpriteAnimationComponent(make(), nullptr, sheet, 1.0f, 0, AnimationEnd::retire);
     scene.update(0.05f);
     EXPECT_EQ(tagged.getEntities(0).size(), 2u) << "both still play";
