@@ -98,8 +98,7 @@ TEST_F(ForceControlTest, FullThrustSettlesAtMaxSpeedAndHoldsAboveItAndTurnsTheSh
     // ahead counter-clockwise: the shorter way is clockwise. An input shorter than 0.01 does nothing.
     ForceControlledComponent& fresh = *new ForceControlledComponent(ship, 1.0f, 600.0f);
     const std::tuple<float, vec2, float> turns[] = {
-        {-0.5f, {std::cos(3.0f), std::sin(3.0f)}, -0.5f - 0.3f * kPi},
-        {0.0f, {-1, 0}, 0.3f * kPi},
+        {-0.5f, {std::cos(3.0f), std::sin(3.0f)}, -0.5f - 0.3f * kPi}, {0.0f, {-1, 0}, 0.3f * kPi},
         {0.0f, {0, 0.009f}, 0.0f}};
     for (const auto& [from, input, to] : turns) {
         ship.setOrientation(from);

@@ -1,14 +1,12 @@
 // Entities and their trees.
 #include "engine/core/GameEntity.hpp"
 
-#include <cstdlib>
 #include <set>
 #include <vector>
 
 #include <glm/geometric.hpp>
 #include <gtest/gtest.h>
 
-#include "engine/core/Diagnostics.hpp"
 #include "engine/core/EntityComponent.hpp"
 #include "tests/support/EntityWorld.hpp"
 
@@ -78,17 +76,6 @@ TEST_F(GameEntityTest, DeletionTakesSubtreeThenOwnComponentsInPriorityOrderThenR
     EXPECT_TRUE(tagged.getEntities(0).empty());
     EXPECT_TRUE(tagged.getEntities(11).empty());
     EXPECT_TRUE(components.getComponents<EntityComponent>().empty());
-}
-
-// Sparks and flames take their sizes and angles from here: a thousand draws cover the range, ends included.
-TEST(RandomFloatTest, DrawsSpreadOverTheWholeRange) {
-    std::srand(1);
-    std::set<float> drawn;
-    for (int i = 0; i < 1000; ++i) {
-        drawn.insert(randomFloat(2.0f, 4.0f));
-    }
-    EXPECT_GT(drawn.size(), 950u);
-    EXPECT_TRUE(*drawn.begin() >= 2.0f && *drawn.rbegin() <= 4.0f);
 }
 
 } // namespace

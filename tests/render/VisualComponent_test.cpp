@@ -53,8 +53,8 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     // Enemies are tinted sprites; flames are translucent ones.
     auto* enemy = new VisualComponent(make(vec2(40, 60)), spriteShader, makeSheet(64, 64, 1, {0xffffffff}), 0);
     enemy->tint = vec4(1.0f, 0.6f, 0.2f, 1.0f);
-    // Frames of 64 x 64: red, green, blue, yellow across the top row, and a cyan cell below the red.
-    const auto sheet = makeSheet(256, 64, 4, {0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff, 0x00ffffff});
+    // Frames of 64 x 64: red, green, blue, yellow across the top row, and a white cell below the red.
+    const auto sheet = makeSheet(256, 64, 4, {0xff0000ff, 0x00ff00ff, 0x0000ffff, 0xffff00ff, 0xffffffff});
     auto* explosion = new SpriteAnimationComponent(make(vec2(128, 60)), spriteShader, sheet, 0.5f, 0);
     // Neither of these applies to an animation.
     explosion->tint = vec4(0.0f, 0.0f, 0.0f, 1.0f);
@@ -80,15 +80,16 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     // Circle of radius 20; triangle towards +x; tinted enemy; explosion 32 pixels wide in frame 2.
     expectPixels("as made", {{56, 210, cyan}, {40, 194, cyan}, {64, 210, kBlack}, {200, 210, kWhite},
                              {160, 230, kWhite}, {200, 230, kBlack}, {40, 60, {255, 153, 51}}, {128, 60, blue},
-                             {113, 60, blue}, {111, 60, kBlack}, {210, 60, kRed}, {128, 140, cyan}});
+                             {113, 60, blue}, {111, 60, kBlack}, {210, 60, kRed}, {128, 140, kWhite}});
     circle->scale = 2.0f;
     triangle.setOrientation(kQuarterTurn);
     enemy->tint = vec4(1.0f, 1.0f, 1.0f, 0.35f);
+    beyond->getAnimation()->currentFrame = 2; // in the sheet: its quad fits the blue, whose red is nil
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     // Circle of radius 40; triangle turned counter-clockwise, towards +y; translucent enemy.
     expectPixels("changed", {{75, 210, cyan}, {85, 210, kBlack}, {180, 230, kWhite}, {200, 190, kWhite},
-                             {160, 230, kBlack}, {40, 60, {89, 89, 89}}});
+                             {160, 230, kBlack}, {40, 60, {89, 89, 89}}, {128, 140, blue}});
     circle->entity.setActive(false);
     // Its entity deleted after drawing, a visual holding the last share of its shader takes its own queued
     // draws along, and no other visual's.
