@@ -103,7 +103,7 @@ TEST_F(GlTextTest, DrawBuildsTheQuadsOfTheStringAgainOnlyWhenItChangedAndAMoveTa
 constexpr float kFontSize = 44.0f; // pixels, the font's own size; the window is 256 pixels wide
 constexpr int kEdgeTolerance = 1;  // pixels of smoothing allowed outside the text box
 
-// At the font's own size the outline lies at distance 0.475, smoothed 0.0875 each side; small text mipmaps.
+// At the font's own size the outline lies at distance 0.475, smoothed 0.0875 each side; the page mipmaps.
 TEST_F(GlLabelTest, OriginPlacesTheTextBoxCentredByDefaultAndTheOutlineFitsTheSize) {
     GLint pageFilter = 0;
     glBindTexture(GL_TEXTURE_2D, factory->getTexture()->getTextureId());
