@@ -69,8 +69,7 @@ TEST_F(SpriteTest, AnimationShowsEveryFrameUprightAroundItsOrigin) {
         }
     }
     // Drawn small, the sheet blends between its mipmap levels; making it raised no GL error.
-    GLint minification = 0;
-    glBindTexture(GL_TEXTURE_2D, sprite->getTextureId());
+    GLint minification = 0; // of the sheet the last frame left bound
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minification);
     EXPECT_EQ(minification, GL_LINEAR_MIPMAP_LINEAR);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/AssetFiles.hpp"
-#include "engine/render/GlTexture.hpp"
 #include "engine/render/OrthoCamera.hpp"
 #include "engine/render/Shader.hpp"
 #include "engine/text/GlLabelFactory.hpp"
@@ -105,10 +104,6 @@ constexpr int kEdgeTolerance = 1;  // pixels of smoothing allowed outside the te
 
 // At the font's own size the outline lies at distance 0.475, smoothed 0.0875 each side; the page mipmaps.
 TEST_F(GlLabelTest, OriginPlacesTheTextBoxCentredByDefaultAndTheOutlineFitsTheSize) {
-    GLint pageFilter = 0;
-    glBindTexture(GL_TEXTURE_2D, factory->getTexture()->getTextureId());
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &pageFilter);
-    EXPECT_EQ(pageFilter, GL_LINEAR_MIPMAP_LINEAR);
     GlLabel label = factory->createLabel("Hgj", kFontSize);
     // Draws the label alone, one unit per pixel from the bottom-left corner, and returns the lowest and the
     // highest corner of its ink (the pixels with a channel above 100), which lie in the box of the label's
@@ -139,6 +134,9 @@ TEST_F(GlLabelTest, OriginPlacesTheTextBoxCentredByDefaultAndTheOutlineFitsTheSi
     const auto [centredLow, centredHigh] = inkWithin(label.position - 0.5f * size);
     label.origin = vec2(0.0f, 0.0f);
     const auto [low, high] = inkWithin(label.position);
+    GLint pageFilter = 0; // of the page the label left bound
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &pageFilter);
+    EXPECT_EQ(pageFilter, GL_LINEAR_MIPMAP_LINEAR);
     const Shader& shader = *factory->getShader();
     for (const auto& [uniform, expected] : {std::pair{"edge", 0.475f}, {"softness", 0.0875f}}) {
         float drawn = -1.0f;
