@@ -18,6 +18,7 @@ TEST_F(HealthTest, OnlyAHitLeavingNoHealthKillsRetiresAndSwitchesOffTheSubtree) 
     std::vector<std::pair<bool, bool>> deaths; // active and retired, as each death saw the ship
     const auto die = [&] { deaths.emplace_back(ship.isActive(), ship.hasTag(99)); };
     auto* health = new HealthComponent(ship, 10.0f, die, 5);
+    EXPECT_EQ((new ScoreComponent(ship, 50))->priority, 1000) << "the game's own";
     constexpr float kSliver = 1.0f / 1024.0f; // exact in binary, so the last hit leaves exactly 0
     health->doDamage(4.0f);
     health->doDamage(6.0f - kSliver);

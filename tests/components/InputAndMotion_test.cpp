@@ -94,14 +94,16 @@ TEST_F(ForceControlTest, FullThrustSettlesAtMaxSpeedAndHoldsAboveItAndTurnsTheSh
     EXPECT_FLOAT_EQ(std::atan2(firstPush.y, firstPush.x), 0.5f) << "along the new heading";
     control.update(0.5f);
     EXPECT_EQ(physics.force, firstPush);
-    control.turnRate = 3.0f * kPi;
-    // From, input, to. From -0.5, heading 3.0 lies 3.5 ahead counter-clockwise: the shorter way is clockwise.
+    // At the default rate, one and a half turns a second. From, input, to. From -0.5, heading 3.0 lies 3.5
+    // ahead counter-clockwise: the shorter way is clockwise. An input shorter than 0.01 does nothing.
+    ForceControlledComponent& fresh = *new ForceControlledComponent(ship, 1.0f, 600.0f);
     const std::tuple<float, vec2, float> turns[] = {
-        {-0.5f, {std::cos(3.0f), std::sin(3.0f)}, -0.5f - 0.3f * kPi}, {0.0f, {-1, 0}, 0.3f * kPi}};
+        {-0.5f, {std::cos(3.0f), std::sin(3.0f)}, -0.5f - 0.3f * kPi}, {0.0f, {-1, 0}, 0.3f * kPi},
+        {0.0f, {0, 0.009f}, 0.0f}};
     for (const auto& [from, input, to] : turns) {
         ship.setOrientation(from);
-        control.setControlForce(input);
-        control.update(0.1f);
+        fresh.setControlForce(input);
+        fresh.update(0.1f);
         EXPECT_NEAR(ship.getOrientation(), to, 1e-5f) << from;
     }
 }

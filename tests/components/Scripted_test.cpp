@@ -34,6 +34,7 @@ TEST_F(ScriptedTest, TimedLambdaFiresOnceWhenItsActiveTimeRunsOutWithTheOvershoo
         int neighbourCalls = 0;
         new TimedLambdaComponent(owner, 0.5f, [&](EntityComponent& self, float overshoot) {
             EXPECT_EQ(&self.entity, &owner);
+            EXPECT_EQ(self.priority, 1000) << "in the frame's order among the game's own";
             overshoots.push_back(overshoot);
         });
         new LambdaComponent(owner, [&neighbourCalls](EntityComponent&, float) { ++neighbourCalls; }, 1000);

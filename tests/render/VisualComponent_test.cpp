@@ -48,8 +48,8 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     circle->tint = vec4(0.0f, 1.0f, 1.0f, 1.0f);
     // Tip 30 ahead along +x, base 60 wide 30 behind; tested off the axis, where the two ends differ.
     GameEntity& triangle = make(vec2(180, 210));
-    new VisualComponent(triangle, shapeShader, std::make_shared<Shape2D>(generateTriangle(60.0f), GL_TRIANGLE_FAN),
-                        0);
+    new VisualComponent(triangle, shapeShader,
+                        std::make_shared<Shape2D>(generateTriangle(60.0f), GL_TRIANGLES), 0);
     // Enemies are tinted sprites; flames are translucent ones.
     auto* enemy = new VisualComponent(make(vec2(40, 60)), spriteShader, makeSheet(64, 64, 1, {0xffffffff}), 0);
     enemy->tint = vec4(1.0f, 0.6f, 0.2f, 1.0f);
@@ -84,11 +84,12 @@ TEST_F(VisualComponentTest, VisualsShowTintedScaledAndTurnedAtTheirEntityAndAnim
     circle->scale = 2.0f;
     triangle.setOrientation(kQuarterTurn);
     enemy->tint = vec4(1.0f, 1.0f, 1.0f, 0.35f);
+    beyond->getAnimation()->currentFrame = 2; // in the sheet: its quad fits the blue, whose red is nil
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     // Circle of radius 40; triangle turned counter-clockwise, towards +y; translucent enemy.
     expectPixels("changed", {{75, 210, cyan}, {85, 210, kBlack}, {180, 230, kWhite}, {200, 190, kWhite},
-                             {160, 230, kBlack}, {40, 60, {89, 89, 89}}});
+                             {160, 230, kBlack}, {40, 60, {89, 89, 89}}, {128, 140, blue}});
     circle->entity.setActive(false);
     // Its entity deleted after drawing, a visual holding the last share of its shader takes its own queued
     // draws along, and no other visual's.
@@ -126,6 +127,7 @@ TEST_F(VisualComponentTest, AnimationPlaysEveryFrameOnceThenSwitchesItsEntityOff
     const auto sheet = makeSheet(64, 8, 4);
     GameEntity& kept = make();
     new SpriteAnimationComponent(kept, nullptr, sheet, 1.0f, 0);
+    EXPECT_EQ(kept.getComponent<UpdatableComponent>().priority, 1000) << "its timeline, among the game's own";
     new SpriteAnimationComponent(make(), nullptr, sheet, 1.0f, 0, AnimationEnd::retire);
     scene.update(0.05f);
     EXPECT_EQ(tagged.getEntities(0).size(), 2u) << "both still play";

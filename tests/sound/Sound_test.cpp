@@ -107,6 +107,8 @@ TEST(SoundManagerTest, GainsAreSetAtTheStartEffectsTakeThePoolSourcesInTurnAndBa
         SoundManager::playMusic(index - 2);
     }
     EXPECT_EQ(effectWithGain(kMaster), 0u);
+    SoundManager::playSound(0, 1.0f);
+    EXPECT_NE(effectWithGain(kMaster), 0u) << "effects start at full volume";
     const ALuint music = musicSource();
     ASSERT_NE(music, 0u);
     EXPECT_EQ(sourceInt(music, AL_SOURCE_STATE), AL_INITIAL);
@@ -184,6 +186,8 @@ TEST(SoundManagerTest, GainsAreSetAtTheStartEffectsTakeThePoolSourcesInTurnAndBa
 TEST(OggVorbis, BrokenFilesGiveNothingAndTheStreamLoopsSeamlesslyAndRestartsAtTheStart) {
     const DecodedSound whole = decodeOggVorbisFile(kSounds[kMusic]);
     ASSERT_TRUE(whole.loaded);
+    const auto [quietest, loudest] = std::minmax_element(whole.samples.begin(), whole.samples.end());
+    EXPECT_NEAR(std::max(-*quietest, +*loudest), 23200, 4000) << "peaks near -3 dB, clear of clipping";
     std::ofstream("empty.ogg");
     std::ofstream("text.ogg") << "HighScore=1250";
     fs::copy_file(kSounds[kMusic], "cut.ogg");

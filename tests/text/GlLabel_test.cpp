@@ -99,10 +99,11 @@ TEST_F(GlTextTest, DrawBuildsTheQuadsOfTheStringAgainOnlyWhenItChangedAndAMoveTa
     expectBufferHoldsItsString(moved);
 }
 
-constexpr float kFontSize = 40.0f; // pixels; the window is 256 pixels wide
+constexpr float kFontSize = 44.0f; // pixels, the font's own size; the window is 256 pixels wide
 constexpr int kEdgeTolerance = 1;  // pixels of smoothing allowed outside the text box
 
-TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault) {
+// At the font's own size the outline lies at distance 0.475, smoothed 0.0875 each side; the page mipmaps.
+TEST_F(GlLabelTest, OriginPlacesTheTextBoxCentredByDefaultAndTheOutlineFitsTheSize) {
     GlLabel label = factory->createLabel("Hgj", kFontSize);
     // Draws the label alone, one unit per pixel from the bottom-left corner, and returns the lowest and the
     // highest corner of its ink (the pixels with a channel above 100), which lie in the box of the label's
@@ -133,6 +134,15 @@ TEST_F(GlLabelTest, OriginPlacesTheTextBoxRelativeToThePositionCentredByDefault)
     const auto [centredLow, centredHigh] = inkWithin(label.position - 0.5f * size);
     label.origin = vec2(0.0f, 0.0f);
     const auto [low, high] = inkWithin(label.position);
+    GLint pageFilter = 0; // of the page the label left bound
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &pageFilter);
+    EXPECT_EQ(pageFilter, GL_LINEAR_MIPMAP_LINEAR);
+    const Shader& shader = *factory->getShader();
+    for (const auto& [uniform, expected] : {std::pair{"edge", 0.475f}, {"softness", 0.0875f}}) {
+        float drawn = -1.0f;
+        glGetUniformfv(shader.getProgramId(), shader.getUniformLocation(uniform), &drawn);
+        EXPECT_NEAR(drawn, expected, 1e-6f) << uniform;
+    }
     // The same ink, moved by half the box.
     EXPECT_NEAR(centredLow.x, low.x - 0.5f * size.x, 1.0f);
     EXPECT_NEAR(centredHigh.y, high.y - 0.5f * size.y, 1.0f);
