@@ -151,6 +151,10 @@ SWEEP_SKIPS = {
     ("engine/core/PointerMap.hpp", "kAlignmentBits"): "how addresses spread over a hash table's slots",
     ("engine/core/PointerMap.hpp", "kGoldenRatio"): "how addresses spread over a hash table's slots",
     ("engine/render/RgbaImage.cpp", "kBlockHeader"): "where a decoded image's memory starts in its block",
+    ("engine/sound/SoundManager.cpp", "kMusicBufferCount"):
+        "how many blocks of music are queued ahead: the same samples play in the same order",
+    ("engine/sound/SoundManager.cpp", "kMusicBlockFrames"):
+        "the size of the blocks music is queued in: the same samples play in the same order",
     ("engine/text/FontParsing.cpp", "kTokenSlack"):
         "how far a token that cannot match is read before the same error is reported",
 }
