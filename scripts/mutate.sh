@@ -390,7 +390,8 @@ elif command == "sweep-summary":
     share = f"{100 * count['named'] / judged:.0f} %" if judged else "-"
     summary = (f"# {len(lines)} constants: killed by a named test {count['named']}, killed only by the "
                f"replay's hash {count['replay']}, survived {count['survived']}; did not build "
-               f"{count['no build']}, skipped {count['skipped']}. Named tests killed {share} of those built.\n")
+               f"{count['no build']}, skipped {count['skipped']}. Named tests killed {share} of those built and "
+               f"not skipped.\n")
     with open(results, "w", encoding="utf-8") as f:
         f.writelines(lines + [summary])
     print(summary, end="")
